@@ -1,0 +1,53 @@
+// An open file with buffered, bounds-checked positioned access.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvane {
+
+// Reads are served from one cached block so that walking a directory byte
+// group by byte group costs no system call per read. Offsets are 0-based.
+// Every read either delivers all requested bytes or fails; nothing is read
+// past the end of the file.
+class PhotoFile {
+ public:
+  enum class Mode { kRead, kReadWrite };
+
+  PhotoFile() = default;
+  ~PhotoFile();
+  PhotoFile(PhotoFile&& other) noexcept;
+  PhotoFile& operator=(PhotoFile&& other) noexcept;
+  PhotoFile(const PhotoFile&) = delete;
+  PhotoFile& operator=(const PhotoFile&) = delete;
+
+  // Opens path; IsOpen() tells whether it worked.
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+
+  // Length of the file in bytes, or -1 when it can't be determined.
+  int64_t Size();
+
+  bool ReadAt(int64_t offset, void* out, size_t length);
+  bool ReadByte(int64_t offset, uint8_t& out) { return ReadAt(offset, &out, 1); }
+  // Writes all bytes at offset (the cache is kept in step).
+  bool WriteAt(int64_t offset, const void* data, size_t length);
+  // Flushes written data to the device.
+  bool Sync();
+
+ private:
+  static constexpr size_t kBlockSize = 64 * 1024;
+
+  bool Fill(int64_t offset);
+
+  int fd_ = -1;
+  int64_t size_ = -1;
+  int64_t blockStart_ = 0;
+  std::vector<uint8_t> block_;  // bytes of the file from blockStart_
+};
+
+}  // namespace kelvane
