@@ -21,6 +21,8 @@ PhotoFile& PhotoFile::operator=(PhotoFile&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     size_ = std::exchange(other.size_, -1);
     blockStart_ = other.blockStart_;
+    blockLength_ = std::exchange(other.blockLength_, 0);
+    fills_ = other.fills_;
     block_ = std::move(other.block_);
   }
   return *this;
@@ -39,8 +41,9 @@ void PhotoFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = -1;
-  block_.clear();
   blockStart_ = 0;
+  blockLength_ = 0;
+  fills_ = 0;
 }
 
 int64_t PhotoFile::Size() {
@@ -52,21 +55,17 @@ int64_t PhotoFile::Size() {
 }
 
 bool PhotoFile::Fill(int64_t offset) {
-  block_.resize(kBlockSize);
-  size_t got = 0;
-  while (got < kBlockSize) {
-    const ssize_t n = ::pread(fd_, block_.data() + got, kBlockSize - got,
-                              static_cast<off_t>(offset + static_cast<int64_t>(got)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      block_.clear();
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  block_.resize(got);
+  if (!block_) block_ = std::make_unique<uint8_t[]>(kBlockSize);
+  const size_t want = fills_++ == 0 ? kFirstBlockSize : kBlockSize;
+  blockLength_ = 0;
+  ssize_t n;
+  do {
+    n = ::pread(fd_, block_.get(), want, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return false;
+  // A short read ends the block; a later read past it asks the file again.
   blockStart_ = offset;
+  blockLength_ = static_cast<size_t>(n);
   return true;
 }
 
@@ -74,14 +73,14 @@ bool PhotoFile::ReadAt(int64_t offset, void* out, size_t length) {
   if (fd_ < 0 || offset < 0) return false;
   auto* dest = static_cast<uint8_t*>(out);
   while (length > 0) {
-    const int64_t blockEnd = blockStart_ + static_cast<int64_t>(block_.size());
+    const int64_t blockEnd = blockStart_ + static_cast<int64_t>(blockLength_);
     if (offset < blockStart_ || offset >= blockEnd) {
-      if (!Fill(offset) || block_.empty()) return false;
+      if (!Fill(offset) || blockLength_ == 0) return false;
       continue;
     }
     const size_t inBlock = static_cast<size_t>(offset - blockStart_);
-    const size_t take = std::min(length, block_.size() - inBlock);
-    std::memcpy(dest, block_.data() + inBlock, take);
+    const size_t take = std::min(length, blockLength_ - inBlock);
+    std::memcpy(dest, block_.get() + inBlock, take);
     dest += take;
     offset += static_cast<int64_t>(take);
     length -= take;
@@ -98,19 +97,19 @@ bool PhotoFile::WriteAt(int64_t offset, const void* data, size_t length) {
                                static_cast<off_t>(offset + static_cast<int64_t>(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      block_.clear();
+      blockLength_ = 0;
       size_ = -1;
       return false;
     }
     done += static_cast<size_t>(n);
   }
   // Keep the cached block in step with what is now on disk.
-  const int64_t blockEnd = blockStart_ + static_cast<int64_t>(block_.size());
+  const int64_t blockEnd = blockStart_ + static_cast<int64_t>(blockLength_);
   const int64_t end = offset + static_cast<int64_t>(length);
-  if (end > blockEnd || offset < blockStart_) {
-    block_.clear();
-  } else {
-    std::memcpy(block_.data() + (offset - blockStart_), src, length);
+  if (offset >= blockStart_ && end <= blockEnd) {
+    std::memcpy(block_.get() + (offset - blockStart_), src, length);
+  } else if (end > blockStart_ && offset < blockEnd) {
+    blockLength_ = 0;  // partly cached: read it afresh next time
   }
   if (size_ >= 0 && end > size_) size_ = end;
   return true;

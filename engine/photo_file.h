@@ -3,8 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace kelvane {
 
@@ -40,6 +40,9 @@ class PhotoFile {
   bool Sync();
 
  private:
+  // Most Exif segments end within the first few KiB: the first read of a
+  // file is small, later ones larger.
+  static constexpr size_t kFirstBlockSize = 16 * 1024;
   static constexpr size_t kBlockSize = 64 * 1024;
 
   bool Fill(int64_t offset);
@@ -47,7 +50,9 @@ class PhotoFile {
   int fd_ = -1;
   int64_t size_ = -1;
   int64_t blockStart_ = 0;
-  std::vector<uint8_t> block_;  // bytes of the file from blockStart_
+  size_t blockLength_ = 0;  // valid bytes of block_ from blockStart_
+  size_t fills_ = 0;
+  std::unique_ptr<uint8_t[]> block_;
 };
 
 }  // namespace kelvane
