@@ -20,19 +20,20 @@ class FileOpsLibrary {
   // Searches the program's own folder, then the default search path.
   FileOpsLibrary();
   FileOpsLibrary(std::string libraryName, std::vector<std::string> folders);
-  ~FileOpsLibrary();
+  virtual ~FileOpsLibrary();
   FileOpsLibrary(const FileOpsLibrary&) = delete;
   FileOpsLibrary& operator=(const FileOpsLibrary&) = delete;
 
   bool Available();
 
-  int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const std::string& pattern,
+  // Virtual so that tests can make a chosen call fail.
+  virtual int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const std::string& pattern,
                       const std::string& fileName);
-  int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
+  virtual int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
                   int32_t cutLength, int32_t insertAt, int32_t donorOffset, int32_t insertLength,
                   const std::string& sourceName, const std::string& donorName,
                   const std::string& outputName);
-  int32_t wipefile(int32_t length, const std::string& fileName);
+  virtual int32_t wipefile(int32_t length, const std::string& fileName);
 
  private:
   using FindFn = int32_t (*)(int32_t, int32_t, int32_t, const char*, const char*);
