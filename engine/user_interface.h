@@ -1,0 +1,45 @@
+// The one way the batch and export layers reach the user: message boxes,
+// cues, progress, the status texts, the busy cursor, the event pump and the
+// Cancel command. The desktop window, the command line and the tests each
+// implement it.
+#pragma once
+
+#include <string>
+
+namespace kelvane {
+
+enum class MessageIcon { kNone, kInformation, kExclamation, kCritical, kQuestion };
+enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+enum class MessageAnswer { kOk, kCancel, kYes, kNo };
+enum class SoundCue { kSuccess = 0, kError = 1, kAttention = 2 };
+
+struct Message {
+  std::string title;
+  // Lines are separated by a lone carriage return (or a line feed where the
+  // text says so); the user interface turns them into line breaks for display.
+  std::string text;
+  MessageIcon icon = MessageIcon::kNone;
+  MessageButtons buttons = MessageButtons::kOk;
+  // 0-based index of the default button in the order of `buttons`.
+  int defaultButton = 0;
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // Shows a modal box and returns the button pressed.
+  virtual MessageAnswer Show(const Message& message) = 0;
+  // Plays the cue when sounds are enabled; otherwise one beep, two for kError.
+  virtual void Cue(SoundCue cue) = 0;
+  virtual void SetBusy(bool busy) = 0;
+  // The progress bar, 0..100.
+  virtual void SetProgress(int value) = 0;
+  // Status panel 1 ("Files Processed: ") or 2 ("Total Files: ").
+  virtual void SetStatus(int panel, const std::string& text) = 0;
+  // Lets pending window events run (a Cancel press among them).
+  virtual void PumpEvents() = 0;
+  virtual bool CancelRequested() = 0;
+};
+
+}  // namespace kelvane
