@@ -1,5 +1,7 @@
 #include "exif_reader.h"
 
+#include "engine/utility_functions.h"
+
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -83,26 +85,12 @@ int16_t DirectoryOfSlot(int slot) {
   }
 }
 
-// The leading number of a text, as a basic numeric conversion reads it.
-double LeadingNumber(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  double value = 0;
-  bool any = false;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    value = value * 10 + (text[i] - '0');
-    ++i;
-    any = true;
-  }
-  return any ? value : 0;
-}
-
 // "0220" -> "2.2", "0100" -> "1": major from the first two characters plus
 // minor / 100 from the last two.
 std::string VersionNumberText(const std::string& raw) {
   const std::string major = raw.substr(0, 2);
   const std::string minor = raw.size() >= 2 ? raw.substr(raw.size() - 2) : raw;
-  const double number = LeadingNumber(major) + LeadingNumber(minor) / 100.0;
+  const double number = static_cast<double>(LeadingNumber(major)) + static_cast<double>(LeadingNumber(minor)) / 100.0;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.15g", number);
   return buf;

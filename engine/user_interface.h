@@ -6,12 +6,13 @@
 
 #include <string>
 
+#include "engine/sound_cue.h"
+
 namespace kelvane {
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical, kQuestion };
 enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class MessageAnswer { kOk, kCancel, kYes, kNo };
-enum class SoundCue { kSuccess = 0, kError = 1, kAttention = 2 };
 
 struct Message {
   std::string title;
@@ -30,7 +31,7 @@ class UserInterface {
 
   // Shows a modal box and returns the button pressed.
   virtual MessageAnswer Show(const Message& message) = 0;
-  // Plays the cue when sounds are enabled; otherwise one beep, two for kError.
+  // Plays the cue when sounds are enabled; otherwise one beep, two for Error.
   virtual void Cue(SoundCue cue) = 0;
   virtual void SetBusy(bool busy) = 0;
   // The progress bar, 0..100.

@@ -1,0 +1,66 @@
+// The program's settings as the rest of the program sees them, and their
+// reading from the settings file at start-up.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/settings_store.h"
+#include "engine/sound_cue.h"
+
+namespace kelvane {
+
+inline constexpr const char* kGeneralSection = "GENERAL";
+inline constexpr const char* kCopyrightSection = "COPYRIGHT";
+
+// The eight program options, numbered as their keys Option0..Option7.
+enum class ProgramOption : int {
+  UseSounds = 0,
+  ShowStartMessage,
+  KeepFileTimes,
+  FileTimeFromModified,
+  NoAutoSpace,
+  KeepOriginalCopy,
+  ConfirmEachWipe,
+  EditorYearRule,
+};
+
+struct ProgramOptions {
+  static constexpr int kCount = 8;
+
+  bool operator[](ProgramOption option) const { return switches[static_cast<size_t>(option)]; }
+  bool& operator[](ProgramOption option) { return switches[static_cast<size_t>(option)]; }
+
+  std::array<bool, kCount> switches{};
+};
+
+// The key of option number 0..7 in the GENERAL section.
+std::string OptionKey(int number);
+
+
+// The cue's wave file name, and its path in the program's folder (empty
+// when the folder is unknown).
+const char* CueFileName(SoundCue cue);
+std::string CuePath(const std::string& programFolder, SoundCue cue);
+
+struct Settings {
+  static constexpr uint8_t kDefaultCsvDelimiter = 9;  // Tab
+  static constexpr int16_t kDefaultValueCharLimit = 250;
+
+  ProgramOptions Options;
+  bool HexTagIds = false;
+  uint8_t CsvDelimiter = kDefaultCsvDelimiter;
+  int16_t ValueCharLimit = kDefaultValueCharLimit;
+  bool SoundAvailable = false;  // a sound device and all three cue files
+  bool SoundsEnabled = false;   // UseSounds and SoundAvailable
+  bool StdCopyrightAvailable = false;
+};
+
+// Reads the settings at start-up, applying the defaults and writing back the
+// values that were missing or invalid (Option0 when sound is unavailable,
+// ValCharLim, CSVDelim). soundDevicesAvailable tells whether the system has
+// an audio output; the cue files are looked for in programFolder.
+Settings LoadSettings(SettingsStore& store, bool soundDevicesAvailable, const std::string& programFolder);
+
+}  // namespace kelvane
