@@ -25,6 +25,13 @@ struct Message {
   int defaultButton = 0;
 };
 
+// The stretch of the progress bar that belongs to the file being processed:
+// long copies inside an engine operation move the bar within it.
+struct FileProgressRange {
+  int first = 0;
+  int last = 0;
+};
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
