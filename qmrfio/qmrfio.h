@@ -33,7 +33,8 @@ extern "C" {
  * Returns the 0-based offset of the match (line mode: of the matching line),
  * or -1 not found, -2 no file name or the size is unknown (not a regular
  * file), -3 empty pattern, -4 file shorter than start + pattern length,
- * -5 start is negative, -7 cannot open, -8 the file could not be read. */
+ * -5 start is negative, -7 cannot open, -8 the file could not be read (or
+ * no memory). */
 QMRFIO_API int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const char *pattern,
                                const char *fileName);
 
