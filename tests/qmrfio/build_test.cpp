@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -227,130 +226,79 @@ TEST(Insert, TakesTheDonorFromItsFirstByteWithADefaultChunkOf100000) {
   EXPECT_TRUE(ReadBytes(big.output) == ReadBytes(big.source));
 }
 
+// Which file a name argument gets.
+enum class Name { kFile, kEmpty, kNull, kMissing };
+
 struct ErrorCase {
   const char* name;
-  std::function<int32_t(const Files&)> call;
+  bool olderForm;  // insert instead of insert2 (donorOffset unused)
+  int32_t resumeAt, chunkLimit, sourceLength, cutAt, cutLength, insertAt, donorOffset, insertLength;
+  Name source, donor, output;
   int32_t expected;
 };
 
+constexpr auto F = Name::kFile;
+constexpr auto E = Name::kEmpty;
+constexpr auto N = Name::kNull;
+constexpr auto M = Name::kMissing;
+
+// Source "ABCDEFGHIJ", donor "vwxyz".
+const ErrorCase kErrors[] = {
+    {"cut at a negative offset", false, 0, 0, 10, -1, 2, 0, 0, 0, F, E, F, -1},
+    {"source missing", false, 0, 0, 10, 2, 2, 0, 0, 0, M, E, F, -2},
+    {"source null", false, 0, 0, 10, 2, 2, 0, 0, 0, N, E, F, -2},
+    {"output can't be opened", false, 0, 0, 10, 2, 2, 0, 0, 0, F, E, M, -3},
+    {"donor missing", false, 0, 0, 10, 0, 0, 4, 0, 2, F, M, F, -4},
+    {"donor without length", false, 0, 0, 10, 0, 0, 4, 0, 0, F, F, F, -5},
+    {"cut: source ends before the cut", false, 0, 0, 30, 20, 2, 0, 0, 0, F, E, F, -6},
+    {"cut: source ends after the cut", false, 0, 0, 30, 2, 2, 0, 0, 0, F, E, F, -7},
+    {"insert: source ends before the insert point", false, 0, 0, 30, 0, 0, 20, 0, 2, F, F, F, -8},
+    {"insert: donor too short", false, 0, 0, 10, 0, 0, 4, 3, 5, F, F, F, -9},
+    {"insert: source ends after the insert point", false, 0, 0, 30, 0, 0, 4, 0, 2, F, F, F, -10},
+    {"append: source too short", false, 0, 0, 30, 0, 0, -1, 0, 2, F, F, F, -11},
+    {"append: negative donor offset", false, 0, 0, 10, 0, 0, -1, -1, 2, F, F, F, -12},
+    {"extract past the end", false, 0, 0, 10, 0, -1, 8, 0, 5, F, E, F, -13},
+    {"in place without insertAt", false, 0, 0, 10, 0, 0, -1, 0, 2, F, F, E, -14},
+    {"in place without length", false, 0, 0, 10, 0, 0, 2, 0, 0, F, F, E, -15},
+    {"in place with a cut", false, 0, 0, 10, 0, 2, 2, 0, 2, F, F, N, -16},
+    {"in place: donor too short", false, 0, 0, 10, 0, 0, 2, 3, 5, F, F, E, -17},
+    {"in place: no donor", false, 0, 0, 10, 0, 0, 2, 0, 2, F, N, N, -4},
+    {"extract without length", false, 0, 0, 10, 0, -1, 2, 0, 0, F, E, F, -19},
+    {"extract with a donor", false, 0, 0, 10, 0, -1, 2, 0, 2, F, F, F, -20},
+    {"replace: donor too short", false, 0, 0, 10, 2, 3, 2, 3, 5, F, F, F, -21},
+    {"replace: source ends after the old block", false, 0, 0, 30, 2, 3, 2, 0, 2, F, F, F, -22},
+    {"replace with insertAt not at the cut", false, 0, 0, 10, 2, 3, 4, 0, 2, F, F, F, -24},
+    {"resume before the start", false, -1, 0, 10, 0, 0, 0, 0, 0, F, E, F, -25},
+    {"resume position beyond 32 bits", false, INT32_MAX - 5, 10, INT32_MAX, 0, 0, 0, 0, 100, F, F, F, -25},
+    {"insert: output required", true, 0, 0, 10, 0, 0, 4, 0, 2, F, F, E, -3},
+    {"insert: source missing", true, 0, 0, 10, 0, 0, 4, 0, 2, M, F, F, -2},
+    {"insert: donor too short", true, 0, 0, 10, 0, 0, 4, 0, 6, F, F, F, -9},
+};
+
+const char* NameFor(Name which, const std::string& file) {
+  switch (which) {
+    case Name::kFile: return file.c_str();
+    case Name::kEmpty: return "";
+    case Name::kNull: return nullptr;
+    case Name::kMissing: return "/nonexistent-folder/file";
+  }
+  return nullptr;
+}
+
 TEST(Insert2, ErrorCodesLeaveTheSourceAlone) {
-  const std::string missing = "/nonexistent-folder/file";
-  const ErrorCase cases[] = {
-      {"cut at a negative offset",
-       [](const Files& f) { return insert2(0, 0, 10, -1, 2, 0, 0, 0, f.source.c_str(), "", f.output.c_str()); },
-       -1},
-      {"source missing",
-       [&](const Files& f) { return insert2(0, 0, 10, 2, 2, 0, 0, 0, missing.c_str(), "", f.output.c_str()); },
-       -2},
-      {"source null", [](const Files& f) { return insert2(0, 0, 10, 2, 2, 0, 0, 0, nullptr, "", f.output.c_str()); },
-       -2},
-      {"output can't be opened",
-       [&](const Files& f) { return insert2(0, 0, 10, 2, 2, 0, 0, 0, f.source.c_str(), "", missing.c_str()); },
-       -3},
-      {"donor missing",
-       [&](const Files& f) {
-         return insert2(0, 0, 10, 0, 0, 4, 0, 2, f.source.c_str(), missing.c_str(), f.output.c_str());
-       },
-       -4},
-      {"donor without length",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 0, 0, 4, 0, 0, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -5},
-      {"cut: source ends before the cut",
-       [](const Files& f) { return insert2(0, 0, 30, 20, 2, 0, 0, 0, f.source.c_str(), "", f.output.c_str()); },
-       -6},
-      {"cut: source ends after the cut",
-       [](const Files& f) { return insert2(0, 0, 30, 2, 2, 0, 0, 0, f.source.c_str(), "", f.output.c_str()); },
-       -7},
-      {"insert: source ends before the insert point",
-       [](const Files& f) {
-         return insert2(0, 0, 30, 0, 0, 20, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -8},
-      {"insert: donor too short",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 0, 0, 4, 3, 5, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -9},
-      {"insert: source ends after the insert point",
-       [](const Files& f) {
-         return insert2(0, 0, 30, 0, 0, 4, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -10},
-      {"append: source too short",
-       [](const Files& f) {
-         return insert2(0, 0, 30, 0, 0, -1, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -11},
-      {"append: negative donor offset",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 0, 0, -1, -1, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -12},
-      {"extract past the end",
-       [](const Files& f) { return insert2(0, 0, 10, 0, -1, 8, 0, 5, f.source.c_str(), "", f.output.c_str()); },
-       -13},
-      {"in place without insertAt",
-       [](const Files& f) { return insert2(0, 0, 10, 0, 0, -1, 0, 2, f.source.c_str(), f.donor.c_str(), ""); },
-       -14},
-      {"in place without length",
-       [](const Files& f) { return insert2(0, 0, 10, 0, 0, 2, 0, 0, f.source.c_str(), f.donor.c_str(), ""); },
-       -15},
-      {"in place with a cut",
-       [](const Files& f) { return insert2(0, 0, 10, 0, 2, 2, 0, 2, f.source.c_str(), f.donor.c_str(), nullptr); },
-       -16},
-      {"in place: donor too short",
-       [](const Files& f) { return insert2(0, 0, 10, 0, 0, 2, 3, 5, f.source.c_str(), f.donor.c_str(), ""); },
-       -17},
-      {"in place: no donor",
-       [](const Files& f) { return insert2(0, 0, 10, 0, 0, 2, 0, 2, f.source.c_str(), nullptr, nullptr); }, -4},
-      {"extract without length",
-       [](const Files& f) { return insert2(0, 0, 10, 0, -1, 2, 0, 0, f.source.c_str(), "", f.output.c_str()); },
-       -19},
-      {"extract with a donor",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 0, -1, 2, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -20},
-      {"replace: donor too short",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 2, 3, 2, 3, 5, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -21},
-      {"replace: source ends after the old block",
-       [](const Files& f) {
-         return insert2(0, 0, 30, 2, 3, 2, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -22},
-      {"replace with insertAt not at the cut",
-       [](const Files& f) {
-         return insert2(0, 0, 10, 2, 3, 4, 0, 2, f.source.c_str(), f.donor.c_str(), f.output.c_str());
-       },
-       -24},
-      {"resume before the start",
-       [](const Files& f) { return insert2(-1, 0, 10, 0, 0, 0, 0, 0, f.source.c_str(), "", f.output.c_str()); },
-       -25},
-      {"resume position beyond 32 bits",
-       [](const Files& f) {
-         return insert2(INT32_MAX - 5, 10, INT32_MAX, 0, 0, 0, 0, 100, f.source.c_str(), f.donor.c_str(),
-                        f.output.c_str());
-       },
-       -25},
-      {"insert: output required",
-       [](const Files& f) { return insert(0, 0, 10, 0, 0, 4, 2, f.source.c_str(), f.donor.c_str(), ""); }, -3},
-      {"insert: source missing",
-       [&](const Files& f) { return insert(0, 0, 10, 0, 0, 4, 2, missing.c_str(), f.donor.c_str(), f.output.c_str()); },
-       -2},
-      {"insert: donor too short",
-       [](const Files& f) { return insert(0, 0, 10, 0, 0, 4, 6, f.source.c_str(), f.donor.c_str(), f.output.c_str()); },
-       -9},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : kErrors) {
     SCOPED_TRACE(c.name);
     Files f;
     WriteFixture(f);
-    EXPECT_EQ(c.call(f), c.expected);
+    const char* source = NameFor(c.source, f.source);
+    const char* donor = NameFor(c.donor, f.donor);
+    const char* output = NameFor(c.output, f.output);
+    const int32_t result =
+        c.olderForm ? insert(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength, c.insertAt,
+                             c.insertLength, source, donor, output)
+                    : insert2(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength, c.insertAt,
+                              c.donorOffset, c.insertLength, source, donor, output);
+    EXPECT_EQ(result, c.expected);
     EXPECT_EQ(ToText(ReadBytes(f.source)), "ABCDEFGHIJ");
   }
 }
