@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 constexpr int32_t kSourceLength = 100'000'000;
 constexpr int32_t kDonorLength = 4096;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 std::string MakeScratchFolder() {
   const char* env = std::getenv("KELVANE_BENCH_DIR");
