@@ -3,6 +3,8 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <limits>
 #include <vector>
 
@@ -12,6 +14,7 @@ namespace qmrfio {
 namespace {
 
 constexpr int64_t kBlockSize = 1 << 20;
+constexpr int64_t kFirstReadSize = 4 << 10;
 
 // Checks start against the data size and gives the offset the scan stops
 // before; a negative value is the search's error code.
@@ -67,6 +70,13 @@ bool PatternScanner::StepLine(uint8_t byte, int64_t offset) {
 
 int64_t PatternScanner::Feed(const uint8_t* bytes, size_t count, int64_t offset) {
   for (size_t i = 0; i < count; ++i) {
+    // Exact binary search outside a partial match: bytes other than the
+    // pattern's first leave the state as it is, so jump to the next one.
+    if (!lineMode_ && !foldCase_ && matched_ == 0) {
+      const void* next = std::memchr(bytes + i, static_cast<uint8_t>(pattern_[0]), count - i);
+      if (next == nullptr) return -1;
+      i = static_cast<size_t>(static_cast<const uint8_t*>(next) - bytes);
+    }
     const int64_t at = offset + static_cast<int64_t>(i);
     if (lineMode_) {
       if (StepLine(bytes[i], at)) return lineStart_;
@@ -88,16 +98,21 @@ int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pa
   const int64_t stop = ScanStop(size, start, end, pattern.size());
   if (stop < 0) return static_cast<int32_t>(stop);
 
-  std::vector<uint8_t> block(static_cast<size_t>(std::clamp<int64_t>(stop - start, 0, kBlockSize)));
+  // Matches usually lie a few bytes from the start: read a small block
+  // first and double the reads up to the full block size.
+  const auto block = std::make_unique_for_overwrite<uint8_t[]>(
+      static_cast<size_t>(std::clamp<int64_t>(stop - start, 0, kBlockSize)));
   PatternScanner scanner(mode, pattern, start);
+  int64_t readSize = kFirstReadSize;
   for (int64_t offset = start; offset < stop;) {
-    const size_t want = static_cast<size_t>(std::min<int64_t>(stop - offset, kBlockSize));
-    const int64_t got = ReadSome(file.fd(), offset, block.data(), want);
+    const size_t want = static_cast<size_t>(std::min(stop - offset, readSize));
+    const int64_t got = ReadSome(file.fd(), offset, block.get(), want);
     if (got < 0) return kSearchFailed;
     if (got == 0) break;  // the file became shorter: end of the data
-    const int64_t found = scanner.Feed(block.data(), static_cast<size_t>(got), offset);
+    const int64_t found = scanner.Feed(block.get(), static_cast<size_t>(got), offset);
     if (found >= 0) return static_cast<int32_t>(found);
     offset += got;
+    readSize = std::min(readSize * 2, kBlockSize);
   }
   return kNotFound;
 }
