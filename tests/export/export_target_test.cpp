@@ -154,16 +154,6 @@ TEST(ExportTarget, AnswersAndTheirEffects) {
   }
 }
 
-TEST(ExportTarget, NothingExistingAsksNothing) {
-  ExportHarness h;
-  h.options.appendMode = true;
-  RunAnswer run = RunAnswer::kCancelled;
-  const ExportTarget target = NameExportTarget(h.Out("Trip.csv"), ExportType::DbCsv, h.settings);
-  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kPhoto, h.options, run, h.ui), export_code::kExported);
-  EXPECT_TRUE(h.ui.shown.empty());
-  EXPECT_FALSE(h.options.appendMode);
-}
-
 TEST(ExportTarget, DatabaseCsvOverwriteDeletesEveryExistingFile) {
   ExportHarness h;
   h.options.exportType = ExportType::DbCsv;
