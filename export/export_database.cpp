@@ -1,5 +1,7 @@
 #include "export/export_database.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 

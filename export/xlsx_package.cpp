@@ -259,11 +259,6 @@ std::optional<std::string> SourceBytes(zip_source_t* source) {
 }  // namespace
 
 struct XlsxPackage::State {
-  struct Sheet {
-    std::string name;
-    bool worksheet = true;
-  };
-
   ZipArchive source;                          // the opened workbook, or none for a new one
   std::vector<std::string> sourceEntries;     // its entries, in stored order
   std::map<std::string, std::string> parts;   // new content by part name
@@ -275,13 +270,44 @@ struct XlsxPackage::State {
   pugi::xml_document contentTypes;
   pugi::xml_document workbook;
   pugi::xml_document workbookRels;
-  std::vector<Sheet> sheets;
+  // What the workbook holds, kept up to date as sheets are added.
+  std::set<std::string> lowerSheetNames;
+  size_t sheetCount = 0;
+  size_t worksheetCount = 0;
+  unsigned long long highestSheetId = 0;
+  std::set<std::string> relIds;
   bool changed = false;
 
   void AddNewPart(const std::string& name, std::string data) {
     parts[name] = std::move(data);
     newParts.push_back(name);
     lowerNames.insert(LowerAscii(name));
+  }
+
+  // Reads the sheets and relationships of the workbook; false when it has
+  // no list of sheets.
+  bool IndexWorkbook() {
+    std::map<std::string, std::string> relTypes;
+    for (pugi::xml_node rel = workbookRels.document_element().first_child(); rel; rel = rel.next_sibling()) {
+      if (LocalName(rel.name()) != "Relationship") continue;
+      relIds.insert(rel.attribute("Id").value());
+      relTypes[rel.attribute("Id").value()] = rel.attribute("Type").value();
+    }
+    const pugi::xml_node sheets = ChildByLocalName(workbook.document_element(), "sheets");
+    if (!sheets) return false;
+    for (pugi::xml_node sheet = sheets.first_child(); sheet; sheet = sheet.next_sibling()) {
+      if (sheet.type() != pugi::node_element || LocalName(sheet.name()) != "sheet") continue;
+      std::string relId;
+      for (pugi::xml_attribute a = sheet.first_attribute(); a; a = a.next_attribute()) {
+        const std::string_view name = a.name();
+        if (name.find(':') != std::string_view::npos && LocalName(name) == "id") relId = a.value();
+      }
+      lowerSheetNames.insert(LowerAscii(sheet.attribute("name").value()));
+      highestSheetId = std::max(highestSheetId, sheet.attribute("sheetId").as_ullong());
+      ++sheetCount;
+      if (EndsWith(relTypes[relId], "/worksheet")) ++worksheetCount;
+    }
+    return true;
   }
 };
 
@@ -297,6 +323,7 @@ XlsxPackage::XlsxPackage() : state_(std::make_unique<State>()) {
   s.AddNewPart(s.workbookPart, {});
   s.AddNewPart(s.workbookRelsPart, {});
   s.AddNewPart("xl/styles.xml", std::string(kNewStyles));
+  s.IndexWorkbook();
   s.changed = true;
 }
 
@@ -338,31 +365,14 @@ XlsxResult XlsxPackage::Open(const std::string& path, XlsxPackage& package) {
   const auto workbook = ReadPart(archive, workbookTarget, s->workbookPart);
   if (!workbook || !Parse(s->workbook, *workbook)) return XlsxResult::kNotAWorkbook;
   const auto workbookRels = ReadPart(archive, RelsPartOf(s->workbookPart), s->workbookRelsPart);
-  if (!workbookRels || !Parse(s->workbookRels, *workbookRels)) return XlsxResult::kNotAWorkbook;
-
-  std::map<std::string, std::string> relTypes;
-  for (pugi::xml_node rel = s->workbookRels.document_element().first_child(); rel; rel = rel.next_sibling()) {
-    if (LocalName(rel.name()) == "Relationship") relTypes[rel.attribute("Id").value()] = rel.attribute("Type").value();
-  }
-  const pugi::xml_node sheets = ChildByLocalName(s->workbook.document_element(), "sheets");
-  if (!sheets) return XlsxResult::kNotAWorkbook;
-  for (pugi::xml_node sheet = sheets.first_child(); sheet; sheet = sheet.next_sibling()) {
-    if (sheet.type() != pugi::node_element || LocalName(sheet.name()) != "sheet") continue;
-    std::string relId;
-    for (pugi::xml_attribute a = sheet.first_attribute(); a; a = a.next_attribute()) {
-      const std::string_view name = a.name();
-      if (name.find(':') != std::string_view::npos && LocalName(name) == "id") relId = a.value();
-    }
-    s->sheets.push_back({sheet.attribute("name").value(), EndsWith(relTypes[relId], "/worksheet")});
+  if (!workbookRels || !Parse(s->workbookRels, *workbookRels) || !s->IndexWorkbook()) {
+    return XlsxResult::kNotAWorkbook;
   }
   package.state_ = std::move(s);
   return XlsxResult::kOk;
 }
 
-size_t XlsxPackage::WorksheetCount() const {
-  return static_cast<size_t>(std::count_if(state_->sheets.begin(), state_->sheets.end(),
-                                           [](const State::Sheet& sheet) { return sheet.worksheet; }));
-}
+size_t XlsxPackage::WorksheetCount() const { return state_->worksheetCount; }
 
 bool XlsxPackage::SheetNameAllowed(std::string_view name) const {
   const std::string text = ToUtf8(name);
@@ -372,9 +382,7 @@ bool XlsxPackage::SheetNameAllowed(std::string_view name) const {
   for (char c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || std::strchr(":\\/?*[]", c) != nullptr) return false;
   }
-  const std::string lower = LowerAscii(text);
-  return std::none_of(state_->sheets.begin(), state_->sheets.end(),
-                      [&](const State::Sheet& sheet) { return LowerAscii(sheet.name) == lower; });
+  return state_->lowerSheetNames.count(LowerAscii(text)) == 0;
 }
 
 XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml) {
@@ -390,20 +398,14 @@ XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml
   // A part name, relationship id and sheet id that are not used yet.
   const std::string folder = PartFolder(s.workbookPart);
   std::string part;
-  for (size_t n = s.sheets.size() + 1; part.empty() || s.lowerNames.count(LowerAscii(part)) != 0; ++n) {
+  for (size_t n = s.sheetCount + 1; part.empty() || s.lowerNames.count(LowerAscii(part)) != 0; ++n) {
     part = folder + "worksheets/sheet" + std::to_string(n) + ".xml";
   }
-  std::set<std::string> relIds;
-  for (pugi::xml_node rel = relsRoot.first_child(); rel; rel = rel.next_sibling()) {
-    relIds.insert(rel.attribute("Id").value());
-  }
   std::string relId;
-  for (size_t n = 1; relId.empty() || relIds.count(relId) != 0; ++n) relId = "rId" + std::to_string(n);
-  unsigned long long sheetId = 0;
-  for (pugi::xml_node sheet = sheets.first_child(); sheet; sheet = sheet.next_sibling()) {
-    sheetId = std::max(sheetId, sheet.attribute("sheetId").as_ullong());
+  for (size_t n = s.relIds.size() + 1; relId.empty() || s.relIds.count(relId) != 0; ++n) {
+    relId = "rId" + std::to_string(n);
   }
-  ++sheetId;
+  const unsigned long long sheetId = s.highestSheetId + 1;
 
   pugi::xml_node rel = relsRoot.append_child((PrefixOf(relsRoot) + "Relationship").c_str());
   rel.append_attribute("Id") = relId.c_str();
@@ -434,7 +436,11 @@ XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml
   sheet.append_attribute((relPrefix + ":id").c_str()) = relId.c_str();
 
   s.AddNewPart(part, std::move(sheetXml));
-  s.sheets.push_back({sheetName, true});
+  s.relIds.insert(relId);
+  s.lowerSheetNames.insert(LowerAscii(sheetName));
+  s.highestSheetId = sheetId;
+  ++s.sheetCount;
+  ++s.worksheetCount;
   s.changed = true;
   return XlsxResult::kOk;
 }
