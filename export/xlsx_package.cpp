@@ -20,7 +20,6 @@ namespace {
 
 constexpr const char* kContentTypesPart = "[Content_Types].xml";
 constexpr const char* kPackageRelsPart = "_rels/.rels";
-constexpr const char* kMainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr const char* kRelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr const char* kWorksheetRelType =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
