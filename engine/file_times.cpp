@@ -43,7 +43,21 @@ bool Earlier(const statx_timestamp& a, const statx_timestamp& b) {
   return a.tv_sec != b.tv_sec ? a.tv_sec < b.tv_sec : a.tv_nsec < b.tv_nsec;
 }
 
-std::tm FieldsOf(const CalendarTime& time) {
+// The offset from UTC in seconds in force at an instant.
+std::optional<long> OffsetAt(time_t instant) {
+  std::tm local{};
+  if (::localtime_r(&instant, &local) == nullptr) return std::nullopt;
+  return local.tm_gmtoff;
+}
+
+// The instant of a local date/time. A zone changes its offset at most once
+// within a day either side, so the offsets a day before and a day after are
+// the only candidates. Both fit a repeated hour: the earlier instant is
+// taken. Neither fits a skipped one: it is moved on by the gap, as mktime
+// does. (mktime itself may pick either occurrence of a repeated hour,
+// depending on what it converted before.)
+std::optional<time_t> InstantOfLocal(const CalendarTime& time) {
+  constexpr time_t kDay = 86400;
   std::tm fields{};
   fields.tm_year = time.year - 1900;
   fields.tm_mon = time.month - 1;
@@ -51,31 +65,16 @@ std::tm FieldsOf(const CalendarTime& time) {
   fields.tm_hour = time.hour;
   fields.tm_min = time.minute;
   fields.tm_sec = time.second;
-  fields.tm_isdst = -1;
-  return fields;
-}
-
-bool ShowsAs(time_t instant, const CalendarTime& time) {
-  std::tm local{};
-  if (::localtime_r(&instant, &local) == nullptr) return false;
-  return local.tm_year == time.year - 1900 && local.tm_mon == time.month - 1 && local.tm_mday == time.day &&
-         local.tm_hour == time.hour && local.tm_min == time.minute && local.tm_sec == time.second;
-}
-
-// The instant of a local date/time. mktime alone may pick either occurrence
-// of a repeated hour, depending on what it converted before; the earlier one
-// is taken here so the result depends on the input only.
-std::optional<time_t> InstantOfLocal(const CalendarTime& time) {
-  std::tm fields = FieldsOf(time);
-  const time_t instant = std::mktime(&fields);
-  if (instant == static_cast<time_t>(-1)) return std::nullopt;
-  if (fields.tm_isdst >= 0) {
-    std::tm other = FieldsOf(time);
-    other.tm_isdst = fields.tm_isdst > 0 ? 0 : 1;
-    const time_t second = std::mktime(&other);
-    if (second != static_cast<time_t>(-1) && second < instant && ShowsAs(second, time)) return second;
+  const time_t asUtc = ::timegm(&fields);  // the local fields read as UTC
+  const auto before = OffsetAt(asUtc - kDay);
+  const auto after = OffsetAt(asUtc + kDay);
+  if (!before || !after) return std::nullopt;
+  std::optional<time_t> first;
+  for (const long offset : {*before, *after}) {
+    const time_t candidate = asUtc - offset;
+    if (OffsetAt(candidate) == offset && (!first || candidate < *first)) first = candidate;
   }
-  return instant;
+  return first ? *first : asUtc - *before;
 }
 
 std::string LocalExifText(const statx_timestamp& stamp) {

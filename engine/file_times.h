@@ -44,8 +44,8 @@ std::string FileTimeAsExifText(const std::string& fileName, int32_t& which);
 //
 // A local time that does not exist (skipped at the start of summer time) is
 // moved forward by the length of the gap, as mktime does (02:30 becomes
-// 03:30); one that occurs twice (the hour repeated at the end of summer
-// time) is taken at its first occurrence.
+// 03:30 summer time); one that occurs twice (the hour repeated at the end of
+// summer time) is taken at its first occurrence, in summer time.
 bool SetFileTimes(int32_t which, const std::string& fileName, std::string_view exifText);
 
 }  // namespace kelvane

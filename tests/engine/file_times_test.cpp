@@ -85,24 +85,34 @@ TEST_F(FileTimesTest, SetsTheTimesNamedByTheBits) {
 }
 
 TEST_F(FileTimesTest, KeepsOddSecondsAndFollowsSummerTime) {
+  constexpr const char* kSydney = "AEST-10AEDT,M10.1.0,M4.1.0/3";
+  constexpr const char* kNewYork = "EST5EDT,M3.2.0,M11.1.0";
   const struct {
+    const char* zone;
     const char* text;
     time_t expected;
   } cases[] = {
-      {"2007:01:13 09:05:07", Utc(2007, 1, 13, 8, 5, 7)},
-      {"2007:07:13 09:05:59", Utc(2007, 7, 13, 7, 5, 59)},
+      {kCentralEurope, "2007:01:13 09:05:07", Utc(2007, 1, 13, 8, 5, 7)},
+      {kCentralEurope, "2007:07:13 09:05:59", Utc(2007, 7, 13, 7, 5, 59)},
+      {"UTC0", "2007:01:13 09:05:07", Utc(2007, 1, 13, 9, 5, 7)},
+      {kNewYork, "2007:01:13 21:05:07", Utc(2007, 1, 14, 2, 5, 7)},
       // Skipped by the change to summer time: moved on by the hour it lacks.
-      {"2021:03:28 02:30:00", Utc(2021, 3, 28, 1, 30, 0)},
+      {kCentralEurope, "2021:03:28 02:30:00", Utc(2021, 3, 28, 1, 30, 0)},
+      {kSydney, "2021:10:03 02:30:00", Utc(2021, 10, 2, 16, 30, 0)},
+      {kNewYork, "2021:03:14 02:30:00", Utc(2021, 3, 14, 7, 30, 0)},
       // Repeated at the change back: the first occurrence (summer time).
-      {"2021:10:31 02:30:01", Utc(2021, 10, 31, 0, 30, 1)},
+      {kCentralEurope, "2021:10:31 02:30:01", Utc(2021, 10, 31, 0, 30, 1)},
+      {kSydney, "2021:04:04 02:30:00", Utc(2021, 4, 3, 15, 30, 0)},
+      {kNewYork, "2021:11:07 01:30:00", Utc(2021, 11, 7, 5, 30, 0)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(std::string(c.zone) + " " + c.text);
+    test::TimeZoneGuard zone(c.zone);
     ASSERT_TRUE(SetFileTimes(kSetLastWriteTime, file_, c.text));
     EXPECT_EQ(TimesOf(file_).write, c.expected);
   }
   // The same repeated hour right after converting a winter time, which
-  // otherwise steers mktime to the second occurrence.
+  // steers mktime to the second occurrence.
   ASSERT_TRUE(SetFileTimes(kSetLastWriteTime, file_, "2021:11:02 02:30:00"));
   ASSERT_TRUE(SetFileTimes(kSetLastWriteTime, file_, "2021:10:31 02:30:01"));
   EXPECT_EQ(TimesOf(file_).write, Utc(2021, 10, 31, 0, 30, 1));
