@@ -159,7 +159,6 @@ int16_t AddExifSegment(std::string& targetName, const AddSegmentRequest& request
   if (!ReplaceTarget(targetName, target, segmentFile.path(), segmentLength, request.rewriteSteps, context)) {
     return kNotReplaced;
   }
-  segmentFile.Remove();
 
   if (!context.options[ProgramOption::KeepFileTimes] &&
       !(request.fileTimes.setFileTimesFromPhoto && request.fileTimes.setFileTimesFromPhoto(targetName))) {

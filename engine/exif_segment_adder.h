@@ -36,8 +36,9 @@ struct SegmentFileTimes {
 };
 
 struct AddSegmentRequest {
-  // Only RestoreMetadata and CreateMetadata do anything.
-  ProgramFunction function = ProgramFunction::CreateMetadata;
+  // The selected function: only RestoreMetadata and CreateMetadata do
+  // anything (the default, AdjustFileTime, gives kNotPossible).
+  ProgramFunction function{};
   // Restore: the photo whose Exif segment is copied.
   std::string sourceName;
   SegmentFileTimes fileTimes;

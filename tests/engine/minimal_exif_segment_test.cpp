@@ -4,9 +4,6 @@
 
 #include <string>
 
-#include "engine/exif_reader.h"
-#include "support/test_support.h"
-
 namespace kelvane {
 namespace {
 
@@ -61,29 +58,6 @@ TEST(MinimalExifSegment, BuildsNothingFromABadDateOrSize) {
     SCOPED_TRACE(c.name);
     EXPECT_TRUE(BuildMinimalExifSegment(c.date, c.height, c.width).empty());
   }
-}
-
-TEST(MinimalExifSegment, ReadsBackThroughTheTagReader) {
-  test::ScratchFolder scratch;
-  const std::string path = scratch.File("p.jpg");
-  std::string bytes = "\xFF\xD8" + BuildMinimalExifSegment(kDate, 480, 640) + "\xFF\xD9";
-  test::WriteBytes(path, test::Bytes(bytes.begin(), bytes.end()));
-  PhotoFile file;
-  ASSERT_TRUE(file.Open(path, PhotoFile::Mode::kRead));
-  FileOpsLibrary fileOps;
-  ExifReading reading;
-  int32_t slotRequest = 0;
-  ASSERT_EQ(ReadExifTags(file, path, slotRequest, reading, fileOps), read_code::kOk);
-  for (int slot : {kSlotDateTime, kSlotDateTimeOriginal, kSlotDateTimeDigitized}) {
-    EXPECT_EQ(reading.tags[slot].text, kDate + '\0');
-  }
-  EXPECT_EQ(reading.tags[kSlotExifVersion].text, "2.1");
-  EXPECT_EQ(reading.tags[kSlotImageWidth].valueField, 640);
-  EXPECT_EQ(reading.tags[kSlotImageHeight].valueField, 480);
-  // The room after the Exif IFD's data is the 1024 zero bytes: from the data
-  // end to the position after the segment's last byte.
-  const auto& seg = reading.segment;
-  EXPECT_EQ(seg[kLocMarker] + 2 + seg[kLocLength] - seg[kLocExifIfdDataEnd], 1024);
 }
 
 }  // namespace
