@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build run test test-release test-sanitize bench fuzz clean
+.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -15,6 +15,12 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	$(BUILD)/bin/kelvane-cli $(ARGS)
+
+# The console front end alone, e.g. make run-cli ARGS="dump photo.jpg".
+run-cli: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) --target kelvane-cli -j $(JOBS)
 	$(BUILD)/bin/kelvane-cli $(ARGS)
 
 test: test-release test-sanitize
