@@ -1,5 +1,6 @@
 #include "exif_segment_replacement.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -49,22 +50,21 @@ bool RestoreFromCopy(const std::string& photo, const std::string& safetyCopy) {
 
 }  // namespace
 
-bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, const std::string& donor,
-                           const std::string& safetyCopy, EngineContext& context, const RewriteSteps& steps) {
-  const auto length = static_cast<int64_t>(place.oldBytes.size());
-  if (place.photoSize > kLibraryLimit) return false;
-  const bool written =
-      RunInChunks(context, length,
-                  [&](int32_t resumeAt) {
-                    return context.fileOps.insert2(resumeAt, 0, static_cast<int32_t>(place.photoSize), 0, 0,
-                                                   static_cast<int32_t>(place.at), 0, static_cast<int32_t>(length),
-                                                   place.photoName, donor, "");
-                  }) &&
-      HasSize(place.photoName, place.photoSize) && steps.sync(photo.fd()) == 0;
-  if (written) return true;
+bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, std::span<const uint8_t> newSegment,
+                           const std::string& safetyCopy, const RewriteSteps& steps) {
+  const std::span<const uint8_t> old = place.oldBytes;
+  if (newSegment.size() != old.size()) return false;
+  // Only the bytes that differ are written: usually a directory entry or two
+  // and the new text.
+  const auto first = std::mismatch(old.begin(), old.end(), newSegment.begin()).first - old.begin();
+  if (first == static_cast<ptrdiff_t>(old.size())) return true;
+  const auto end = old.rend() - std::mismatch(old.rbegin(), old.rend(), newSegment.rbegin()).first;
+  const auto length = static_cast<size_t>(end - first);
+  const int64_t at = place.at + first;
+  if (photo.WriteAt(at, newSegment.data() + first, length) && steps.sync(photo.fd()) == 0) return true;
   if (!safetyCopy.empty()) {
     RestoreFromCopy(place.photoName, safetyCopy);
-  } else if (photo.WriteAt(place.at, place.oldBytes.data(), place.oldBytes.size())) {
+  } else if (photo.WriteAt(at, old.data() + first, length)) {
     photo.Sync();
   }
   return false;

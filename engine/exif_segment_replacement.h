@@ -20,14 +20,13 @@ struct SegmentPlace {
   std::span<const uint8_t> oldBytes;   // the whole old segment
 };
 
-// Writes newSegment (exactly as long as the old one, already in the donor
-// file) over the old segment through the library's in-place mode, then
-// flushes the photo through photo (open for writing). safetyCopy, when not
+// Writes newSegment (exactly as long as the old one) over the old segment
+// through photo (open for writing) and flushes it. safetyCopy, when not
 // empty, is a copy of the whole photo taken before. On failure the photo is
 // put back: from the safety copy by a complete rewrite when there is one,
 // else by writing the old bytes back in place.
-bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, const std::string& donor,
-                           const std::string& safetyCopy, EngineContext& context, const RewriteSteps& steps);
+bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, std::span<const uint8_t> newSegment,
+                           const std::string& safetyCopy, const RewriteSteps& steps);
 
 // Writes the photo anew beside itself with the old segment replaced by the
 // donor file's newLength bytes (the library's replace), flushes it and

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "engine/exif_directory_walk.h"
@@ -30,27 +31,27 @@ constexpr size_t kMaxSegment = 0xFFFF + 2;
 // Room left behind a segment that had to grow, so that later edits fit in place.
 constexpr size_t kSpareRoom = 2048;
 
-// The two temporary files of one call: removed before use and when the call ends.
-class TempFiles {
+// One of the temporary files: removed right before it is used and when the
+// call ends.
+class TempFile {
  public:
-  explicit TempFiles(TempFolder& folder) : first_(folder.FirstTempFile()), second_(folder.SecondTempFile()) {}
-  ~TempFiles() {
-    if (!first_.empty()) RemoveFile(first_);
-    if (!second_.empty()) RemoveFile(second_);
+  explicit TempFile(std::string path) : path_(std::move(path)) {}
+  ~TempFile() {
+    if (claimed_) RemoveFile(path_);
   }
-  TempFiles(const TempFiles&) = delete;
-  TempFiles& operator=(const TempFiles&) = delete;
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
 
-  bool Clear() const {
-    return !first_.empty() && !second_.empty() && RemoveFile(first_) != kRemoveFailed &&
-           RemoveFile(second_) != kRemoveFailed;
+  // False when there is no temporary folder or an old file is in the way.
+  bool Claim() {
+    claimed_ = !path_.empty() && RemoveFile(path_) != kRemoveFailed;
+    return claimed_;
   }
-  const std::string& first() const { return first_; }
-  const std::string& second() const { return second_; }
+  const std::string& path() const { return path_; }
 
  private:
-  std::string first_;
-  std::string second_;
+  std::string path_;
+  bool claimed_ = false;
 };
 
 bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
@@ -128,8 +129,6 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
     return code::kNoFile;
   }
   if (slot < 1 || slot >= kSlotCount) return code::kNotJpeg;
-  TempFiles temps(context.tempFolder);
-  if (!temps.Clear()) return code::kFailed;
 
   PhotoFile photo;
   if (!photo.Open(fileName, PhotoFile::Mode::kReadWrite)) return code::kFailed;
@@ -164,24 +163,25 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
   std::vector<uint8_t> tiff;
   if (!BuildExifStructure(oldTiff, structure, edit, kMaxSegment - kSegmentHeader, tiff)) return code::kFailed;
   const std::vector<uint8_t> segment = Segment(old, tiff);
-  if (!WriteNewFile(temps.first(), segment)) return code::kFailed;
 
   const SegmentPlace place{fileName, photoSize, at, old};
   if (segment.size() == old.size()) {
-    std::string safetyCopy;
+    TempFile safetyCopy(context.tempFolder.SecondTempFile());
     if (context.options[ProgramOption::KeepOriginalCopy]) {
       std::error_code ec;
-      if (!std::filesystem::copy_file(fileName, temps.second(), std::filesystem::copy_options::overwrite_existing,
+      if (!safetyCopy.Claim() ||
+          !std::filesystem::copy_file(fileName, safetyCopy.path(), std::filesystem::copy_options::overwrite_existing,
                                       ec)) {
         return code::kFailed;
       }
-      safetyCopy = temps.second();
     }
-    return ReplaceSegmentInPlace(photo, place, temps.first(), safetyCopy, context, steps) ? code::kOk
-                                                                                            : code::kFailed;
+    const std::string restoreFrom = context.options[ProgramOption::KeepOriginalCopy] ? safetyCopy.path() : "";
+    return ReplaceSegmentInPlace(photo, place, segment, restoreFrom, steps) ? code::kOk : code::kFailed;
   }
   photo.Close();
-  return ReplaceSegmentByRewrite(place, temps.first(), static_cast<int64_t>(segment.size()), context, steps)
+  TempFile donor(context.tempFolder.FirstTempFile());
+  if (!donor.Claim() || !WriteNewFile(donor.path(), segment)) return code::kFailed;
+  return ReplaceSegmentByRewrite(place, donor.path(), static_cast<int64_t>(segment.size()), context, steps)
              ? code::kOk
              : code::kFailed;
 }
