@@ -165,25 +165,24 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
   const std::vector<uint8_t> segment = Segment(old, tiff);
 
   const SegmentPlace place{fileName, photoSize, at, old};
+  const auto done = [](bool written) { return written ? code::kOk : code::kFailed; };
   if (segment.size() == old.size()) {
-    TempFile safetyCopy(context.tempFolder.SecondTempFile());
-    if (context.options[ProgramOption::KeepOriginalCopy]) {
-      std::error_code ec;
-      if (!safetyCopy.Claim() ||
-          !std::filesystem::copy_file(fileName, safetyCopy.path(), std::filesystem::copy_options::overwrite_existing,
-                                      ec)) {
-        return code::kFailed;
-      }
+    if (!context.options[ProgramOption::KeepOriginalCopy]) {
+      return done(ReplaceSegmentInPlace(photo, place, segment, "", steps));
     }
-    const std::string restoreFrom = context.options[ProgramOption::KeepOriginalCopy] ? safetyCopy.path() : "";
-    return ReplaceSegmentInPlace(photo, place, segment, restoreFrom, steps) ? code::kOk : code::kFailed;
+    TempFile safetyCopy(context.tempFolder.SecondTempFile());
+    std::error_code ec;
+    if (!safetyCopy.Claim() ||
+        !std::filesystem::copy_file(fileName, safetyCopy.path(), std::filesystem::copy_options::overwrite_existing,
+                                    ec)) {
+      return code::kFailed;
+    }
+    return done(ReplaceSegmentInPlace(photo, place, segment, safetyCopy.path(), steps));
   }
   photo.Close();
   TempFile donor(context.tempFolder.FirstTempFile());
   if (!donor.Claim() || !WriteNewFile(donor.path(), segment)) return code::kFailed;
-  return ReplaceSegmentByRewrite(place, donor.path(), static_cast<int64_t>(segment.size()), context, steps)
-             ? code::kOk
-             : code::kFailed;
+  return done(ReplaceSegmentByRewrite(place, donor.path(), static_cast<int64_t>(segment.size()), context, steps));
 }
 
 }  // namespace kelvane

@@ -31,11 +31,19 @@ inline constexpr int16_t kFailed = 9;
 // and text (a longer value: exactly byteLength bytes of an ASCII or
 // UNDEFINED type).
 //
-// The rebuilt segment replaces the old one in place, padded with zero bytes,
-// when it is not longer; otherwise the photo is written anew beside itself
-// with the longer segment plus up to 2048 spare zero bytes, flushed and
-// renamed over the original. The photo is not changed on any failure before
-// that point, and is put back as it was when the in-place write fails.
+// The program reads a known tag from IFD0 and the Exif IFD alike, so a copy
+// of the tag met in the other of the two (a DateTimeOriginal in IFD0, say)
+// is taken as the tag: it is removed, leaving the one copy in the tag's own
+// directory, and a delete counts it as the tag being there.
+//
+// Nothing the edit does not change moves: maker notes, the GPS and
+// interoperability directories, IFD1 and its thumbnail keep their bytes and
+// offsets. When the rebuilt segment is not longer than the old one it is
+// written over it, padded with zero bytes; otherwise the photo is written
+// anew beside itself with the longer segment plus up to 2048 spare zero
+// bytes (within the 64 KiB limit of a segment), flushed and renamed over the
+// original. The photo is not changed on any failure before that point, and
+// is put back as it was when the write over the old segment fails.
 // `steps` lets tests make the flush or the rename fail.
 //
 // With kNoFile, fileName is emptied (the caller drops its selection).

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <span>
 
 #include "engine/exif_directory_walk.h"
+#include "engine/exif_segment_builder.h"
 #include "support/jpeg_builder.h"
 #include "support/test_support.h"
 
@@ -173,7 +175,7 @@ TEST_F(WriterTest, RefusalsLeaveThePhotoAsItWas) {
     return jpeg(t.bytes);
   };
   // IFD0 of SimpleTiff: Make at entry 0, Copyright at entry 1, Exif pointer at entry 2.
-  const auto entry = [](int k) { return size_t{8 + 2 + 12 * k}; };
+  const auto entry = [](size_t k) { return 8 + 2 + 12 * k; };
   ExifTagRecord fourBytes = Text(kSlotCopyright, "Ann");
   ExifTagRecord shortDate = Text(kSlotDateTimeOriginal, "200");
   ExifTagRecord wrongLength = Text(kSlotCopyright, "Ann Smith");
@@ -387,6 +389,53 @@ TEST_F(WriterTest, TwoHundredEntriesTakeNoMore) {
   const std::string path = Photo(photo);
   EXPECT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 9);
   EXPECT_TRUE(test::ReadBytes(path) == photo);
+}
+
+// Whatever damage the walk accepts, the rebuilt structure walks again and
+// holds the edit.
+TEST(ExifSegmentBuilder, ADamagedStructureThatWalksIsRebuiltSoundly) {
+  const Bytes text = {'A', ' ', 'n', 'e', 'w', ' ', 't', 'e', 'x', 't', 0};
+  const struct {
+    uint16_t tag;
+    IfdKind directory;
+    bool remove;
+  } edits[] = {{0x010E, IfdKind::kIfd0, false}, {0x8298, IfdKind::kIfd0, false}, {0x8298, IfdKind::kIfd0, true},
+               {0x9004, IfdKind::kExif, false}};
+  std::mt19937 random(20240613);
+  int rebuilt = 0;
+  for (int round = 0; round < 20000; ++round) {
+    Bytes tiff = FullTiff(round % 2 == 1);
+    for (int flips = 1 + round % 3; flips > 0; --flips) {
+      tiff[random() % tiff.size()] = static_cast<uint8_t>(random());
+    }
+    ExifStructure old;
+    if (WalkExifDirectories(tiff, old) != WalkResult::kOk || !old[IfdKind::kExif].present) continue;
+    for (const auto& e : edits) {
+      TagEdit edit;
+      edit.tag = e.tag;
+      edit.directory = e.directory;
+      edit.remove = e.remove;
+      edit.type = 2;
+      edit.count = static_cast<uint32_t>(text.size());
+      edit.value = text;
+      Bytes out;
+      if (!BuildExifStructure(tiff, old, edit, 0xFFFF, out)) continue;
+      ++rebuilt;
+      ExifStructure now;
+      ASSERT_EQ(WalkExifDirectories(out, now), WalkResult::kOk) << "round " << round;
+      int copies = 0;
+      for (IfdKind kind : {IfdKind::kIfd0, IfdKind::kExif}) {
+        for (const IfdEntry& entry : now[kind].entries) {
+          if (entry.tag != e.tag) continue;
+          ++copies;
+          EXPECT_EQ(kind, e.directory);
+          EXPECT_TRUE(std::equal(text.begin(), text.end(), out.begin() + entry.valueOffset)) << "round " << round;
+        }
+      }
+      EXPECT_EQ(copies, e.remove ? 0 : 1) << "round " << round;
+    }
+  }
+  EXPECT_GT(rebuilt, 20000);
 }
 
 }  // namespace
