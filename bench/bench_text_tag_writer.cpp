@@ -84,8 +84,8 @@ int main() {
     for (int round = 0; round < 3; ++round) {
       for (size_t i = 0; i < originals.size(); ++i) CopyFile(photos[i % photos.size()], originals[i]);
       best = std::min(best, bench::BestMsPerFile(originals, 1, [&](const std::string& f) {
-        write(f, "Copyright(C) 2008 Ann Smith - All Rights Reserved.", steps);
-      }));
+                        write(f, "Copyright(C) 2008 Ann Smith - All Rights Reserved.", steps);
+                      }));
     }
     return best;
   };
@@ -125,8 +125,8 @@ int main() {
   const double inPlaceMs = inPlace(RewriteSteps::System());
   const double inPlaceNoFlushMs = inPlace(noFlush);
 
-  std::printf("photos: %zu copies of the %zu of %zu editable samples that grow; %d failed edits\n",
-              originals.size(), photos.size(), samples.editable.size(), failures);
+  std::printf("photos: %zu copies of the %zu of %zu editable samples that grow; %d failed edits\n", originals.size(),
+              photos.size(), samples.editable.size(), failures);
   std::printf("floor (open, read 64 KiB, close):    %8.4f ms/photo\n", readFloorMs);
   std::printf("Copyright in place:                  %8.4f ms/photo  (%.2fx the floor; target 2x)\n", inPlaceMs,
               inPlaceMs / readFloorMs);

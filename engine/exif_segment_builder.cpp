@@ -9,8 +9,8 @@
 namespace kelvane {
 namespace {
 
-constexpr std::array<IfdKind, kIfdKindCount> kKinds = {IfdKind::kIfd0, IfdKind::kExif, IfdKind::kInterop,
-                                                       IfdKind::kGps, IfdKind::kIfd1};
+constexpr std::array<IfdKind, kIfdKindCount> kKinds = {IfdKind::kIfd0, IfdKind::kExif, IfdKind::kInterop, IfdKind::kGps,
+                                                       IfdKind::kIfd1};
 
 struct Range {
   uint64_t begin = 0;
@@ -132,7 +132,8 @@ class Builder {
       if (!s_[kind].present) continue;
       if (!rewritten_[Index(kind)]) kept_.push_back(SlotOf(kind));
       for (const IfdEntry& e : s_[kind].entries) {
-        if (e.OutOfLine() && !Removed(kind, e)) kept_.push_back({e.valueOffset, uint64_t{e.valueOffset} + e.byteLength});
+        if (e.OutOfLine() && !Removed(kind, e))
+          kept_.push_back({e.valueOffset, uint64_t{e.valueOffset} + e.byteLength});
       }
     }
     for (const DataSpan& span : s_.thumbnail) kept_.push_back({span.offset, uint64_t{span.offset} + span.length});
@@ -146,7 +147,8 @@ class Builder {
     for (const Range& k : kept_) {
       if (pos >= end || k.begin >= end) break;
       if (k.end <= pos) continue;
-      if (k.begin > pos) std::fill(out.begin() + static_cast<ptrdiff_t>(pos), out.begin() + static_cast<ptrdiff_t>(k.begin), 0);
+      if (k.begin > pos)
+        std::fill(out.begin() + static_cast<ptrdiff_t>(pos), out.begin() + static_cast<ptrdiff_t>(k.begin), 0);
       pos = std::max(pos, k.end);
     }
     if (pos < end) std::fill(out.begin() + static_cast<ptrdiff_t>(pos), out.begin() + static_cast<ptrdiff_t>(end), 0);
@@ -158,7 +160,8 @@ class Builder {
   uint64_t Place(const std::vector<uint8_t>& freed) {
     std::vector<Range> taken = kept_;
     const auto free = [&](const Range& r) {
-      return std::none_of(taken.begin(), taken.end(), [&](const Range& t) { return t.begin < r.end && r.begin < t.end; });
+      return std::none_of(taken.begin(), taken.end(),
+                          [&](const Range& t) { return t.begin < r.end && r.begin < t.end; });
     };
     std::vector<IfdKind> moving;
     for (IfdKind kind : kKinds) {

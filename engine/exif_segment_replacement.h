@@ -16,8 +16,8 @@ namespace kelvane {
 struct SegmentPlace {
   std::string photoName;
   int64_t photoSize = 0;
-  int64_t at = 0;                      // 0-based offset of its marker
-  std::span<const uint8_t> oldBytes;   // the whole old segment
+  int64_t at = 0;                     // 0-based offset of its marker
+  std::span<const uint8_t> oldBytes;  // the whole old segment
 };
 
 // Writes newSegment (exactly as long as the old one) over the old segment

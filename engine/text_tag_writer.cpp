@@ -172,9 +172,8 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
     }
     TempFile safetyCopy(context.tempFolder.SecondTempFile());
     std::error_code ec;
-    if (!safetyCopy.Claim() ||
-        !std::filesystem::copy_file(fileName, safetyCopy.path(), std::filesystem::copy_options::overwrite_existing,
-                                    ec)) {
+    if (!safetyCopy.Claim() || !std::filesystem::copy_file(fileName, safetyCopy.path(),
+                                                           std::filesystem::copy_options::overwrite_existing, ec)) {
       return code::kFailed;
     }
     return done(ReplaceSegmentInPlace(photo, place, segment, safetyCopy.path(), steps));

@@ -14,13 +14,13 @@ namespace kelvane {
 // Result codes of WriteExifTag.
 namespace write_tag_code {
 inline constexpr int16_t kOk = 0;
-inline constexpr int16_t kNoFile = 1;        // fileName has been emptied
-inline constexpr int16_t kNotJpeg = 2;       // or a slot that can't be written
-inline constexpr int16_t kNoExif = 3;        // no Exif segment, or its TIFF header is not valid
+inline constexpr int16_t kNoFile = 1;   // fileName has been emptied
+inline constexpr int16_t kNotJpeg = 2;  // or a slot that can't be written
+inline constexpr int16_t kNoExif = 3;   // no Exif segment, or its TIFF header is not valid
 inline constexpr int16_t kNoExifIfd = 4;
-inline constexpr int16_t kShortText = 6;     // an ASCII/UNDEFINED value of 4 bytes or less
-inline constexpr int16_t kTagAbsent = 7;     // delete asked, tag not there
-inline constexpr int16_t kShortDate = 8;     // a date/time value of 4 bytes or less
+inline constexpr int16_t kShortText = 6;  // an ASCII/UNDEFINED value of 4 bytes or less
+inline constexpr int16_t kTagAbsent = 7;  // delete asked, tag not there
+inline constexpr int16_t kShortDate = 8;  // a date/time value of 4 bytes or less
 inline constexpr int16_t kFailed = 9;
 }  // namespace write_tag_code
 

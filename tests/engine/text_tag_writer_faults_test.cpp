@@ -63,7 +63,8 @@ class ProgressRecorder : public UserInterface {
 // A photo whose segment has room for a shorter Copyright (the in-place
 // path) but none for a new ImageDescription (the rewrite path).
 Bytes Photo() {
-  return test::BuildJpeg(test::BuildTiff({false, {test::Ascii(0x010F, "Camera"), test::Ascii(0x8298, std::string(60, 'c'))},
+  return test::BuildJpeg(test::BuildTiff({false,
+                                          {test::Ascii(0x010F, "Camera"), test::Ascii(0x8298, std::string(60, 'c'))},
                                           std::vector<test::TiffEntry>{test::Ascii(0x9003, "2008:05:30 15:56:01")}}),
                          {.app0 = true});
 }
@@ -95,8 +96,9 @@ size_t FilesIn(const fs::path& folder) {
 
 // Runs the edit (after `prepare`) and checks the outcome: result 0 with the
 // photo completely written, or 9 with the photo as it was.
-int16_t RunAndCheck(const Edit& edit, FileOpsLibrary& fileOps, bool keepCopy, const RewriteSteps& steps,
-                    const Bytes& expected, const std::function<void()>& prepare = [] {}) {
+int16_t RunAndCheck(
+    const Edit& edit, FileOpsLibrary& fileOps, bool keepCopy, const RewriteSteps& steps, const Bytes& expected,
+    const std::function<void()>& prepare = [] {}) {
   test::ScratchFolder scratch;
   const std::string path = scratch.File("photo.jpg");
   test::WriteBytes(path, Photo());

@@ -150,7 +150,8 @@ TEST_P(TextTagWriterSamples, EditsChangeNothingElse) {
 INSTANTIATE_TEST_SUITE_P(Photos, TextTagWriterSamples, testing::ValuesIn(CameraPhotos()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;
-                           std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
                            return name;
                          });
 

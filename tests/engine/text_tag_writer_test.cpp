@@ -85,8 +85,8 @@ Bytes FullTiff(bool be, Bytes makerNote = Bytes(40, 0x4D)) {
   const uint32_t thumb = t.Data({0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9});
   const uint32_t ifd1 = t.Directory({test::Long(0x0201, thumb, be), test::Long(0x0202, 7, be)});
   const uint32_t interop = t.Directory({test::Ascii(0x0001, "R98")});
-  const uint32_t gps = t.Directory({test::Undefined(0x0000, std::string("\2\2\0\0", 4)),
-                                    test::Ascii(0x001D, "2008:10:22")});
+  const uint32_t gps =
+      t.Directory({test::Undefined(0x0000, std::string("\2\2\0\0", 4)), test::Ascii(0x001D, "2008:10:22")});
   const uint32_t exif = t.Directory({test::Ascii(0x9003, "2008:05:30 15:56:01"),
                                      {0x927C, 7, static_cast<uint32_t>(makerNote.size()), makerNote, std::nullopt},
                                      t.Pointer(0xA005, interop)});
@@ -98,7 +98,8 @@ Bytes FullTiff(bool be, Bytes makerNote = Bytes(40, 0x4D)) {
 }
 
 Bytes SimpleTiff(bool be) {
-  return test::BuildTiff({be, {test::Ascii(0x010F, "Camera"), test::Ascii(0x8298, "An old notice")},
+  return test::BuildTiff({be,
+                          {test::Ascii(0x010F, "Camera"), test::Ascii(0x8298, "An old notice")},
                           std::vector<test::TiffEntry>{test::Ascii(0x9003, "2008:05:30 15:56:01")}});
 }
 
@@ -125,7 +126,8 @@ struct Walked {
 Walked Walk(const Bytes& file) {
   const Segment seg = SegmentOf(file);
   Walked w;
-  w.tiff.assign(file.begin() + static_cast<ptrdiff_t>(seg.at + 10), file.begin() + static_cast<ptrdiff_t>(seg.at + seg.size));
+  w.tiff.assign(file.begin() + static_cast<ptrdiff_t>(seg.at + 10),
+                file.begin() + static_cast<ptrdiff_t>(seg.at + seg.size));
   w.result = WalkExifDirectories(w.tiff, w.s);
   return w;
 }
@@ -214,8 +216,8 @@ TEST_F(WriterTest, RefusalsLeaveThePhotoAsItWas) {
        kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
       {"value past the segment", patched(true, [&](Tiff& t) { t.Put(entry(0) + 8, test::U32Bytes(4000, true)); }),
        kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
-      {"unknown type", patched(false, [&](Tiff& t) { t.Put(entry(0) + 2, test::U16Bytes(99, false)); }),
-       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
+      {"unknown type", patched(false, [&](Tiff& t) { t.Put(entry(0) + 2, test::U16Bytes(99, false)); }), kSlotCopyright,
+       Text(kSlotCopyright, "Ann Smith"), 9},
       {"Exif IFD pointer back to IFD0", patched(false, [&](Tiff& t) { t.Put(entry(2) + 8, test::U32Bytes(8, false)); }),
        kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
       {"Exif IFD past the segment", patched(true, [&](Tiff& t) { t.Put(entry(2) + 8, test::U32Bytes(9000, true)); }),
@@ -248,8 +250,8 @@ TEST_P(WriterByteOrder, AShorterTextStaysInPlaceWithZerosBehindIt) {
   const IfdEntry& copyright = now.s[IfdKind::kIfd0].entries[1];
   EXPECT_EQ(copyright.valueOffset, old.valueOffset);
   EXPECT_EQ(Values(now, IfdKind::kIfd0)[1].second, (Bytes{'A', 'n', 'n', ' ', 'S', 'm', 'i', 't', 'h', 0}));
-  EXPECT_TRUE(std::all_of(now.tiff.begin() + copyright.valueOffset + 10, now.tiff.begin() + old.valueOffset + old.byteLength,
-                          [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::all_of(now.tiff.begin() + copyright.valueOffset + 10,
+                          now.tiff.begin() + old.valueOffset + old.byteLength, [](uint8_t b) { return b == 0; }));
   // Everything else is where it was.
   EXPECT_EQ(Values(now, IfdKind::kExif), Values(was, IfdKind::kExif));
   EXPECT_EQ(Values(now, IfdKind::kIfd0)[0], Values(was, IfdKind::kIfd0)[0]);
@@ -300,7 +302,9 @@ TEST_P(WriterByteOrder, ThumbnailGpsInteropAndMakerNoteStayWhereTheyAre) {
   EXPECT_EQ(now.s.thumbnail[0].offset, was.s.thumbnail[0].offset);
   const auto makerNote = [](const Walked& w) {
     for (const IfdEntry& e : w.s[IfdKind::kExif].entries) {
-      if (e.tag == 0x927C) return std::make_pair(e.valueOffset, Bytes(w.tiff.begin() + e.valueOffset, w.tiff.begin() + e.valueOffset + e.byteLength));
+      if (e.tag == 0x927C)
+        return std::make_pair(e.valueOffset,
+                              Bytes(w.tiff.begin() + e.valueOffset, w.tiff.begin() + e.valueOffset + e.byteLength));
     }
     return std::make_pair(0u, Bytes{});
   };
@@ -312,7 +316,8 @@ INSTANTIATE_TEST_SUITE_P(Orders, WriterByteOrder, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "MM" : "II"; });
 
 TEST_F(WriterTest, TheTagMetInTheOtherDirectoryGoesToo) {
-  const Bytes tiff = test::BuildTiff({false, {test::Ascii(0x010F, "Camera")},
+  const Bytes tiff = test::BuildTiff({false,
+                                      {test::Ascii(0x010F, "Camera")},
                                       std::vector<test::TiffEntry>{test::Ascii(0x8298, "Stored in the Exif IFD")}});
   const std::string path = Photo(test::BuildJpeg(tiff));
   ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 0);
@@ -399,7 +404,9 @@ TEST(ExifSegmentBuilder, ADamagedStructureThatWalksIsRebuiltSoundly) {
     uint16_t tag;
     IfdKind directory;
     bool remove;
-  } edits[] = {{0x010E, IfdKind::kIfd0, false}, {0x8298, IfdKind::kIfd0, false}, {0x8298, IfdKind::kIfd0, true},
+  } edits[] = {{0x010E, IfdKind::kIfd0, false},
+               {0x8298, IfdKind::kIfd0, false},
+               {0x8298, IfdKind::kIfd0, true},
                {0x9004, IfdKind::kExif, false}};
   std::mt19937 random(20240613);
   int rebuilt = 0;
