@@ -156,7 +156,9 @@ bool WalkDirectory(PhotoFile& file, TiffNumbers& numbers, int64_t start, int dir
       if (record.dataPosition >= dataEnd) dataEnd = int64_t{record.dataPosition} + record.byteLength;
     } else if (selector >= 0) {
       if (record.type == 2 || record.type == 7) {
-        if (record.byteLength > file.Size() - record.dataPosition + 1) return false;
+        // Only a long value can be worth checking against the file's length
+        // before the text is allocated; short ones simply fail to read.
+        if (record.byteLength > 65536 && record.byteLength > file.Size() - record.dataPosition + 1) return false;
         record.text.assign(static_cast<size_t>(record.byteLength), '\0');
         if (record.byteLength > 0 && !numbers.Read(record.dataPosition, record.text.data(), record.text.size())) {
           return false;

@@ -1,0 +1,115 @@
+#include "export/tag_library.h"
+
+#include <algorithm>
+
+namespace kelvane {
+namespace {
+
+// Keeps a long run of digits from overflowing; no library number comes near.
+constexpr int64_t kNumberCeiling = 1'000'000'000'000;
+
+// Columns first..first+width-1 (1-based) of text, cut at its end.
+std::string_view Columns(std::string_view text, size_t first, size_t width) {
+  if (text.size() < first) return {};
+  return text.substr(first - 1, width);
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  const size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string_view::npos) return {};
+  const size_t end = text.find_last_not_of(' ');
+  return text.substr(begin, end - begin + 1);
+}
+
+constexpr size_t kValueTextColumn = 7;
+constexpr size_t kTitleColumn = 25;
+constexpr int32_t kLowestSuffixBase = 31;
+
+}  // namespace
+
+int64_t ReadLibraryNumber(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min(value * 10 + (text[i] - '0'), kNumberCeiling);
+  }
+  return value;
+}
+
+TagRecord ParseTagRecord(std::string_view record) {
+  TagRecord parsed;
+  const int64_t classFlags = ReadLibraryNumber(Columns(record, 1, 3));
+  parsed.classFlags = classFlags <= 255 ? static_cast<uint8_t>(classFlags) : 0;
+  if (parsed.HasFormatting()) {
+    parsed.formatCode = static_cast<int32_t>(ReadLibraryNumber(Columns(record, 4, 3)));
+    parsed.valueTextBase = static_cast<int32_t>(ReadLibraryNumber(Columns(record, 7, 6)));
+    parsed.valueCount = static_cast<int32_t>(ReadLibraryNumber(Columns(record, 13, 3)));
+    parsed.suffixNumber = static_cast<int32_t>(ReadLibraryNumber(Columns(record, 16, 3)));
+  }
+  if (record.size() >= kTitleColumn) parsed.title = TrimSpaces(record.substr(kTitleColumn - 1));
+  return parsed;
+}
+
+TagLibrary::TagLibrary(std::span<const LibraryString> strings)
+    : strings_(strings.begin(), strings.end()) {
+  std::stable_sort(strings_.begin(), strings_.end(),
+                   [](const LibraryString& a, const LibraryString& b) { return a.id < b.id; });
+  // The suffix base is fixed by the library, so it is worked out once here.
+  const std::optional<std::string_view> firstUnit = LoadLibraryString(library_id::kFirstUnitText);
+  if (firstUnit && !firstUnit->empty()) {
+    const int64_t base = ReadLibraryNumber(*firstUnit) - 1;
+    if (base >= kLowestSuffixBase) suffixBase_ = static_cast<int32_t>(base);
+  }
+}
+
+const TagLibrary& TagLibrary::BuiltIn() {
+  static const TagLibrary library(BuiltInLibraryStrings());
+  return library;
+}
+
+std::optional<std::string_view> TagLibrary::LoadLibraryString(uint16_t id) const {
+  const auto it = std::lower_bound(
+      strings_.begin(), strings_.end(), id,
+      [](const LibraryString& entry, uint16_t wanted) { return entry.id < wanted; });
+  if (it == strings_.end() || it->id != id) return std::nullopt;
+  return it->text;
+}
+
+std::string_view TagLibrary::Text(int64_t id) const {
+  if (id < 0 || id > UINT16_MAX) return {};
+  const std::optional<std::string_view> stored = LoadLibraryString(static_cast<uint16_t>(id));
+  if (!stored || stored->size() < kValueTextColumn) return {};
+  return stored->substr(kValueTextColumn - 1);
+}
+
+std::optional<TagRecord> TagLibrary::Record(int64_t tagNumber) const {
+  if (tagNumber < library_id::kFirstTagRecord || tagNumber > UINT16_MAX) return std::nullopt;
+  const std::optional<std::string_view> stored = LoadLibraryString(static_cast<uint16_t>(tagNumber));
+  if (!stored) return std::nullopt;
+  const TagRecord record = ParseTagRecord(*stored);
+  // Class 000 marks a value text, not a tag record.
+  if (record.classFlags == 0) return std::nullopt;
+  return record;
+}
+
+int64_t TagLibrary::HeaderNumber(uint16_t id, size_t maxChars) const {
+  const std::optional<std::string_view> stored = LoadLibraryString(id);
+  return stored ? ReadLibraryNumber(stored->substr(0, maxChars)) : 0;
+}
+
+int64_t TagLibrary::ReleaseNumber() const { return HeaderNumber(library_id::kRelease, 4); }
+
+int64_t TagLibrary::SlotCount() const {
+  return HeaderNumber(library_id::kSlotCount, std::string_view::npos);
+}
+
+int64_t TagLibrary::HighestTag() const {
+  return HeaderNumber(library_id::kHighestTag, std::string_view::npos);
+}
+
+std::optional<std::string_view> LoadLibraryString(uint16_t id) {
+  return TagLibrary::BuiltIn().LoadLibraryString(id);
+}
+
+}  // namespace kelvane

@@ -1,0 +1,94 @@
+#include "export/tag_value.h"
+
+#include <algorithm>
+
+namespace kelvane {
+namespace {
+
+// width bytes (1..4) from bytes as an unsigned number.
+uint32_t ReadUnsigned(std::span<const uint8_t> bytes, size_t width, ByteOrder order) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < width; ++i) {
+    const size_t shift = order == ByteOrder::kLittleEndian ? i : width - 1 - i;
+    value |= static_cast<uint32_t>(bytes[i]) << (8 * shift);
+  }
+  return value;
+}
+
+// Two's-complement reading of a width-byte number.
+int64_t SignExtend(uint32_t value, size_t width) {
+  const uint64_t signBit = uint64_t{1} << (8 * width - 1);
+  return static_cast<int64_t>(value ^ signBit) - static_cast<int64_t>(signBit);
+}
+
+bool IsSigned(uint16_t type) {
+  return type == exif_type::kSByte || type == exif_type::kSShort || type == exif_type::kSLong ||
+         type == exif_type::kSRational;
+}
+
+bool IsRational(uint16_t type) {
+  return type == exif_type::kRational || type == exif_type::kSRational;
+}
+
+std::string AsText(std::span<const uint8_t> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+uint32_t ExifTypeSize(uint16_t type) {
+  switch (type) {
+    case exif_type::kShort:
+    case exif_type::kSShort:
+      return 2;
+    case exif_type::kLong:
+    case exif_type::kSLong:
+    case exif_type::kFloat:
+      return 4;
+    case exif_type::kRational:
+    case exif_type::kSRational:
+    case exif_type::kDouble:
+      return 8;
+    default:
+      return 1;
+  }
+}
+
+uint64_t TagValueByteCount(uint16_t type, uint32_t count) {
+  return uint64_t{ExifTypeSize(type)} * count;
+}
+
+TagValue DecodeTagValue(const RawTagValue& raw) {
+  TagValue value;
+  value.type = raw.type;
+  const uint64_t total = TagValueByteCount(raw.type, raw.count);
+  const std::span<const uint8_t> bytes = raw.bytes.first(
+      static_cast<size_t>(std::min<uint64_t>(total, raw.bytes.size())));
+  const bool complete = bytes.size() == total;
+
+  if (!complete && (raw.type == exif_type::kAscii || raw.type == exif_type::kUndefined)) return value;
+  if (raw.type == exif_type::kAscii) {
+    // The text ends at its terminator; zero bytes after it are padding. Some
+    // cameras store no terminator: then the last byte is text.
+    value.text = AsText(bytes);
+    value.text.erase(value.text.find_last_not_of('\0') + 1);
+    return value;
+  }
+  if (raw.type == exif_type::kUndefined) {
+    value.text = AsText(bytes);
+    if (total <= 4) value.num = ReadUnsigned(bytes, bytes.size(), ByteOrder::kLittleEndian);
+    return value;
+  }
+
+  const size_t width = static_cast<size_t>(std::min<uint64_t>(total, 4));
+  if (width == 0 || bytes.size() < width) return value;
+  const uint32_t num = ReadUnsigned(bytes, width, raw.order);
+  value.num = IsSigned(raw.type) ? SignExtend(num, width) : num;
+  if (IsRational(raw.type) && bytes.size() >= 8) {
+    const uint32_t den = ReadUnsigned(bytes.subspan(4), 4, raw.order);
+    value.den = IsSigned(raw.type) ? SignExtend(den, 4) : den;
+  }
+  return value;
+}
+
+}  // namespace kelvane
