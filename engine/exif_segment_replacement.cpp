@@ -1,10 +1,11 @@
 #include "exif_segment_replacement.h"
 
-#include <algorithm>
+#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <system_error>
+
+#include "engine/chunked_build.h"
 
 namespace kelvane {
 namespace {
@@ -13,25 +14,23 @@ namespace fs = std::filesystem;
 
 constexpr int64_t kLibraryLimit = std::numeric_limits<int32_t>::max();
 
-void ShowProgress(EngineContext& context, int64_t done, int64_t total) {
-  if (context.ui == nullptr || total <= 0) return;
-  const int64_t first = context.progress.first;
-  const int64_t span = context.progress.last - first;
-  context.ui->SetProgress(static_cast<int>(first + span * done / total));
-  context.ui->PumpEvents();
+// The first byte at which a and b differ, n when none does; compared a block
+// at a time.
+size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t n) {
+  constexpr size_t kBlock = 64;
+  size_t i = 0;
+  while (i + kBlock <= n && std::memcmp(a + i, b + i, kBlock) == 0) i += kBlock;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
 }
 
-// Calls the library until it reports the end, showing progress between
-// calls. False on an error result, or when a call makes no headway.
-bool RunInChunks(EngineContext& context, int64_t total, const std::function<int32_t(int32_t)>& call) {
-  int32_t resumeAt = 0;
-  for (;;) {
-    const int32_t result = call(resumeAt);
-    if (result == 0) return true;
-    if (result < 0 || result <= resumeAt) return false;
-    resumeAt = result;
-    ShowProgress(context, resumeAt, total);
-  }
+// One past the last byte at which a and b differ, at least `from`.
+size_t EndOfDifference(const uint8_t* a, const uint8_t* b, size_t n, size_t from) {
+  constexpr size_t kBlock = 64;
+  size_t end = n;
+  while (end >= from + kBlock && std::memcmp(a + end - kBlock, b + end - kBlock, kBlock) == 0) end -= kBlock;
+  while (end > from && a[end - 1] == b[end - 1]) --end;
+  return end;
 }
 
 bool HasSize(const std::string& path, int64_t size) {
@@ -51,21 +50,20 @@ bool RestoreFromCopy(const std::string& photo, const std::string& safetyCopy) {
 }  // namespace
 
 bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, std::span<const uint8_t> newSegment,
-                           const std::string& safetyCopy, const RewriteSteps& steps) {
+                           const std::string& safetyCopy) {
   const std::span<const uint8_t> old = place.oldBytes;
   if (newSegment.size() != old.size()) return false;
-  // Only the bytes that differ are written: usually a directory entry or two
-  // and the new text.
-  const auto first = std::mismatch(old.begin(), old.end(), newSegment.begin()).first - old.begin();
-  if (first == static_cast<ptrdiff_t>(old.size())) return true;
-  const auto end = old.rend() - std::mismatch(old.rbegin(), old.rend(), newSegment.rbegin()).first;
-  const auto length = static_cast<size_t>(end - first);
-  const int64_t at = place.at + first;
-  if (photo.WriteAt(at, newSegment.data() + first, length) && steps.sync(photo.fd()) == 0) return true;
+  // Only the bytes that differ are written, in one write: usually a
+  // directory entry or two and the new text.
+  const size_t first = FirstDifference(old.data(), newSegment.data(), old.size());
+  if (first == old.size()) return true;
+  const size_t length = EndOfDifference(old.data(), newSegment.data(), old.size(), first) - first;
+  const int64_t at = place.at + static_cast<int64_t>(first);
+  if (photo.WriteAt(at, newSegment.data() + first, length)) return true;
   if (!safetyCopy.empty()) {
     RestoreFromCopy(place.photoName, safetyCopy);
-  } else if (photo.WriteAt(at, old.data() + first, length)) {
-    photo.Sync();
+  } else {
+    photo.WriteAt(at, old.data() + first, length);
   }
   return false;
 }
@@ -77,11 +75,14 @@ bool ReplaceSegmentByRewrite(const SegmentPlace& place, const std::string& donor
   if (place.photoSize > kLibraryLimit || newPhotoSize > kLibraryLimit) return false;
   PhotoRewrite rewrite(place.photoName, steps);
   if (!rewrite.Ready()) return false;
-  const bool built = RunInChunks(context, newPhotoSize, [&](int32_t resumeAt) {
-    return context.fileOps.insert2(resumeAt, 0, static_cast<int32_t>(place.photoSize), static_cast<int32_t>(place.at),
-                                   static_cast<int32_t>(oldLength), static_cast<int32_t>(place.at), 0,
-                                   static_cast<int32_t>(newLength), place.photoName, donor, rewrite.NewPath());
-  });
+  const bool built = RunChunkedBuild(
+      [&](int32_t resumeAt) {
+        return context.fileOps.insert2(resumeAt, 0, static_cast<int32_t>(place.photoSize),
+                                       static_cast<int32_t>(place.at), static_cast<int32_t>(oldLength),
+                                       static_cast<int32_t>(place.at), 0, static_cast<int32_t>(newLength),
+                                       place.photoName, donor, rewrite.NewPath());
+      },
+      newPhotoSize, context);
   return built && HasSize(rewrite.NewPath(), newPhotoSize) && rewrite.Commit();
 }
 

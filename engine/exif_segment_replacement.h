@@ -21,12 +21,14 @@ struct SegmentPlace {
 };
 
 // Writes newSegment (exactly as long as the old one) over the old segment
-// through photo (open for writing) and flushes it. safetyCopy, when not
-// empty, is a copy of the whole photo taken before. On failure the photo is
-// put back: from the safety copy by a complete rewrite when there is one,
-// else by writing the old bytes back in place.
+// through photo (open for writing). Like the other in-place edits it is not
+// flushed to the device: that would cost far more than the edit on a folder
+// of thousands of photos. safetyCopy, when not empty, is a copy of the whole
+// photo taken before. When the write fails the photo is put back: from the
+// safety copy by a complete rewrite when there is one, else by writing the
+// old bytes back.
 bool ReplaceSegmentInPlace(PhotoFile& photo, const SegmentPlace& place, std::span<const uint8_t> newSegment,
-                           const std::string& safetyCopy, const RewriteSteps& steps);
+                           const std::string& safetyCopy);
 
 // Writes the photo anew beside itself with the old segment replaced by the
 // donor file's newLength bytes (the library's replace), flushes it and

@@ -168,7 +168,7 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
   const auto done = [](bool written) { return written ? code::kOk : code::kFailed; };
   if (segment.size() == old.size()) {
     if (!context.options[ProgramOption::KeepOriginalCopy]) {
-      return done(ReplaceSegmentInPlace(photo, place, segment, "", steps));
+      return done(ReplaceSegmentInPlace(photo, place, segment, ""));
     }
     TempFile safetyCopy(context.tempFolder.SecondTempFile());
     std::error_code ec;
@@ -176,7 +176,7 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
                                                            std::filesystem::copy_options::overwrite_existing, ec)) {
       return code::kFailed;
     }
-    return done(ReplaceSegmentInPlace(photo, place, segment, safetyCopy.path(), steps));
+    return done(ReplaceSegmentInPlace(photo, place, segment, safetyCopy.path()));
   }
   photo.Close();
   TempFile donor(context.tempFolder.FirstTempFile());

@@ -39,12 +39,13 @@ inline constexpr int16_t kFailed = 9;
 // Nothing the edit does not change moves: maker notes, the GPS and
 // interoperability directories, IFD1 and its thumbnail keep their bytes and
 // offsets. When the rebuilt segment is not longer than the old one it is
-// written over it, padded with zero bytes; otherwise the photo is written
+// written over it (the changed bytes only; the old segment's length stays,
+// what is no longer used becomes zero bytes); otherwise the photo is written
 // anew beside itself with the longer segment plus up to 2048 spare zero
 // bytes (within the 64 KiB limit of a segment), flushed and renamed over the
 // original. The photo is not changed on any failure before that point, and
-// is put back as it was when the write over the old segment fails.
-// `steps` lets tests make the flush or the rename fail.
+// is put back as it was when the write over the old segment fails. `steps`
+// lets tests make the flush or the rename of a new photo fail.
 //
 // With kNoFile, fileName is emptied (the caller drops its selection).
 int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTag, EngineContext& context,

@@ -1,6 +1,6 @@
 // A failure at any write step of the text tag writer leaves the photo as it
-// was or completely written: the library call and the rename of a new
-// photo, the flush, the write over the old segment, a full disk.
+// was or completely written: the library call, the flush and the rename of
+// a new photo, the write over the old segment, a full disk.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -13,6 +13,7 @@
 
 #include "engine/text_tag_writer.h"
 #include "support/jpeg_builder.h"
+#include "support/scripted_ui.h"
 #include "support/test_support.h"
 
 namespace kelvane {
@@ -44,20 +45,6 @@ class FaultyLibrary : public FileOpsLibrary {
                                                    insertLength, sourceName, donorName, outputName);
     return ++calls == failAt ? -18 : result;
   }
-};
-
-class ProgressRecorder : public UserInterface {
- public:
-  std::vector<int> values;
-  int pumps = 0;
-
-  MessageAnswer Show(const Message&) override { return MessageAnswer::kOk; }
-  void Cue(SoundCue) override {}
-  void SetBusy(bool) override {}
-  void SetProgress(int value) override { values.push_back(value); }
-  void SetStatus(int, const std::string&) override {}
-  void PumpEvents() override { ++pumps; }
-  bool CancelRequested() override { return false; }
 };
 
 // A photo whose segment has room for a shorter Copyright (the in-place
@@ -127,12 +114,12 @@ TEST(TextTagWriterFaults, AFailedStepLeavesThePhotoAsItWas) {
     const char* name;
     int failAt;
     RewriteSteps steps;
-    bool inPlaceUnaffected;  // a step the in-place path does not take
+    bool inPlaceUnaffected;  // a step only a new photo takes
   } faults[] = {
       {"first library call", 1, system, true},
       {"second library call", 2, system, true},
       {"a later library call, after its work", 20, system, true},
-      {"flush", 0, {fail, system.rename}, false},
+      {"flush", 0, {fail, system.rename}, true},
       {"rename", 0, {system.sync, fail}, true},
   };
   for (const Edit& edit : {kInPlace, kRewrite}) {
@@ -204,7 +191,7 @@ TEST(TextTagWriterFaults, AFullDiskLeavesThePhotoAsItWas) {
 
 TEST(TextTagWriterFaults, ALongCopyMovesTheProgressBarWithinTheFileRange) {
   FaultyLibrary fileOps;
-  ProgressRecorder ui;
+  test::ScriptedUi ui;
   test::ScratchFolder scratch;
   const std::string path = scratch.File("photo.jpg");
   test::WriteBytes(path, Photo());
@@ -212,11 +199,11 @@ TEST(TextTagWriterFaults, ALongCopyMovesTheProgressBarWithinTheFileRange) {
   EngineContext context{fileOps, temp, {}, &ui, {40, 60}};
   std::string name = path;
   ASSERT_EQ(WriteExifTag(name, kRewrite.slot, kRewrite.tag, context), 0);
-  ASSERT_GT(ui.values.size(), 10u);
-  EXPECT_TRUE(std::is_sorted(ui.values.begin(), ui.values.end()));
-  EXPECT_GE(ui.values.front(), 40);
-  EXPECT_LE(ui.values.back(), 60);
-  EXPECT_EQ(ui.pumps, static_cast<int>(ui.values.size()));
+  ASSERT_GT(ui.progress.size(), 10u);
+  EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
+  EXPECT_GE(ui.progress.front(), 40);
+  EXPECT_LE(ui.progress.back(), 60);
+  EXPECT_EQ(ui.pumps, static_cast<int>(ui.progress.size()));
 }
 
 }  // namespace
