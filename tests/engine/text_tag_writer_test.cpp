@@ -312,6 +312,36 @@ TEST_P(WriterByteOrder, ThumbnailGpsInteropAndMakerNoteStayWhereTheyAre) {
   EXPECT_NE(now.s[IfdKind::kExif].offset, was.s[IfdKind::kExif].offset) << "the Exif IFD grew and moved";
 }
 
+TEST_P(WriterByteOrder, ThumbnailStripsOfZeroBytesAreNoFreeRoom) {
+  const bool be = GetParam();
+  Tiff t(be);
+  const uint32_t exif = t.Directory({test::Ascii(0x9003, "2008:05:30 15:56:01")});
+  // Two SHORT offsets and lengths fit in the entries; filled in below.
+  const uint32_t ifd1 =
+      t.Directory({{0x0111, 3, 2, Bytes(4, 0), std::nullopt}, {0x0117, 3, 2, Bytes(4, 0), std::nullopt}});
+  const uint32_t ifd0 = t.Directory({test::Ascii(0x010F, "Camera"), t.Pointer(0x8769, exif)}, ifd1);
+  const uint32_t strip1 = t.Data({1, 2, 3, 4, 5, 6});
+  const uint32_t strip2 = t.Data(Bytes(64, 0));  // the last bytes of the structure
+  const auto pair = [be](uint32_t a, uint32_t b) {
+    Bytes both = test::U16Bytes(static_cast<uint16_t>(a), be);
+    const Bytes second = test::U16Bytes(static_cast<uint16_t>(b), be);
+    both.insert(both.end(), second.begin(), second.end());
+    return both;
+  };
+  t.Put(ifd1 + 2 + 8, pair(strip1, strip2));
+  t.Put(ifd1 + 2 + 12 + 8, pair(6, 64));
+  t.Ifd0At(ifd0);
+  const Bytes before = test::BuildJpeg(t.bytes);
+  const std::string path = Photo(before);
+  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, "A description")), 0);
+  const Walked was = Walk(before);
+  const Walked now = Walk(test::ReadBytes(path));
+  ASSERT_EQ(now.result, WalkResult::kOk);
+  EXPECT_GE(now.s.ifd0Offset, strip2 + 64) << "IFD0 moved behind the strips";
+  EXPECT_EQ(Values(now, IfdKind::kIfd1), Values(was, IfdKind::kIfd1));
+  EXPECT_TRUE(std::equal(was.tiff.begin() + strip1, was.tiff.begin() + strip2 + 64, now.tiff.begin() + strip1));
+}
+
 INSTANTIATE_TEST_SUITE_P(Orders, WriterByteOrder, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "MM" : "II"; });
 
