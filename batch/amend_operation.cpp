@@ -142,7 +142,8 @@ class AmendRun {
     RunFolder();
   }
 
-  // The box for an unexpected failure anywhere in the run.
+  // The failure box: the step message with the critical icon and the Error
+  // cue (also for an unexpected failure anywhere in the run).
   void FailureBox() {
     ui_.SetBusy(false);
     ui_.Cue(SoundCue::Error);
