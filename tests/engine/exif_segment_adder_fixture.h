@@ -14,6 +14,7 @@
 #include "engine/exif_reader.h"
 #include "engine/exif_segment_adder.h"
 #include "support/jpeg_builder.h"
+#include "support/scripted_ui.h"
 #include "support/test_support.h"
 
 namespace kelvane::test {
@@ -69,19 +70,7 @@ class ScriptedLibrary : public FileOpsLibrary {
   int calls = 0;
 };
 
-class RecordingUi : public UserInterface {
- public:
-  MessageAnswer Show(const Message&) override { return MessageAnswer::kOk; }
-  void Cue(SoundCue) override {}
-  void SetBusy(bool) override {}
-  void SetProgress(int value) override { progress.push_back(value); }
-  void SetStatus(int, const std::string&) override {}
-  void PumpEvents() override { ++pumps; }
-  bool CancelRequested() override { return false; }
-
-  std::vector<int> progress;
-  int pumps = 0;
-};
+using RecordingUi = ScriptedUi;
 
 class SegmentAdderTest : public ::testing::Test {
  protected:
