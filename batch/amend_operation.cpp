@@ -1,11 +1,12 @@
 #include "batch/amend_operation.h"
 
-#include <cmath>
 #include <exception>
 #include <filesystem>
 #include <optional>
 
+#include "batch/copyright_notice.h"
 #include "batch/folder_listing.h"
+#include "batch/run_framing.h"
 #include "batch/run_report.h"
 #include "batch/text_tag_amend.h"
 #include "engine/utility_functions.h"
@@ -13,11 +14,7 @@
 namespace kelvane {
 namespace {
 
-constexpr const char* kUndefinedError = "Undefined processing error";
 constexpr const char* kFolderOrFileNotFound = "Folder/File not found";
-constexpr const char* kFolderNotFound = "Folder not found";
-constexpr const char* kNoFilesFound = "Processing aborted as no files found";
-constexpr const char* kUserAbort = "Files only partially processed due to user abort.";
 constexpr const char* kExportExcludedTail = " - but excluding those files without Metadata included.";
 constexpr const char* kUnidentifiedExportError = "Unidentified Export processing error";
 
@@ -51,11 +48,6 @@ bool IsAmendFunction(ProgramFunction function) {
   }
 }
 
-std::string WithClosingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
 // Two paths name the same file or folder: the same text, or the same object
 // on disk written another way.
 bool SamePlace(const std::string& a, const std::string& b) {
@@ -71,9 +63,7 @@ bool IsHidden(const std::string& path) {
   return !name.empty() && name.front() == '.';
 }
 
-int ProgressAt(size_t done, size_t total) {
-  return static_cast<int>(std::lround(kProgressStart + static_cast<double>(kProgressSpan) * done / total));
-}
+int ProgressAt(size_t done, size_t total) { return ProgressValue(done, total, kProgressSpan, kProgressStart); }
 
 std::string ExportFolderMessage(int16_t code) {
   switch (code) {
@@ -115,29 +105,29 @@ Message WipeQuestion(std::string text) {
 
 class AmendRun {
  public:
-  AmendRun(BatchContext& context, AmendTexts& texts, AmendEngine& engine)
+  AmendRun(BatchContext& context, BatchInputs& inputs, AmendOperations& operations)
       : context_(context),
         state_(context.state),
         ui_(context.ui),
-        texts_(texts),
-        engine_(engine),
+        inputs_(inputs),
+        operations_(operations),
         function_(context.state.SelectedFunction),
         single_(context.state.SinglePhotoMode) {}
 
   void Run() {
     if (!IsAmendFunction(function_)) return FailureBox();
     stepMessage_ = kFolderOrFileNotFound;
-    path_ = Trim(texts_.sourcePath);
+    path_ = Trim(inputs_.sourcePath);
     if (single_) {
       if (!FileExists(path_)) return FailureBox();
       photosFolder_ = FolderOf(path_);
     } else {
-      path_ = WithClosingSlash(path_);
+      path_ = FolderText(path_);
       if (!IsFolder(path_)) return FailureBox();
       photosFolder_ = path_;
     }
     if (!CheckParameters()) return;
-    stepMessage_ = kUndefinedError;
+    stepMessage_ = kUndefinedProcessingError;
     if (single_) return RunSinglePhoto();
     RunFolder();
   }
@@ -146,15 +136,15 @@ class AmendRun {
   // cue (also for an unexpected failure anywhere in the run).
   void FailureBox() {
     ui_.SetBusy(false);
-    ui_.Cue(SoundCue::Error);
-    ui_.Show(Box("Error", stepMessage_, MessageIcon::kCritical, MessageButtons::kOk, 0));
+    ShowErrorBox(ui_, stepMessage_);
   }
 
   void Reset() {
-    ui_.SetStatus(1, "Files Processed: 0");
-    ui_.SetStatus(2, "Total Files: 0");
+    ui_.SetStatus(1, std::string(kFilesProcessed) + "0");
+    ui_.SetStatus(2, std::string(kTotalFiles) + "0");
     ui_.SetProgress(0);
     context_.exportOptions.perPhotoRunStarted = false;
+    ui_.ArrangeForFunction();
     state_.TextEditedByUser = false;
   }
 
@@ -202,7 +192,7 @@ class AmendRun {
   bool CheckRestoreSource() {
     if (!state_.ExportTargetSet) return Refuse("Restore file not set");
     stepMessage_ = "Restore file not found";
-    source_ = Trim(texts_.secondPath);
+    source_ = Trim(inputs_.secondPath);
     if (!FileExists(source_)) {
       state_.ExportTargetSet = false;
       return Refuse(stepMessage_);
@@ -217,7 +207,7 @@ class AmendRun {
   bool CheckExportTarget() {
     if (!state_.ExportTargetSet) return Refuse("Export path not set");
     stepMessage_ = "Export path not found";
-    const std::string target = Trim(texts_.secondPath);
+    const std::string target = Trim(inputs_.secondPath);
     if (!FolderExists(target)) {
       state_.ExportTargetSet = false;
       return Refuse(stepMessage_);
@@ -234,7 +224,7 @@ class AmendRun {
     if (single_ && !state_.TextEditedByUser) return Refuse("Copyright text without change to existing");
     const NoticeChoice choice{state_.NoticeForPhotographer, state_.NoticeForEditor, state_.YearFromPhoto};
     const ComposedNotice composed =
-        ComposeCopyrightNotice(choice, texts_.copyright, ReadNoticeTexts(context_.store));
+        ComposeCopyrightNotice(choice, inputs_.copyright, ReadNoticeTexts(context_.store));
     state_.FirstTextEmpty = composed.firstTextEmpty;
     state_.SecondTextEmpty = composed.secondTextEmpty;
     const bool excused = (composed.code == compose_code::kPhotographerYearInvalid && composed.firstTextEmpty) ||
@@ -242,7 +232,7 @@ class AmendRun {
     if (composed.code != compose_code::kOk && !excused) {
       stepMessage_ = composed.code == compose_code::kPhotographerYearInvalid ? "Copyright Photographer Year invalid"
                      : composed.code == compose_code::kEditorYearInvalid     ? "Copyright Editor Year invalid"
-                                                                             : kUndefinedError;
+                                                                             : kUndefinedProcessingError;
       FailureBox();
       return false;
     }
@@ -269,11 +259,11 @@ class AmendRun {
     }
     request_.function = function_;
     request_.overwriteExisting = state_.OverwriteExisting;
-    request_.description = texts_.description;
+    request_.description = inputs_.descriptionText;
     request_.mode = state_.NoticeForPhotographer ? DescriptionMode::Append
                     : state_.NoticeForEditor     ? DescriptionMode::Prefix
                                                  : DescriptionMode::AddReplace;
-    request_.deleteDescription = request_.mode == DescriptionMode::AddReplace && Trim(texts_.description).empty();
+    request_.deleteDescription = request_.mode == DescriptionMode::AddReplace && Trim(inputs_.descriptionText).empty();
     request_.noAutoSpace = context_.settings.Options[ProgramOption::NoAutoSpace];
     if (!request_.deleteDescription || !state_.OverwriteExisting) return true;
 
@@ -283,22 +273,22 @@ class AmendRun {
   }
 
   void RunSinglePhoto() {
-    ui_.SetStatus(2, "Total Files: 1");
+    ui_.SetStatus(2, std::string(kTotalFiles) + "1");
     ui_.SetProgress(kProgressStart);
     const int code = RunOnFile(path_, {kProgressStart, kProgressSpan});
     if (function_ == ProgramFunction::AddCopyright || function_ == ProgramFunction::AddDescription) {
       const ExistingTextView view = ShowExistingText(path_, function_, false, context_.fileOps);
       if (function_ == ProgramFunction::AddCopyright) {
-        texts_.copyright = view.copyright;
+        inputs_.copyright = view.copyright;
       } else {
-        texts_.description = view.description;
+        inputs_.descriptionText = view.description;
       }
     }
     ui_.PumpEvents();
     if (code > 0) report_.Add(FileNameOf(path_), code);
     // A photo that is gone (wiped, or removed meanwhile) can't stay chosen.
     if (!FileExists(path_)) state_.SourceChosen = false;
-    ui_.SetStatus(1, "Files Processed: 1");
+    ui_.SetStatus(1, std::string(kFilesProcessed) + "1");
     Complete();
   }
 
@@ -320,24 +310,22 @@ class AmendRun {
       return FailureBox();
     }
     const size_t total = names->size();
-    ui_.SetStatus(2, "Total Files: " + std::to_string(total));
+    ui_.SetStatus(2, kTotalFiles + std::to_string(total));
     ui_.SetProgress(kProgressStart);
-    stepMessage_ = kUndefinedError;
+    stepMessage_ = kUndefinedProcessingError;
     for (size_t index = 1; index <= total; ++index) {
       const std::string& name = (*names)[index - 1];
       const int code = RunOnFile(path_ + name, {ProgressAt(index - 1, total), ProgressAt(index, total)});
-      ui_.PumpEvents();
-      if (ui_.CancelRequested()) state_.CancelRequested = true;
-      if (state_.CancelRequested) return Cancelled();
+      if (PumpEventsAndCheckCancel(context_)) return Cancelled();
       ui_.SetProgress(ProgressAt(index, total));
       if (code > 0) report_.Add(name, code);
-      ui_.SetStatus(1, "Files Processed: " + std::to_string(index));
+      ui_.SetStatus(1, kFilesProcessed + std::to_string(index));
     }
     Complete();
   }
 
   void ExportWholeFolder() {
-    const int16_t code = engine_.ExportFolder(path_, texts_.secondPath);
+    const int16_t code = operations_.ExportFolder(path_, inputs_.secondPath);
     if (code == kExportDoneExcluding) exportExcluded_ = true;
     if (code != kExportDone && code != kExportDoneExcluding) {
       stepMessage_ = ExportFolderMessage(code);
@@ -351,14 +339,14 @@ class AmendRun {
     switch (function_) {
       case ProgramFunction::RestoreMetadata:
       case ProgramFunction::CreateMetadata: {
-        const int16_t code = engine_.AddExifSegment(path, function_, source_, progress);
+        const int16_t code = operations_.AddExifSegment(path, function_, source_, progress);
         return !single_ && code == kSegmentNoImageSize ? 2 : code;
       }
       case ProgramFunction::AddCopyright:
       case ProgramFunction::AddDescription:
-        return ListedTextTagCode(AmendTextTagOfFile(path, request_, engine_, context_.fileOps, progress, ui_));
+        return ListedTextTagCode(AmendTextTagOfFile(path, request_, operations_, context_.fileOps, progress, ui_));
       case ProgramFunction::ExportMetadata: {
-        const int16_t code = engine_.ExportPhoto(path, ExportOutput(path));
+        const int16_t code = operations_.ExportPhoto(path, ExportOutput(path));
         return code > 0 ? code + kExportCodeBase : 0;
       }
       case ProgramFunction::WipeFiles:
@@ -387,10 +375,10 @@ class AmendRun {
   // types of a single-photo export, else a CSV file named after the photo in
   // the target folder.
   std::string ExportOutput(const std::string& photo) const {
-    const std::string target = Trim(texts_.secondPath);
+    const std::string target = Trim(inputs_.secondPath);
     const ExportType type = context_.exportOptions.exportType;
     if (single_ && (type == ExportType::Workbook || type == ExportType::Database)) return target;
-    return WithClosingSlash(target) + FileNameWithoutExtension(photo) + ".csv";
+    return FolderText(target) + FileNameWithoutExtension(photo) + ".csv";
   }
 
   int Wipe(const std::string& path) {
@@ -402,7 +390,7 @@ class AmendRun {
         return (hidden ? kWipeDeclinedHidden : kWipeDeclined) + kWipeCodeBase;
       }
     }
-    const int32_t result = engine_.WipeFile(path);
+    const int32_t result = operations_.WipeFile(path);
     return result < 0 ? 0 : result + kWipeCodeBase;
   }
 
@@ -431,12 +419,12 @@ class AmendRun {
   BatchContext& context_;
   RunState& state_;
   UserInterface& ui_;
-  AmendTexts& texts_;
-  AmendEngine& engine_;
+  BatchInputs& inputs_;
+  AmendOperations& operations_;
   const ProgramFunction function_;
   const bool single_;
 
-  std::string stepMessage_ = kUndefinedError;
+  std::string stepMessage_ = kUndefinedProcessingError;
   std::string path_;          // the photo, or the folder ending with "/"
   std::string photosFolder_;  // the folder of the photo(s)
   std::string source_;        // Restore: the source photo
@@ -461,7 +449,7 @@ std::string AmendListMessage(ProgramFunction function, int code) {
       return "Bad Metadata";
     case 5:
     case 9:
-      return kUndefinedError;
+      return kUndefinedProcessingError;
     case 6:
       return "Missing date/time in Metadata";
     case 7:
@@ -513,8 +501,8 @@ std::string AmendListMessage(ProgramFunction function, int code) {
   }
 }
 
-void RunAmendOperation(BatchContext& context, AmendTexts& texts, AmendEngine& engine) {
-  AmendRun run(context, texts, engine);
+void RunAmendOperation(BatchContext& context, BatchInputs& inputs, AmendOperations& operations) {
+  AmendRun run(context, inputs, operations);
   try {
     run.Run();
   } catch (const std::exception&) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/batch_inputs.h"
 #include "engine/file_ops_library.h"
 #include "engine/run_state.h"
 #include "engine/settings_store.h"
@@ -35,16 +36,6 @@ struct NoticeTexts {
 };
 // CRText1 and CRText2, each falling back to its default when empty.
 NoticeTexts ReadNoticeTexts(const SettingsStore& store);
-
-// The four boxes of the Copyright panel (CRNameTxt 0/1, CRYearTxt 0/1); also
-// a photo's notices taken apart into the same four fields.
-struct CopyrightEntries {
-  std::string photographerName;
-  std::string photographerYear;
-  std::string editorName;
-  std::string editorYear;
-  bool operator==(const CopyrightEntries&) const = default;
-};
 
 // The notice type options, in the panel's order.
 enum class NoticeType : int { Photographer = 0, Editor = 1, Both = 2 };

@@ -86,7 +86,7 @@ NewText NewDescription(const std::string& path, const TextTagRequest& request, F
 
 }  // namespace
 
-int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendEngine& engine,
+int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendOperations& operations,
                            FileOpsLibrary& fileOps, const FileProgressRange& progress, UserInterface& ui) {
   const bool copyright = request.function == ProgramFunction::AddCopyright;
   const NewText result =
@@ -101,7 +101,7 @@ int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& reques
   record.count = static_cast<int32_t>(result.text.size());
   record.byteLength = record.count;
   record.text = result.text;
-  const int16_t written = engine.WriteExifTag(path, slot, record, progress);
+  const int16_t written = operations.WriteExifTag(path, slot, record, progress);
   ui.PumpEvents();
   // Deleting text that is not there leaves the photo as asked.
   if (result.text.empty() && written == kWriterNothingToDelete) return text_tag_code::kWritten;

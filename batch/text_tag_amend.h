@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "batch/amend_engine.h"
+#include "batch/amend_operations.h"
 #include "batch/copyright_notice.h"
 #include "engine/file_ops_library.h"
 #include "engine/user_interface.h"
@@ -50,12 +50,12 @@ inline constexpr int16_t kDeleteRefused = 51;   // a delete while existing text 
 // with blanks.
 inline constexpr size_t kMinTextTagLength = 5;
 
-// Builds the new text and has engine write it (slot 7, tag 0x8298 or slot 8,
+// Builds the new text and has operations write it (slot 7, tag 0x8298 or slot 8,
 // tag 0x010E; Exif ASCII with its closing zero; an empty text deletes the
 // tag; a photo without the tag is then left as it is). A delete of existing
 // text is refused while overwriteExisting is off. Pending events run after
 // the write.
-int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendEngine& engine,
+int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendOperations& operations,
                            FileOpsLibrary& fileOps, const FileProgressRange& progress, UserInterface& ui);
 
 }  // namespace kelvane

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "fake_amend_engine.h"
+#include "fake_amend_operations.h"
 #include "support/scripted_ui.h"
 #include "support/test_support.h"
 #include "text_tag_photos.h"
@@ -13,7 +13,7 @@
 namespace kelvane {
 namespace {
 
-using test::FakeAmendEngine;
+using test::FakeAmendOperations;
 
 const std::string kNul("\0", 1);
 const std::string kHeading = "The following files where not processed successfuly:\r";
@@ -24,7 +24,7 @@ class AmendRunTest : public ::testing::Test {
       : store_(settingsFolder_.File("settings.ini")),
         context_{state_, settings_, store_, ui_, fileOps_, tempFolder_, TagLibrary::BuiltIn(), exportOptions_} {
     photos_ = photosFolder_.path().string() + "/";
-    texts_.sourcePath = photos_;
+    inputs_.sourcePath = photos_;
   }
 
   void Select(ProgramFunction function, bool single = false) {
@@ -37,13 +37,13 @@ class AmendRunTest : public ::testing::Test {
     for (const char* name : names) test::WriteBytes(photosFolder_.File(name), {1, 2, 3});
   }
 
-  void Run() { RunAmendOperation(context_, texts_, engine_); }
+  void Run() { RunAmendOperation(context_, inputs_, operations_); }
 
   const Message& LastBox() const { return ui_.shown.back(); }
 
   std::vector<std::string> Operations() const {
     std::vector<std::string> out;
-    for (const auto& call : engine_.calls) out.push_back(call.operation + " " + FileNameOf(call.path));
+    for (const auto& call : operations_.calls) out.push_back(call.operation + " " + FileNameOf(call.path));
     return out;
   }
 
@@ -68,8 +68,8 @@ class AmendRunTest : public ::testing::Test {
   TempFolder tempFolder_;
   ExportOptions exportOptions_;
   BatchContext context_;
-  AmendTexts texts_;
-  FakeAmendEngine engine_;
+  BatchInputs inputs_;
+  FakeAmendOperations operations_;
 };
 
 TEST(AmendListMessage, EveryCode) {
@@ -127,16 +127,16 @@ TEST_F(AmendRunTest, RestoreFolderListsEngineCodes) {
   Files({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"});
   const std::string source = settingsFolder_.File("source.jpg");
   test::WriteBytes(source, {1});
-  texts_.secondPath = " " + source + " ";
+  inputs_.secondPath = " " + source + " ";
   state_.ExportTargetSet = true;
-  engine_.codes = {{"a.jpg", 3}, {"c.jpg", 5}, {"d.jpg", 10}, {"e.jpg", 8}};
+  operations_.codes = {{"a.jpg", 3}, {"c.jpg", 5}, {"d.jpg", 10}, {"e.jpg", 8}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as No Metadata in Source file selected\r" +
                        "c.jpg as Not a JPG (JPEG) file\r" + "d.jpg as Restore and Metadata already in file\r" +
                        "e.jpg as Metadata extract problem for restore\r",
                    SoundCue::Error);
-  ASSERT_EQ(engine_.calls.size(), 5u);
-  EXPECT_EQ(engine_.calls[0].second, source);
+  ASSERT_EQ(operations_.calls.size(), 5u);
+  EXPECT_EQ(operations_.calls[0].second, source);
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Restore a.jpg", "Restore b.jpg", "Restore c.jpg",
                                                     "Restore d.jpg", "Restore e.jpg"}));
 }
@@ -144,13 +144,13 @@ TEST_F(AmendRunTest, RestoreFolderListsEngineCodes) {
 TEST_F(AmendRunTest, CreateSinglePhotoKeepsCodeFive) {
   Select(ProgramFunction::CreateMetadata, true);
   Files({"a.jpg"});
-  texts_.sourcePath = photos_ + "a.jpg";
-  engine_.codes = {{"a.jpg", 5}};
+  inputs_.sourcePath = photos_ + "a.jpg";
+  operations_.codes = {{"a.jpg", 5}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as Undefined processing error\r", SoundCue::Error);
-  ASSERT_EQ(engine_.calls.size(), 1u);
-  EXPECT_EQ(engine_.calls[0].progress.first, 5);
-  EXPECT_EQ(engine_.calls[0].progress.last, 90);
+  ASSERT_EQ(operations_.calls.size(), 1u);
+  EXPECT_EQ(operations_.calls[0].progress.first, 5);
+  EXPECT_EQ(operations_.calls[0].progress.last, 90);
   EXPECT_EQ(ui_.statuses.front(), (std::pair<int, std::string>{2, "Total Files: 1"}));
   EXPECT_EQ(ui_.progress, (std::vector<int>{5, 100, 0}));
 }
@@ -161,11 +161,11 @@ TEST_F(AmendRunTest, FolderRunProgressAndCounters) {
   state_.TextEditedByUser = true;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
-  ASSERT_EQ(engine_.calls.size(), 3u);
+  ASSERT_EQ(operations_.calls.size(), 3u);
   const std::pair<int, int> ranges[] = {{5, 35}, {35, 65}, {65, 95}};
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(engine_.calls[i].progress.first, ranges[i].first);
-    EXPECT_EQ(engine_.calls[i].progress.last, ranges[i].second);
+    EXPECT_EQ(operations_.calls[i].progress.first, ranges[i].first);
+    EXPECT_EQ(operations_.calls[i].progress.last, ranges[i].second);
   }
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg", "Create c.jpg"}));
   EXPECT_EQ(ui_.progress, (std::vector<int>{5, 35, 65, 95, 100, 0}));
@@ -177,6 +177,8 @@ TEST_F(AmendRunTest, FolderRunProgressAndCounters) {
                                                                    {2, "Total Files: 0"}}));
   EXPECT_EQ(ui_.pumps, 3);
   EXPECT_FALSE(state_.TextEditedByUser);
+  EXPECT_EQ(ui_.arrangements, 1);
+  EXPECT_TRUE(ui_.runEnabled.empty()) << "Run stays as the window's rearrangement sets it";
 }
 
 TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
@@ -184,7 +186,7 @@ TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
   for (int i = 10; i < 21; ++i) {
     const std::string name = "f" + std::to_string(i) + ".jpg";
     test::WriteBytes(photosFolder_.File(name), {1});
-    engine_.codes[name] = 10;
+    operations_.codes[name] = 10;
   }
   Run();
   std::string expected = kHeading;
@@ -196,7 +198,7 @@ TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
 TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
   Select(ProgramFunction::CreateMetadata);
   Files({"a.jpg", "b.jpg", "c.jpg"});
-  engine_.codes = {{"a.jpg", 2}, {"b.jpg", 2}};
+  operations_.codes = {{"a.jpg", 2}, {"b.jpg", 2}};
   ui_.cancelAfterPumps = 2;
   Run();
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg"}));
@@ -210,16 +212,16 @@ TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
 }
 
 TEST_F(AmendRunTest, UnexpectedFailureShowsTheStepMessage) {
-  class ThrowingEngine : public FakeAmendEngine {
+  class ThrowingEngine : public FakeAmendOperations {
     int16_t AddExifSegment(const std::string&, ProgramFunction, const std::string&,
                            const FileProgressRange&) override {
       throw std::runtime_error("boom");
     }
-  } engine;
+  } operations;
   Select(ProgramFunction::CreateMetadata);
   Files({"a.jpg"});
   state_.TextEditedByUser = true;
-  RunAmendOperation(context_, texts_, engine);
+  RunAmendOperation(context_, inputs_, operations);
   ASSERT_EQ(ui_.shown.size(), 1u);
   EXPECT_EQ(LastBox().title, "Error");
   EXPECT_EQ(LastBox().text, "Undefined processing error");
@@ -269,11 +271,11 @@ TEST_F(AmendRunTest, ParameterBoxes) {
   };
   for (const auto& c : cases) {
     ui_ = test::ScriptedUi{};
-    engine_.calls.clear();
+    operations_.calls.clear();
     state_ = RunState{};
     Select(c.function, c.single);
-    texts_.sourcePath = c.source;
-    texts_.secondPath = c.second;
+    inputs_.sourcePath = c.source;
+    inputs_.secondPath = c.second;
     state_.ExportTargetSet = c.targetSet;
     exportOptions_.perPhotoRunStarted = true;
     Run();
@@ -282,10 +284,11 @@ TEST_F(AmendRunTest, ParameterBoxes) {
     EXPECT_EQ(LastBox().text, c.message);
     EXPECT_EQ(LastBox().icon, c.kind == kWarning ? MessageIcon::kExclamation : MessageIcon::kCritical) << c.message;
     EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{c.kind == kWarning ? SoundCue::Attention : SoundCue::Error}));
-    EXPECT_TRUE(engine_.calls.empty()) << c.message;
+    EXPECT_TRUE(operations_.calls.empty()) << c.message;
     EXPECT_EQ(state_.ExportTargetSet, c.targetSetAfter) << c.message;
     EXPECT_FALSE(exportOptions_.perPhotoRunStarted);
     EXPECT_EQ(ui_.progress, (std::vector<int>{0}));
+    EXPECT_EQ(ui_.arrangements, 1);
   }
 }
 
@@ -308,14 +311,14 @@ TEST_F(AmendRunTest, EmptyFolderAndInvalidYears) {
   };
   for (const auto& c : cases) {
     ui_ = test::ScriptedUi{};
-    texts_.copyright = c.entries;
+    inputs_.copyright = c.entries;
     Run();
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(LastBox().text, c.message);
     EXPECT_EQ(LastBox().icon, MessageIcon::kCritical);
     EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Error}));
   }
-  EXPECT_TRUE(engine_.calls.empty());
+  EXPECT_TRUE(operations_.calls.empty());
 }
 
 TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
@@ -338,12 +341,12 @@ TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
     for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
       ui_ = test::ScriptedUi{};
       ui_.answers = {answer};
-      engine_.calls.clear();
+      operations_.calls.clear();
       Select(ProgramFunction::AddCopyright, c.single);
-      texts_.sourcePath = c.single ? photos_ + "a.jpg" : photos_;
+      inputs_.sourcePath = c.single ? photos_ + "a.jpg" : photos_;
       state_.NoticeForEditor = c.editor;
       state_.TextEditedByUser = true;
-      texts_.copyright = c.entries;
+      inputs_.copyright = c.entries;
       Run();
       const Message& question = ui_.shown.front();
       EXPECT_EQ(question.title, "Confirm Copyright Delete");
@@ -354,7 +357,7 @@ TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
       EXPECT_EQ(ui_.cues.front(), SoundCue::Attention);
       if (answer == MessageAnswer::kNo) {
         EXPECT_EQ(ui_.shown.size(), 1u) << "a refused delete ends without a box";
-        EXPECT_TRUE(engine_.calls.empty());
+        EXPECT_TRUE(operations_.calls.empty());
       } else {
         EXPECT_EQ(ui_.shown.size(), 2u);
         EXPECT_EQ(LastBox().title, "Completion Message");
@@ -369,7 +372,7 @@ TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
   Select(ProgramFunction::AddDescription);
   state_.NoticeForPhotographer = false;
   state_.OverwriteExisting = true;
-  texts_.description = "  ";
+  inputs_.descriptionText = "  ";
   ui_.answers = {MessageAnswer::kNo};
   Run();
   ASSERT_EQ(ui_.shown.size(), 1u);
@@ -377,7 +380,7 @@ TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
   EXPECT_EQ(LastBox().text,
             "This will delete Image description entries for all files in the selected folder\rPlease confirm");
   EXPECT_EQ(LastBox().defaultButton, 1);
-  EXPECT_TRUE(engine_.calls.empty());
+  EXPECT_TRUE(operations_.calls.empty());
 
   // With "Skip if text already present" nothing is asked: existing texts stay.
   ui_ = test::ScriptedUi{};
@@ -400,12 +403,12 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
   test::WriteBytes(photosFolder_.File("3_plain.jpg"), test::BuildJpeg({}, {.exif = false}));
   test::WriteBytes(photosFolder_.File("4_bad.jpg"), test::BuildJpeg({'M', 'M', 0, 41, 0, 0, 0, 8}));
   Files({"5_notes.txt"});
-  engine_.codes = {{"2_writer.jpg", 9}};
+  operations_.codes = {{"2_writer.jpg", 9}};
 
   Select(ProgramFunction::AddCopyright);
   state_.YearFromPhoto = true;
   state_.OverwriteExisting = true;
-  texts_.copyright = {"Ann", "", "", ""};
+  inputs_.copyright = {"Ann", "", "", ""};
   Run();
   ExpectCompletion(kHeading + "1_dated.jpg as Copyright text unspecified processing error\r" +
                        "2_writer.jpg as No Metadata in file\r" + "3_plain.jpg as No Metadata in file\r" +
@@ -413,25 +416,25 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
                    SoundCue::Error);
 
   ui_ = test::ScriptedUi{};
-  engine_.codes.clear();
+  operations_.codes.clear();
   Select(ProgramFunction::AddDescription);
   state_.NoticeForPhotographer = false;
   state_.OverwriteExisting = false;
-  texts_.description = "New";
+  inputs_.descriptionText = "New";
   Run();
   EXPECT_EQ(LastBox().text, kHeading + "1_dated.jpg as Image Description change without overwrite permission\r");
 
   ui_ = test::ScriptedUi{};
-  engine_.calls.clear();
+  operations_.calls.clear();
   state_.NoticeForPhotographer = true;  // Append
-  texts_.description = "";
+  inputs_.descriptionText = "";
   Run();
   std::string expected = kHeading;
   for (const char* name : {"1_dated.jpg", "2_writer.jpg", "3_plain.jpg", "4_bad.jpg", "5_notes.txt"}) {
     expected += std::string(name) + " as Image Description text without change to existing\r";
   }
   EXPECT_EQ(LastBox().text, expected);
-  EXPECT_TRUE(engine_.calls.empty());
+  EXPECT_TRUE(operations_.calls.empty());
 
   ui_ = test::ScriptedUi{};
   state_.NoticeForPhotographer = false;  // Add/Replace with an empty box: a delete, under "Skip"
@@ -442,46 +445,46 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
 
 TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
   const std::string photo = test::WriteTextTagPhoto(photosFolder_, "p.jpg", {});
-  engine_.onWrite = [](const FakeAmendEngine::Write& write) {
+  operations_.onWrite = [](const FakeAmendOperations::Write& write) {
     test::WriteBytes(write.path, test::BuildTextTagPhoto({write.record.text.substr(0, write.record.text.size() - 1),
                                                           std::nullopt, std::nullopt, std::nullopt}));
   };
   Select(ProgramFunction::AddCopyright, true);
-  texts_.sourcePath = photo;
+  inputs_.sourcePath = photo;
   state_.TextEditedByUser = true;
   state_.NoticeForEditor = true;
-  texts_.copyright = {" Ann Lee ", "2008", "Bob", " 2010.2 "};
+  inputs_.copyright = {" Ann Lee ", "2008", "Bob", " 2010.2 "};
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
-  ASSERT_EQ(engine_.writes.size(), 1u);
-  EXPECT_EQ(engine_.writes[0].record.text, "Copyright(C) 2008 Ann Lee - All Rights Reserved." + kNul +
+  ASSERT_EQ(operations_.writes.size(), 1u);
+  EXPECT_EQ(operations_.writes[0].record.text, "Copyright(C) 2008 Ann Lee - All Rights Reserved." + kNul +
                                                " Copyright(C) 2010 Bob - All Rights Reserved." + kNul);
-  EXPECT_EQ(texts_.copyright, (CopyrightEntries{"Ann Lee", "2008", "Bob", "2010"}));
+  EXPECT_EQ(inputs_.copyright, (CopyrightEntries{"Ann Lee", "2008", "Bob", "2010"}));
   EXPECT_FALSE(state_.TextEditedByUser);
 }
 
 TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
   const std::string photo = test::WriteTextTagPhoto(photosFolder_, "p.jpg", {std::nullopt, "Paris", std::nullopt, std::nullopt});
-  engine_.onWrite = [](const FakeAmendEngine::Write& write) {
+  operations_.onWrite = [](const FakeAmendOperations::Write& write) {
     test::WriteBytes(write.path, test::BuildTextTagPhoto({std::nullopt,
                                                           write.record.text.substr(0, write.record.text.size() - 1),
                                                           std::nullopt, std::nullopt}));
   };
   Select(ProgramFunction::AddDescription, true);
   state_.NoticeForPhotographer = true;
-  texts_.sourcePath = photo;
-  texts_.description = "2008";
+  inputs_.sourcePath = photo;
+  inputs_.descriptionText = "2008";
   state_.TextEditedByUser = true;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
-  EXPECT_EQ(texts_.description, "Paris 2008");
+  EXPECT_EQ(inputs_.descriptionText, "Paris 2008");
 }
 
 TEST_F(AmendRunTest, ExportFolderResults) {
   Select(ProgramFunction::ExportMetadata);
   exportOptions_.exportType = ExportType::Workbook;
   state_.ExportTargetSet = true;
-  texts_.secondPath = settingsFolder_.File("out.xlsx");
+  inputs_.secondPath = settingsFolder_.File("out.xlsx");
   const struct {
     int code;
     std::string text;
@@ -498,7 +501,7 @@ TEST_F(AmendRunTest, ExportFolderResults) {
   };
   for (const auto& c : cases) {
     ui_ = test::ScriptedUi{};
-    engine_.exportFolderCode = c.code;
+    operations_.exportFolderCode = c.code;
     Run();
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(LastBox().title, "Error");
@@ -507,20 +510,20 @@ TEST_F(AmendRunTest, ExportFolderResults) {
     EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Error}));
   }
   ui_ = test::ScriptedUi{};
-  engine_.exportFolderCode = 0;
+  operations_.exportFolderCode = 0;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
 
   ui_ = test::ScriptedUi{};
-  engine_.calls.clear();
-  engine_.exportFolderCode = 16;
+  operations_.calls.clear();
+  operations_.exportFolderCode = 16;
   Run();
   ExpectCompletion("All files processed successfully\r - but excluding those files without Metadata included.",
                    SoundCue::Attention);
-  ASSERT_EQ(engine_.calls.size(), 1u);
-  EXPECT_EQ(engine_.calls[0].operation, "ExportFolder");
-  EXPECT_EQ(engine_.calls[0].path, photos_);
-  EXPECT_EQ(engine_.calls[0].second, texts_.secondPath);
+  ASSERT_EQ(operations_.calls.size(), 1u);
+  EXPECT_EQ(operations_.calls[0].operation, "ExportFolder");
+  EXPECT_EQ(operations_.calls[0].path, photos_);
+  EXPECT_EQ(operations_.calls[0].second, inputs_.secondPath);
 }
 
 TEST_F(AmendRunTest, ExportPerPhoto) {
@@ -530,13 +533,13 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
   exportOptions_.perPhoto = true;
   state_.ExportTargetSet = true;
   const std::string out = settingsFolder_.path().string();
-  texts_.secondPath = out;
-  engine_.codes = {{"a.jpg", 8}, {"c.jpeg", 1}};
+  inputs_.secondPath = out;
+  operations_.codes = {{"a.jpg", 8}, {"c.jpeg", 1}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as no Metadata in file\r" + "c.jpeg as No files with Metadata found\r",
                    SoundCue::Error);
-  ASSERT_EQ(engine_.calls.size(), 3u);
-  EXPECT_EQ(engine_.calls[1].second, out + "/b.csv");
+  ASSERT_EQ(operations_.calls.size(), 3u);
+  EXPECT_EQ(operations_.calls[1].second, out + "/b.csv");
 
   // Single photo: the workbook target itself, or a CSV named after the photo.
   const struct {
@@ -549,15 +552,15 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
       {ExportType::DbCsv, out + "/book.xlsx/b.csv"},
   };
   for (const auto& c : cases) {
-    engine_.calls.clear();
+    operations_.calls.clear();
     Select(ProgramFunction::ExportMetadata, true);
-    texts_.sourcePath = photos_ + "b.JPG";
-    texts_.secondPath = out + "/book.xlsx";
+    inputs_.sourcePath = photos_ + "b.JPG";
+    inputs_.secondPath = out + "/book.xlsx";
     exportOptions_.exportType = c.type;
     Run();
-    ASSERT_EQ(engine_.calls.size(), 1u);
-    EXPECT_EQ(engine_.calls[0].operation, "ExportPhoto");
-    EXPECT_EQ(engine_.calls[0].second, c.output);
+    ASSERT_EQ(operations_.calls.size(), 1u);
+    EXPECT_EQ(operations_.calls[0].operation, "ExportPhoto");
+    EXPECT_EQ(operations_.calls[0].second, c.output);
   }
 }
 
@@ -572,11 +575,11 @@ TEST_F(AmendRunTest, WipeFolderConfirmation) {
   EXPECT_EQ(LastBox().icon, MessageIcon::kExclamation);
   EXPECT_EQ(LastBox().buttons, MessageButtons::kOkCancel);
   EXPECT_EQ(LastBox().defaultButton, 1);
-  EXPECT_TRUE(engine_.calls.empty());
+  EXPECT_TRUE(operations_.calls.empty());
 
   ui_ = test::ScriptedUi{};
   ui_.answers = {MessageAnswer::kOk};
-  engine_.codes = {{"a.jpg", 0}, {"b.jpg", 1}, {"c.jpg", 2}};
+  operations_.codes = {{"a.jpg", 0}, {"b.jpg", 1}, {"c.jpg", 2}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as 'Wipe' function aborted\r" + "b.jpg as Error during 'Wipe' function\r" +
                        "c.jpg as 'Wipe File' completed, error during Delete function\r",
@@ -611,11 +614,11 @@ TEST_F(AmendRunTest, WipeAsksForEachFile) {
 
   // A single photo is always confirmed; once gone it is no longer chosen.
   ui_ = test::ScriptedUi{};
-  engine_.calls.clear();
+  operations_.calls.clear();
   settings_.Options[ProgramOption::ConfirmEachWipe] = false;
   Select(ProgramFunction::WipeFiles, true);
   state_.SourceChosen = true;
-  texts_.sourcePath = photos_ + "b.jpg";
+  inputs_.sourcePath = photos_ + "b.jpg";
   ui_.answers = {MessageAnswer::kOk};
   Run();
   EXPECT_EQ(ui_.shown[0].text, "Confirm Unrecoverable Delete of File:\r" + photos_ + "b.jpg");
@@ -623,13 +626,13 @@ TEST_F(AmendRunTest, WipeAsksForEachFile) {
   EXPECT_TRUE(state_.SourceChosen) << "the double does not remove the file";
   ui_ = test::ScriptedUi{};
   ui_.answers = {MessageAnswer::kOk};
-  class RemovingEngine : public FakeAmendEngine {
+  class RemovingEngine : public FakeAmendOperations {
     int32_t WipeFile(const std::string& path) override {
       std::filesystem::remove(path);
       return -1;
     }
   } removing;
-  RunAmendOperation(context_, texts_, removing);
+  RunAmendOperation(context_, inputs_, removing);
   ExpectCompletion("All files processed successfully", SoundCue::Success);
   EXPECT_FALSE(state_.SourceChosen);
 }

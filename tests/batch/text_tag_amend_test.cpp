@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_amend_engine.h"
+#include "fake_amend_operations.h"
 #include "support/scripted_ui.h"
 #include "text_tag_photos.h"
 
@@ -18,13 +18,13 @@ class TextTagAmendTest : public ::testing::Test {
   std::string Photo(const test::TextTagPhoto& photo) { return WriteTextTagPhoto(scratch_, "p.jpg", photo); }
 
   int16_t Amend(const std::string& path, const TextTagRequest& request) {
-    engine_.writes.clear();
-    return AmendTextTagOfFile(path, request, engine_, fileOps_, {10, 20}, ui_);
+    operations_.writes.clear();
+    return AmendTextTagOfFile(path, request, operations_, fileOps_, {10, 20}, ui_);
   }
 
   // The text written by the last call, or "<none>".
   std::string Written() const {
-    return engine_.writes.empty() ? "<none>" : engine_.writes.back().record.text;
+    return operations_.writes.empty() ? "<none>" : operations_.writes.back().record.text;
   }
 
   static TextTagRequest Description(const std::string& text, DescriptionMode mode) {
@@ -37,7 +37,7 @@ class TextTagAmendTest : public ::testing::Test {
 
   test::ScratchFolder scratch_;
   FileOpsLibrary fileOps_;
-  test::FakeAmendEngine engine_;
+  test::FakeAmendOperations operations_;
   test::ScriptedUi ui_;
 };
 
@@ -78,16 +78,16 @@ TEST_F(TextTagAmendTest, DescriptionTexts) {
 TEST_F(TextTagAmendTest, DescriptionWriteRequest) {
   const std::string path = Photo({});
   ASSERT_EQ(Amend(path, Description("Lake view", DescriptionMode::AddReplace)), text_tag_code::kWritten);
-  ASSERT_EQ(engine_.writes.size(), 1u);
-  const auto& write = engine_.writes[0];
+  ASSERT_EQ(operations_.writes.size(), 1u);
+  const auto& write = operations_.writes[0];
   EXPECT_EQ(write.path, path);
   EXPECT_EQ(write.slot, 8);
   EXPECT_EQ(write.record.tag, 0x010E);
   EXPECT_EQ(write.record.type, 2);
   EXPECT_EQ(write.record.count, 10);
   EXPECT_EQ(write.record.byteLength, 10);
-  EXPECT_EQ(engine_.calls[0].progress.first, 10);
-  EXPECT_EQ(engine_.calls[0].progress.last, 20);
+  EXPECT_EQ(operations_.calls[0].progress.first, 10);
+  EXPECT_EQ(operations_.calls[0].progress.last, 20);
   EXPECT_EQ(ui_.pumps, 1);
 }
 
@@ -105,16 +105,16 @@ TEST_F(TextTagAmendTest, DescriptionDelete) {
   request.deleteDescription = true;
   const std::string path = Photo({std::nullopt, "Old", std::nullopt, std::nullopt});
   EXPECT_EQ(Amend(path, request), text_tag_code::kWritten);
-  ASSERT_EQ(engine_.writes.size(), 1u);
-  EXPECT_EQ(engine_.writes[0].record.byteLength, 0);
-  EXPECT_EQ(engine_.writes[0].record.text, "");
+  ASSERT_EQ(operations_.writes.size(), 1u);
+  EXPECT_EQ(operations_.writes[0].record.byteLength, 0);
+  EXPECT_EQ(operations_.writes[0].record.text, "");
 
   // A photo without a description: the writer finds nothing to delete.
-  engine_.codes["p.jpg"] = 7;
+  operations_.codes["p.jpg"] = 7;
   EXPECT_EQ(Amend(Photo({}), request), text_tag_code::kWritten);
-  engine_.codes["p.jpg"] = 9;
+  operations_.codes["p.jpg"] = 9;
   EXPECT_EQ(Amend(path, request), text_tag_code::kNoMetadata);
-  engine_.codes.clear();
+  operations_.codes.clear();
 
   // "Skip if text already present" refuses the delete of an existing text.
   request.overwriteExisting = false;
@@ -138,8 +138,8 @@ class CopyrightAmendTest : public TextTagAmendTest {
 TEST_F(CopyrightAmendTest, MergedNoticeIsWrittenToTheCopyrightTag) {
   const std::string path = Photo({"Old P" + kNul + " Old E", std::nullopt, std::nullopt, std::nullopt});
   ASSERT_EQ(Amend(path, Copyright({false, true, false})), text_tag_code::kWritten);
-  ASSERT_EQ(engine_.writes.size(), 1u);
-  const auto& write = engine_.writes[0];
+  ASSERT_EQ(operations_.writes.size(), 1u);
+  const auto& write = operations_.writes[0];
   EXPECT_EQ(write.slot, 7);
   EXPECT_EQ(write.record.tag, 0x8298);
   EXPECT_EQ(write.record.type, 2);
@@ -175,9 +175,9 @@ TEST_F(CopyrightAmendTest, UnreadablePhotos) {
   const std::string bad = scratch_.File("bad.jpg");
   test::WriteBytes(bad, test::BuildJpeg({'I', 'I', 43, 0, 8, 0, 0, 0}));
   EXPECT_EQ(Amend(bad, Copyright({true, false, false})), text_tag_code::kBadMetadata);
-  EXPECT_TRUE(engine_.writes.empty());
+  EXPECT_TRUE(operations_.writes.empty());
 
-  engine_.codes["p.jpg"] = 3;
+  operations_.codes["p.jpg"] = 3;
   EXPECT_EQ(Amend(Photo({}), Copyright({true, false, false})), text_tag_code::kNoMetadata);
 }
 

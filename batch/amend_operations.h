@@ -11,9 +11,9 @@
 
 namespace kelvane {
 
-class AmendEngine {
+class AmendOperations {
  public:
-  virtual ~AmendEngine() = default;
+  virtual ~AmendOperations() = default;
 
   // Restore (the source's Exif segment) or Create (a minimal one) for one
   // photo without metadata; the result codes of AddExifSegment.

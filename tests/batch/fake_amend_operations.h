@@ -1,4 +1,4 @@
-// An engine double for amend runs: records every call and answers with the
+// An operations double for amend runs: records every call and answers with the
 // code chosen for the file's name (0 when none is chosen).
 #pragma once
 
@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "batch/amend_engine.h"
+#include "batch/amend_operations.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane::test {
 
-class FakeAmendEngine : public AmendEngine {
+class FakeAmendOperations : public AmendOperations {
  public:
   struct Call {
     std::string operation;
