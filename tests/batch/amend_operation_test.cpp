@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "batch_test_context.h"
 #include "fake_amend_operations.h"
-#include "support/scripted_ui.h"
 #include "support/test_support.h"
 #include "text_tag_photos.h"
 
@@ -18,18 +18,16 @@ using test::FakeAmendOperations;
 const std::string kNul("\0", 1);
 const std::string kHeading = "The following files where not processed successfuly:\r";
 
-class AmendRunTest : public ::testing::Test {
+class AmendRunTest : public ::testing::Test, protected test::BatchTestContext {
  protected:
-  AmendRunTest()
-      : store_(settingsFolder_.File("settings.ini")),
-        context_{state_, settings_, store_, ui_, fileOps_, tempFolder_, TagLibrary::BuiltIn(), exportOptions_} {
+  AmendRunTest() {
     photos_ = photosFolder_.path().string() + "/";
     inputs_.sourcePath = photos_;
   }
 
   void Select(ProgramFunction function, bool single = false) {
-    state_.SelectedFunction = function;
-    state_.SinglePhotoMode = single;
+    state.SelectedFunction = function;
+    state.SinglePhotoMode = single;
   }
 
   // Plain files in the photos folder.
@@ -37,9 +35,9 @@ class AmendRunTest : public ::testing::Test {
     for (const char* name : names) test::WriteBytes(photosFolder_.File(name), {1, 2, 3});
   }
 
-  void Run() { RunAmendOperation(context_, inputs_, operations_); }
+  void Run() { RunAmendOperation(context, inputs_, operations_); }
 
-  const Message& LastBox() const { return ui_.shown.back(); }
+  const Message& LastBox() const { return ui.shown.back(); }
 
   std::vector<std::string> Operations() const {
     std::vector<std::string> out;
@@ -48,26 +46,17 @@ class AmendRunTest : public ::testing::Test {
   }
 
   void ExpectCompletion(const std::string& text, SoundCue cue) {
-    ASSERT_FALSE(ui_.shown.empty());
+    ASSERT_FALSE(ui.shown.empty());
     EXPECT_EQ(LastBox().title, "Completion Message");
     EXPECT_EQ(LastBox().icon, MessageIcon::kNone);
     EXPECT_EQ(LastBox().buttons, MessageButtons::kOk);
     EXPECT_EQ(LastBox().text, text);
-    ASSERT_FALSE(ui_.cues.empty());
-    EXPECT_EQ(ui_.cues.back(), cue);
+    ASSERT_FALSE(ui.cues.empty());
+    EXPECT_EQ(ui.cues.back(), cue);
   }
 
   test::ScratchFolder photosFolder_;
-  test::ScratchFolder settingsFolder_;
   std::string photos_;
-  RunState state_;
-  Settings settings_;
-  SettingsStore store_;
-  test::ScriptedUi ui_;
-  FileOpsLibrary fileOps_;
-  TempFolder tempFolder_;
-  ExportOptions exportOptions_;
-  BatchContext context_;
   BatchInputs inputs_;
   FakeAmendOperations operations_;
 };
@@ -125,10 +114,10 @@ TEST(AmendListMessage, EveryCode) {
 TEST_F(AmendRunTest, RestoreFolderListsEngineCodes) {
   Select(ProgramFunction::RestoreMetadata);
   Files({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"});
-  const std::string source = settingsFolder_.File("source.jpg");
+  const std::string source = settingsFolder.File("source.jpg");
   test::WriteBytes(source, {1});
   inputs_.secondPath = " " + source + " ";
-  state_.ExportTargetSet = true;
+  state.ExportTargetSet = true;
   operations_.codes = {{"a.jpg", 3}, {"c.jpg", 5}, {"d.jpg", 10}, {"e.jpg", 8}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as No Metadata in Source file selected\r" +
@@ -151,14 +140,14 @@ TEST_F(AmendRunTest, CreateSinglePhotoKeepsCodeFive) {
   ASSERT_EQ(operations_.calls.size(), 1u);
   EXPECT_EQ(operations_.calls[0].progress.first, 5);
   EXPECT_EQ(operations_.calls[0].progress.last, 90);
-  EXPECT_EQ(ui_.statuses.front(), (std::pair<int, std::string>{2, "Total Files: 1"}));
-  EXPECT_EQ(ui_.progress, (std::vector<int>{5, 100, 0}));
+  EXPECT_EQ(ui.statuses.front(), (std::pair<int, std::string>{2, "Total Files: 1"}));
+  EXPECT_EQ(ui.progress, (std::vector<int>{5, 100, 0}));
 }
 
 TEST_F(AmendRunTest, FolderRunProgressAndCounters) {
   Select(ProgramFunction::CreateMetadata);
   Files({"c.jpg", "a.jpg", "b.jpg"});
-  state_.TextEditedByUser = true;
+  state.TextEditedByUser = true;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
   ASSERT_EQ(operations_.calls.size(), 3u);
@@ -168,17 +157,17 @@ TEST_F(AmendRunTest, FolderRunProgressAndCounters) {
     EXPECT_EQ(operations_.calls[i].progress.last, ranges[i].second);
   }
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg", "Create c.jpg"}));
-  EXPECT_EQ(ui_.progress, (std::vector<int>{5, 35, 65, 95, 100, 0}));
-  EXPECT_EQ(ui_.statuses, (std::vector<std::pair<int, std::string>>{{2, "Total Files: 3"},
+  EXPECT_EQ(ui.progress, (std::vector<int>{5, 35, 65, 95, 100, 0}));
+  EXPECT_EQ(ui.statuses, (std::vector<std::pair<int, std::string>>{{2, "Total Files: 3"},
                                                                    {1, "Files Processed: 1"},
                                                                    {1, "Files Processed: 2"},
                                                                    {1, "Files Processed: 3"},
                                                                    {1, "Files Processed: 0"},
                                                                    {2, "Total Files: 0"}}));
-  EXPECT_EQ(ui_.pumps, 3);
-  EXPECT_FALSE(state_.TextEditedByUser);
-  EXPECT_EQ(ui_.arrangements, 1);
-  EXPECT_TRUE(ui_.runEnabled.empty()) << "Run stays as the window's rearrangement sets it";
+  EXPECT_EQ(ui.pumps, 3);
+  EXPECT_FALSE(state.TextEditedByUser);
+  EXPECT_EQ(ui.arrangements, 1);
+  EXPECT_TRUE(ui.runEnabled.empty()) << "Run stays as the window's rearrangement sets it";
 }
 
 TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
@@ -199,16 +188,16 @@ TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
   Select(ProgramFunction::CreateMetadata);
   Files({"a.jpg", "b.jpg", "c.jpg"});
   operations_.codes = {{"a.jpg", 2}, {"b.jpg", 2}};
-  ui_.cancelAfterPumps = 2;
+  ui.cancelAfterPumps = 2;
   Run();
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg"}));
   EXPECT_EQ(LastBox().title, "User Process Cancellation");
   EXPECT_EQ(LastBox().text, "Files only partially processed due to user abort.");
   EXPECT_EQ(LastBox().icon, MessageIcon::kExclamation);
-  EXPECT_EQ(ui_.shown.size(), 1u) << "no list after a cancellation";
-  EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Attention}));
-  EXPECT_TRUE(state_.CancelRequested);
-  EXPECT_EQ(ui_.progress.back(), 0);
+  EXPECT_EQ(ui.shown.size(), 1u) << "no list after a cancellation";
+  EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Attention}));
+  EXPECT_TRUE(state.CancelRequested);
+  EXPECT_EQ(ui.progress.back(), 0);
 }
 
 TEST_F(AmendRunTest, UnexpectedFailureShowsTheStepMessage) {
@@ -220,22 +209,22 @@ TEST_F(AmendRunTest, UnexpectedFailureShowsTheStepMessage) {
   } operations;
   Select(ProgramFunction::CreateMetadata);
   Files({"a.jpg"});
-  state_.TextEditedByUser = true;
-  RunAmendOperation(context_, inputs_, operations);
-  ASSERT_EQ(ui_.shown.size(), 1u);
+  state.TextEditedByUser = true;
+  RunAmendOperation(context, inputs_, operations);
+  ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(LastBox().title, "Error");
   EXPECT_EQ(LastBox().text, "Undefined processing error");
   EXPECT_EQ(LastBox().icon, MessageIcon::kCritical);
-  EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Error}));
-  EXPECT_FALSE(state_.TextEditedByUser);
-  EXPECT_EQ(ui_.statuses.back(), (std::pair<int, std::string>{2, "Total Files: 0"}));
+  EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Error}));
+  EXPECT_FALSE(state.TextEditedByUser);
+  EXPECT_EQ(ui.statuses.back(), (std::pair<int, std::string>{2, "Total Files: 0"}));
 }
 
 // Boxes that end a run before any file is touched.
 TEST_F(AmendRunTest, ParameterBoxes) {
   using F = ProgramFunction;
   enum Kind { kWarning, kFailure };
-  const std::string existing = settingsFolder_.File("source.jpg");
+  const std::string existing = settingsFolder.File("source.jpg");
   test::WriteBytes(existing, {1});
   Files({"a.jpg"});
   const std::string inFolder = photos_ + "a.jpg";
@@ -270,38 +259,38 @@ TEST_F(AmendRunTest, ParameterBoxes) {
        false},
   };
   for (const auto& c : cases) {
-    ui_ = test::ScriptedUi{};
+    ui = test::ScriptedUi{};
     operations_.calls.clear();
-    state_ = RunState{};
+    state = RunState{};
     Select(c.function, c.single);
     inputs_.sourcePath = c.source;
     inputs_.secondPath = c.second;
-    state_.ExportTargetSet = c.targetSet;
-    exportOptions_.perPhotoRunStarted = true;
+    state.ExportTargetSet = c.targetSet;
+    exportOptions.perPhotoRunStarted = true;
     Run();
-    ASSERT_EQ(ui_.shown.size(), 1u) << c.message;
+    ASSERT_EQ(ui.shown.size(), 1u) << c.message;
     EXPECT_EQ(LastBox().title, "Error");
     EXPECT_EQ(LastBox().text, c.message);
     EXPECT_EQ(LastBox().icon, c.kind == kWarning ? MessageIcon::kExclamation : MessageIcon::kCritical) << c.message;
-    EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{c.kind == kWarning ? SoundCue::Attention : SoundCue::Error}));
+    EXPECT_EQ(ui.cues, (std::vector<SoundCue>{c.kind == kWarning ? SoundCue::Attention : SoundCue::Error}));
     EXPECT_TRUE(operations_.calls.empty()) << c.message;
-    EXPECT_EQ(state_.ExportTargetSet, c.targetSetAfter) << c.message;
-    EXPECT_FALSE(exportOptions_.perPhotoRunStarted);
-    EXPECT_EQ(ui_.progress, (std::vector<int>{0}));
-    EXPECT_EQ(ui_.arrangements, 1);
+    EXPECT_EQ(state.ExportTargetSet, c.targetSetAfter) << c.message;
+    EXPECT_FALSE(exportOptions.perPhotoRunStarted);
+    EXPECT_EQ(ui.progress, (std::vector<int>{0}));
+    EXPECT_EQ(ui.arrangements, 1);
   }
 }
 
 TEST_F(AmendRunTest, EmptyFolderAndInvalidYears) {
   Select(ProgramFunction::WipeFiles);
-  settings_.Options[ProgramOption::ConfirmEachWipe] = true;
+  settings.Options[ProgramOption::ConfirmEachWipe] = true;
   Run();
   EXPECT_EQ(LastBox().text, "Processing aborted as no files found");
   EXPECT_EQ(LastBox().icon, MessageIcon::kCritical);
 
   Files({"a.jpg"});
   Select(ProgramFunction::AddCopyright);
-  state_.NoticeForEditor = true;
+  state.NoticeForEditor = true;
   const struct {
     CopyrightEntries entries;
     std::string message;
@@ -310,13 +299,13 @@ TEST_F(AmendRunTest, EmptyFolderAndInvalidYears) {
       {{"P", "2000", "E", "3000"}, "Copyright Editor Year invalid"},
   };
   for (const auto& c : cases) {
-    ui_ = test::ScriptedUi{};
+    ui = test::ScriptedUi{};
     inputs_.copyright = c.entries;
     Run();
-    ASSERT_EQ(ui_.shown.size(), 1u);
+    ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(LastBox().text, c.message);
     EXPECT_EQ(LastBox().icon, MessageIcon::kCritical);
-    EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Error}));
+    EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Error}));
   }
   EXPECT_TRUE(operations_.calls.empty());
 }
@@ -339,30 +328,30 @@ TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
   };
   for (const auto& c : cases) {
     for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
-      ui_ = test::ScriptedUi{};
-      ui_.answers = {answer};
+      ui = test::ScriptedUi{};
+      ui.answers = {answer};
       operations_.calls.clear();
       Select(ProgramFunction::AddCopyright, c.single);
       inputs_.sourcePath = c.single ? photos_ + "a.jpg" : photos_;
-      state_.NoticeForEditor = c.editor;
-      state_.TextEditedByUser = true;
+      state.NoticeForEditor = c.editor;
+      state.TextEditedByUser = true;
       inputs_.copyright = c.entries;
       Run();
-      const Message& question = ui_.shown.front();
+      const Message& question = ui.shown.front();
       EXPECT_EQ(question.title, "Confirm Copyright Delete");
       EXPECT_EQ(question.text, c.text);
       EXPECT_EQ(question.icon, MessageIcon::kQuestion);
       EXPECT_EQ(question.buttons, MessageButtons::kYesNo);
       EXPECT_EQ(question.defaultButton, 1);
-      EXPECT_EQ(ui_.cues.front(), SoundCue::Attention);
+      EXPECT_EQ(ui.cues.front(), SoundCue::Attention);
       if (answer == MessageAnswer::kNo) {
-        EXPECT_EQ(ui_.shown.size(), 1u) << "a refused delete ends without a box";
+        EXPECT_EQ(ui.shown.size(), 1u) << "a refused delete ends without a box";
         EXPECT_TRUE(operations_.calls.empty());
       } else {
-        EXPECT_EQ(ui_.shown.size(), 2u);
+        EXPECT_EQ(ui.shown.size(), 2u);
         EXPECT_EQ(LastBox().title, "Completion Message");
       }
-      EXPECT_FALSE(state_.TextEditedByUser);
+      EXPECT_FALSE(state.TextEditedByUser);
     }
   }
 }
@@ -370,12 +359,12 @@ TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
 TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
   Files({"a.jpg"});
   Select(ProgramFunction::AddDescription);
-  state_.NoticeForPhotographer = false;
-  state_.OverwriteExisting = true;
+  state.NoticeForPhotographer = false;
+  state.OverwriteExisting = true;
   inputs_.descriptionText = "  ";
-  ui_.answers = {MessageAnswer::kNo};
+  ui.answers = {MessageAnswer::kNo};
   Run();
-  ASSERT_EQ(ui_.shown.size(), 1u);
+  ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(LastBox().title, "Image description Delete");
   EXPECT_EQ(LastBox().text,
             "This will delete Image description entries for all files in the selected folder\rPlease confirm");
@@ -383,18 +372,18 @@ TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
   EXPECT_TRUE(operations_.calls.empty());
 
   // With "Skip if text already present" nothing is asked: existing texts stay.
-  ui_ = test::ScriptedUi{};
-  state_.OverwriteExisting = false;
+  ui = test::ScriptedUi{};
+  state.OverwriteExisting = false;
   Run();
-  EXPECT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(LastBox().title, "Completion Message");
   // Append with an empty box deletes nothing and asks nothing.
-  ui_ = test::ScriptedUi{};
-  state_.OverwriteExisting = true;
-  state_.NoticeForPhotographer = true;
+  ui = test::ScriptedUi{};
+  state.OverwriteExisting = true;
+  state.NoticeForPhotographer = true;
   Run();
   EXPECT_EQ(LastBox().title, "Completion Message");
-  EXPECT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui.shown.size(), 1u);
 }
 
 TEST_F(AmendRunTest, TextTagCodesInTheList) {
@@ -406,8 +395,8 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
   operations_.codes = {{"2_writer.jpg", 9}};
 
   Select(ProgramFunction::AddCopyright);
-  state_.YearFromPhoto = true;
-  state_.OverwriteExisting = true;
+  state.YearFromPhoto = true;
+  state.OverwriteExisting = true;
   inputs_.copyright = {"Ann", "", "", ""};
   Run();
   ExpectCompletion(kHeading + "1_dated.jpg as Copyright text unspecified processing error\r" +
@@ -415,18 +404,18 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
                        "4_bad.jpg as Missing date/time in Metadata\r" + "5_notes.txt as Not a JPG (JPEG) file\r",
                    SoundCue::Error);
 
-  ui_ = test::ScriptedUi{};
+  ui = test::ScriptedUi{};
   operations_.codes.clear();
   Select(ProgramFunction::AddDescription);
-  state_.NoticeForPhotographer = false;
-  state_.OverwriteExisting = false;
+  state.NoticeForPhotographer = false;
+  state.OverwriteExisting = false;
   inputs_.descriptionText = "New";
   Run();
   EXPECT_EQ(LastBox().text, kHeading + "1_dated.jpg as Image Description change without overwrite permission\r");
 
-  ui_ = test::ScriptedUi{};
+  ui = test::ScriptedUi{};
   operations_.calls.clear();
-  state_.NoticeForPhotographer = true;  // Append
+  state.NoticeForPhotographer = true;  // Append
   inputs_.descriptionText = "";
   Run();
   std::string expected = kHeading;
@@ -436,11 +425,11 @@ TEST_F(AmendRunTest, TextTagCodesInTheList) {
   EXPECT_EQ(LastBox().text, expected);
   EXPECT_TRUE(operations_.calls.empty());
 
-  ui_ = test::ScriptedUi{};
-  state_.NoticeForPhotographer = false;  // Add/Replace with an empty box: a delete, under "Skip"
+  ui = test::ScriptedUi{};
+  state.NoticeForPhotographer = false;  // Add/Replace with an empty box: a delete, under "Skip"
   Run();
   EXPECT_EQ(LastBox().text, kHeading + "1_dated.jpg as Delete invalid with 'Skip if text already present' set\r");
-  EXPECT_EQ(ui_.shown.size(), 1u) << "nothing is asked when nothing will be deleted";
+  EXPECT_EQ(ui.shown.size(), 1u) << "nothing is asked when nothing will be deleted";
 }
 
 TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
@@ -451,8 +440,8 @@ TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
   };
   Select(ProgramFunction::AddCopyright, true);
   inputs_.sourcePath = photo;
-  state_.TextEditedByUser = true;
-  state_.NoticeForEditor = true;
+  state.TextEditedByUser = true;
+  state.NoticeForEditor = true;
   inputs_.copyright = {" Ann Lee ", "2008", "Bob", " 2010.2 "};
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
@@ -460,7 +449,7 @@ TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
   EXPECT_EQ(operations_.writes[0].record.text, "Copyright(C) 2008 Ann Lee - All Rights Reserved." + kNul +
                                                " Copyright(C) 2010 Bob - All Rights Reserved." + kNul);
   EXPECT_EQ(inputs_.copyright, (CopyrightEntries{"Ann Lee", "2008", "Bob", "2010"}));
-  EXPECT_FALSE(state_.TextEditedByUser);
+  EXPECT_FALSE(state.TextEditedByUser);
 }
 
 TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
@@ -471,10 +460,10 @@ TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
                                                           std::nullopt, std::nullopt}));
   };
   Select(ProgramFunction::AddDescription, true);
-  state_.NoticeForPhotographer = true;
+  state.NoticeForPhotographer = true;
   inputs_.sourcePath = photo;
   inputs_.descriptionText = "2008";
-  state_.TextEditedByUser = true;
+  state.TextEditedByUser = true;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
   EXPECT_EQ(inputs_.descriptionText, "Paris 2008");
@@ -482,9 +471,9 @@ TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
 
 TEST_F(AmendRunTest, ExportFolderResults) {
   Select(ProgramFunction::ExportMetadata);
-  exportOptions_.exportType = ExportType::Workbook;
-  state_.ExportTargetSet = true;
-  inputs_.secondPath = settingsFolder_.File("out.xlsx");
+  exportOptions.exportType = ExportType::Workbook;
+  state.ExportTargetSet = true;
+  inputs_.secondPath = settingsFolder.File("out.xlsx");
   const struct {
     int code;
     std::string text;
@@ -500,21 +489,21 @@ TEST_F(AmendRunTest, ExportFolderResults) {
       {15, "Unidentified Export processing error"},
   };
   for (const auto& c : cases) {
-    ui_ = test::ScriptedUi{};
+    ui = test::ScriptedUi{};
     operations_.exportFolderCode = c.code;
     Run();
-    ASSERT_EQ(ui_.shown.size(), 1u);
+    ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(LastBox().title, "Error");
     EXPECT_EQ(LastBox().text, c.text);
     EXPECT_EQ(LastBox().icon, MessageIcon::kCritical);
-    EXPECT_EQ(ui_.cues, (std::vector<SoundCue>{SoundCue::Error}));
+    EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Error}));
   }
-  ui_ = test::ScriptedUi{};
+  ui = test::ScriptedUi{};
   operations_.exportFolderCode = 0;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
 
-  ui_ = test::ScriptedUi{};
+  ui = test::ScriptedUi{};
   operations_.calls.clear();
   operations_.exportFolderCode = 16;
   Run();
@@ -529,10 +518,10 @@ TEST_F(AmendRunTest, ExportFolderResults) {
 TEST_F(AmendRunTest, ExportPerPhoto) {
   Files({"a.jpg", "b.JPG", "c.jpeg"});
   Select(ProgramFunction::ExportMetadata);
-  exportOptions_.exportType = ExportType::SheetCsv;
-  exportOptions_.perPhoto = true;
-  state_.ExportTargetSet = true;
-  const std::string out = settingsFolder_.path().string();
+  exportOptions.exportType = ExportType::SheetCsv;
+  exportOptions.perPhoto = true;
+  state.ExportTargetSet = true;
+  const std::string out = settingsFolder.path().string();
   inputs_.secondPath = out;
   operations_.codes = {{"a.jpg", 8}, {"c.jpeg", 1}};
   Run();
@@ -556,7 +545,7 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
     Select(ProgramFunction::ExportMetadata, true);
     inputs_.sourcePath = photos_ + "b.JPG";
     inputs_.secondPath = out + "/book.xlsx";
-    exportOptions_.exportType = c.type;
+    exportOptions.exportType = c.type;
     Run();
     ASSERT_EQ(operations_.calls.size(), 1u);
     EXPECT_EQ(operations_.calls[0].operation, "ExportPhoto");
@@ -567,9 +556,9 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
 TEST_F(AmendRunTest, WipeFolderConfirmation) {
   Files({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
   Select(ProgramFunction::WipeFiles);
-  ui_.answers = {MessageAnswer::kCancel};
+  ui.answers = {MessageAnswer::kCancel};
   Run();
-  ASSERT_EQ(ui_.shown.size(), 1u);
+  ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(LastBox().title, "File 'Wipe'");
   EXPECT_EQ(LastBox().text, "Confirm Unrecoverable Delete of All Files in Folder:\r" + photos_);
   EXPECT_EQ(LastBox().icon, MessageIcon::kExclamation);
@@ -577,26 +566,26 @@ TEST_F(AmendRunTest, WipeFolderConfirmation) {
   EXPECT_EQ(LastBox().defaultButton, 1);
   EXPECT_TRUE(operations_.calls.empty());
 
-  ui_ = test::ScriptedUi{};
-  ui_.answers = {MessageAnswer::kOk};
+  ui = test::ScriptedUi{};
+  ui.answers = {MessageAnswer::kOk};
   operations_.codes = {{"a.jpg", 0}, {"b.jpg", 1}, {"c.jpg", 2}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as 'Wipe' function aborted\r" + "b.jpg as Error during 'Wipe' function\r" +
                        "c.jpg as 'Wipe File' completed, error during Delete function\r",
                    SoundCue::Error);
-  EXPECT_EQ(ui_.shown.size(), 2u);
+  EXPECT_EQ(ui.shown.size(), 2u);
 }
 
 TEST_F(AmendRunTest, WipeAsksForAHiddenFile) {
   Files({".hidden", "a.jpg"});
   Select(ProgramFunction::WipeFiles);
-  ui_.answers = {MessageAnswer::kOk, MessageAnswer::kCancel};
+  ui.answers = {MessageAnswer::kOk, MessageAnswer::kCancel};
   Run();
-  ASSERT_EQ(ui_.shown.size(), 3u);
-  EXPECT_EQ(ui_.shown[1].title, "File 'Wipe'");
-  EXPECT_EQ(ui_.shown[1].text,
+  ASSERT_EQ(ui.shown.size(), 3u);
+  EXPECT_EQ(ui.shown[1].title, "File 'Wipe'");
+  EXPECT_EQ(ui.shown[1].text,
             "Confirm Unrecoverable Delete of File\r" + photos_ + ".hidden - is a HIDDEN file\r** WARNING **");
-  EXPECT_EQ(ui_.shown[1].defaultButton, 1);
+  EXPECT_EQ(ui.shown[1].defaultButton, 1);
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Wipe a.jpg"}));
   ExpectCompletion(kHeading + ".hidden as Hidden file - user cancelled 'Wipe'\r", SoundCue::Error);
 }
@@ -604,37 +593,37 @@ TEST_F(AmendRunTest, WipeAsksForAHiddenFile) {
 TEST_F(AmendRunTest, WipeAsksForEachFile) {
   Files({"a.jpg", "b.jpg"});
   Select(ProgramFunction::WipeFiles);
-  settings_.Options[ProgramOption::ConfirmEachWipe] = true;
-  ui_.answers = {MessageAnswer::kCancel, MessageAnswer::kOk};
+  settings.Options[ProgramOption::ConfirmEachWipe] = true;
+  ui.answers = {MessageAnswer::kCancel, MessageAnswer::kOk};
   Run();
-  ASSERT_EQ(ui_.shown.size(), 3u);
-  EXPECT_EQ(ui_.shown[0].text, "Confirm Unrecoverable Delete of File:\r" + photos_ + "a.jpg");
+  ASSERT_EQ(ui.shown.size(), 3u);
+  EXPECT_EQ(ui.shown[0].text, "Confirm Unrecoverable Delete of File:\r" + photos_ + "a.jpg");
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Wipe b.jpg"}));
   ExpectCompletion(kHeading + "a.jpg as User cancelled 'Wipe'\r", SoundCue::Error);
 
   // A single photo is always confirmed; once gone it is no longer chosen.
-  ui_ = test::ScriptedUi{};
+  ui = test::ScriptedUi{};
   operations_.calls.clear();
-  settings_.Options[ProgramOption::ConfirmEachWipe] = false;
+  settings.Options[ProgramOption::ConfirmEachWipe] = false;
   Select(ProgramFunction::WipeFiles, true);
-  state_.SourceChosen = true;
+  state.SourceChosen = true;
   inputs_.sourcePath = photos_ + "b.jpg";
-  ui_.answers = {MessageAnswer::kOk};
+  ui.answers = {MessageAnswer::kOk};
   Run();
-  EXPECT_EQ(ui_.shown[0].text, "Confirm Unrecoverable Delete of File:\r" + photos_ + "b.jpg");
+  EXPECT_EQ(ui.shown[0].text, "Confirm Unrecoverable Delete of File:\r" + photos_ + "b.jpg");
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Wipe b.jpg"}));
-  EXPECT_TRUE(state_.SourceChosen) << "the double does not remove the file";
-  ui_ = test::ScriptedUi{};
-  ui_.answers = {MessageAnswer::kOk};
+  EXPECT_TRUE(state.SourceChosen) << "the double does not remove the file";
+  ui = test::ScriptedUi{};
+  ui.answers = {MessageAnswer::kOk};
   class RemovingEngine : public FakeAmendOperations {
     int32_t WipeFile(const std::string& path) override {
       std::filesystem::remove(path);
       return -1;
     }
   } removing;
-  RunAmendOperation(context_, inputs_, removing);
+  RunAmendOperation(context, inputs_, removing);
   ExpectCompletion("All files processed successfully", SoundCue::Success);
-  EXPECT_FALSE(state_.SourceChosen);
+  EXPECT_FALSE(state.SourceChosen);
 }
 
 }  // namespace
