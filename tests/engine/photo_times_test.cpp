@@ -1,0 +1,349 @@
+// The photo's date/times shifted in place, and the file's times set from
+// them, on synthetic photos.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "engine/exif_reader.h"
+#include "engine/file_times.h"
+#include "engine/photo_times.h"
+#include "support/jpeg_builder.h"
+#include "support/test_support.h"
+#include "time_zone_guard.h"
+
+namespace kelvane {
+namespace {
+
+constexpr double kHour = 1.0 / 24;
+constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
+constexpr double k20080501 = 39569;  // 2008-05-01 as a date value
+
+// The three date/time texts of a synthetic photo, as stored (without the
+// closing zero byte); nothing = no such tag.
+struct Dates {
+  std::optional<std::string> modified;
+  std::optional<std::string> original;
+  std::optional<std::string> digitized;
+};
+
+test::Bytes PhotoWith(const Dates& dates, bool bigEndian) {
+  test::TiffLayout layout;
+  layout.bigEndian = bigEndian;
+  layout.ifd0.push_back(test::Ascii(0x010F, "Maker"));
+  if (dates.modified) layout.ifd0.push_back(test::Ascii(0x0132, *dates.modified));
+  layout.exif.emplace();
+  if (dates.original) layout.exif->push_back(test::Ascii(0x9003, *dates.original));
+  if (dates.digitized) layout.exif->push_back(test::Ascii(0x9004, *dates.digitized));
+  layout.exif->push_back(test::Short(0xA002, 640, bigEndian));
+  return test::BuildJpeg(test::BuildTiff(layout), {.app0 = true});
+}
+
+PhotoTimeParameters Shift() { return {.metadataTimeSelected = true}; }
+PhotoTimeParameters AsDate(double date) {
+  return {.metadataTimeSelected = true, .asDateChosen = true, .asDateValid = true, .asDateValue = date};
+}
+
+time_t ModifiedTimeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st.st_mtim.tv_sec;
+}
+
+void SetModifiedTime(const std::string& path, time_t when) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// The photo's DateTimeOriginal as the reader finds it, closing zero dropped.
+std::string TakenText(const std::string& path, FileOpsLibrary& fileOps) {
+  PhotoFile file;
+  if (!file.Open(path, PhotoFile::Mode::kRead)) return "(can't open)";
+  ExifReading reading;
+  int32_t slot = 0;
+  if (ReadExifTags(file, path, slot, reading, fileOps) != read_code::kOk) return "(can't read)";
+  std::string text = reading.tags[kSlotDateTimeOriginal].text;
+  if (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
+}
+
+std::string LastWriteText(const std::string& path) {
+  int32_t which = kLastWriteTime;
+  return FileTimeAsExifText(path, which);
+}
+
+class PhotoTimesTest : public ::testing::Test {
+ protected:
+  PhotoTimesTest() : zone_(kCentralEurope) {}
+
+  EngineContext Context(bool keepFileTimes = true, bool fromModified = false) {
+    EngineContext context{fileOps_, tempFolder_, {}, nullptr, {}};
+    context.options[ProgramOption::KeepFileTimes] = keepFileTimes;
+    context.options[ProgramOption::FileTimeFromModified] = fromModified;
+    return context;
+  }
+
+  std::string Write(const test::Bytes& bytes, const std::string& name = "photo.jpg") {
+    const std::string path = scratch_.File(name);
+    test::WriteBytes(path, bytes);
+    return path;
+  }
+
+  test::ScratchFolder scratch_;
+  test::TimeZoneGuard zone_;
+  FileOpsLibrary fileOps_;
+  TempFolder tempFolder_;
+};
+
+TEST_F(PhotoTimesTest, ShiftsTheDateTimesThatEqualTheTakenTime) {
+  const std::string t = "2007:01:13 09:05:07";
+  const struct {
+    const char* name;
+    Dates before;
+    double adjustment;
+    PhotoTimeParameters parameters;
+    int32_t code;
+    Dates after;
+  } cases[] = {
+      {"all three equal, one day later", {t, t, t}, 1, Shift(), adjust_code::kOk,
+       {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
+      {"digitised differs and keeps its value", {t, t, "2007:01:12 08:00:00"}, 1, Shift(), adjust_code::kOk,
+       {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:12 08:00:00"}},
+      {"modified differs and keeps its value", {"2009:09:09 09:09:09", t, t}, -1, Shift(), adjust_code::kOk,
+       {"2009:09:09 09:09:09", "2007:01:12 09:05:07", "2007:01:12 09:05:07"}},
+      {"a missing modified time stays missing", {std::nullopt, t, t}, 2 * kHour, Shift(), adjust_code::kOk,
+       {std::nullopt, "2007:01:13 11:05:07", "2007:01:13 11:05:07"}},
+      {"an invalid modified time is left alone", {"2007-01-13 09:05:07", t, t}, kHour, Shift(), adjust_code::kOk,
+       {"2007-01-13 09:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
+      {"as date plus two hours", {"2008:01:01 00:00:00", t, t}, 2 * kHour, AsDate(k20080501), adjust_code::kOk,
+       {"2008:01:01 00:00:00", "2008:05:01 11:05:07", "2008:05:01 11:05:07"}},
+      {"as date alone keeps the time of day", {t, t, t}, 0, AsDate(k20080501), adjust_code::kOk,
+       {"2008:05:01 09:05:07", "2008:05:01 09:05:07", "2008:05:01 09:05:07"}},
+      {"as date without a valid date shifts only",
+       {t, t, t}, kHour, {.metadataTimeSelected = true, .asDateChosen = true}, adjust_code::kOk,
+       {"2007:01:13 10:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
+      {"past midnight into a new year", {"2007:12:31 23:30:00", "2007:12:31 23:30:00", std::nullopt}, kHour,
+       Shift(), adjust_code::kOk, {"2008:01:01 00:30:00", "2008:01:01 00:30:00", std::nullopt}},
+      {"earlier across a leap day", {std::nullopt, "2008:03:01 01:00:00", std::nullopt},
+       -(1 + 2 * kHour + 3.0 / 1440 + 4.0 / 86400), Shift(), adjust_code::kOk,
+       {std::nullopt, "2008:02:28 22:56:56", std::nullopt}},
+      {"leading spaces stay in front of the new text", {"  " + t, "  " + t, t}, 1, Shift(), adjust_code::kOk,
+       {"  2007:01:14 09:05:07", "  2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
+      {"no adjustment and no as date", {t, t, t}, 0, Shift(), adjust_code::kFailed, {t, t, t}},
+      {"photo time not the selected function", {t, t, t}, 1, {}, adjust_code::kFailed, {t, t, t}},
+      {"no taken time", {t, std::nullopt, t}, 1, Shift(), adjust_code::kNoTakenTime, {t, std::nullopt, t}},
+      {"invalid taken time", {t, "2007:02:30 10:00:00", t}, 1, Shift(), adjust_code::kNoTakenTime,
+       {t, "2007:02:30 10:00:00", t}},
+      {"shifted before the first date value", {t, t, t}, -50000, Shift(), adjust_code::kFailed, {t, t, t}},
+  };
+  for (const bool bigEndian : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (bigEndian ? " (MM)" : " (II)"));
+      std::string path = Write(PhotoWith(c.before, bigEndian));
+      auto context = Context();
+      EXPECT_EQ(AdjustPhotoDates(path, c.adjustment, c.parameters, context), c.code);
+      EXPECT_EQ(test::ReadBytes(path), PhotoWith(c.after, bigEndian));
+    }
+  }
+}
+
+TEST_F(PhotoTimesTest, AnswersForFilesItCannotChange) {
+  auto context = Context();
+  std::string missing = scratch_.File("missing.jpg");
+  EXPECT_EQ(AdjustPhotoDates(missing, 1, Shift(), context), adjust_code::kFileMissing);
+  EXPECT_EQ(missing, "");
+
+  const struct {
+    const char* name;
+    test::Bytes bytes;
+    int32_t code;
+  } cases[] = {
+      {"not a JPEG", {'G', 'I', 'F', '8', '9', 'a', 0, 0}, adjust_code::kNotJpeg},
+      {"no Exif segment", test::BuildJpeg({}, {.app0 = true, .exif = false}), adjust_code::kNoExif},
+      {"unusable Exif segment", test::BuildJpeg({'I', 'M', 42, 0, 8, 0, 0, 0}), adjust_code::kFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Write(c.bytes);
+    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), c.code);
+    EXPECT_EQ(path, scratch_.File("photo.jpg"));
+    EXPECT_EQ(test::ReadBytes(path), c.bytes);
+  }
+}
+
+// A date/time whose offset points outside the Exif segment is never
+// written, even when the bytes there read as a date/time.
+TEST_F(PhotoTimesTest, NeverWritesOutsideTheExifSegment) {
+  const std::string t = "2007:01:13 09:05:07";
+  test::TiffLayout layout;
+  layout.exif.emplace();
+  layout.exif->push_back(test::Ascii(0x9003, t));
+  const test::Bytes tiff = test::BuildTiff(layout);
+  test::Bytes bytes = test::BuildJpeg(tiff, {});
+  const size_t tiffStart = 2 + 4 + 6;  // SOI, APP1 marker and length, "Exif\0\0"
+  const size_t stray = bytes.size();   // a copy of the text behind the end of the image
+  bytes.insert(bytes.end(), t.begin(), t.end());
+  bytes.push_back(0);
+  layout.exif->back().valueField = static_cast<uint32_t>(stray - tiffStart);
+  const test::Bytes tiffPointingOut = test::BuildTiff(layout);
+  std::copy(tiffPointingOut.begin(), tiffPointingOut.end(), bytes.begin() + tiffStart);
+
+  std::string path = Write(bytes);
+  auto context = Context(false);
+  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), adjust_code::kFailed);
+  EXPECT_EQ(test::ReadBytes(path), bytes);
+}
+
+TEST_F(PhotoTimesTest, SetsTheFileTimesFromTheNewTakenTime) {
+  const std::string t = "2007:01:13 09:05:07";
+  const struct {
+    const char* name;
+    Dates dates;
+    bool keepFileTimes;
+    bool fromModified;
+    int32_t code;
+    const char* lastWrite;  // nullptr: left as it was before the call
+  } cases[] = {
+      {"taken time", {"2009:09:09 09:09:09", t, t}, false, false, adjust_code::kOk, "2007:01:14 09:05:07"},
+      {"modified time by option", {"2009:09:09 09:09:09", t, t}, false, true, adjust_code::kOk,
+       "2009:09:09 09:09:09"},
+      {"modified time that moved with the taken time", {t, t, t}, false, true, adjust_code::kOk,
+       "2007:01:14 09:05:07"},
+      {"modified time missing", {std::nullopt, t, t}, false, true, adjust_code::kFileTimesNotSet, nullptr},
+      {"file times kept", {t, t, t}, true, false, adjust_code::kOk, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Write(PhotoWith(c.dates, false));
+    auto context = Context(c.keepFileTimes, c.fromModified);
+    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), c.code);
+    EXPECT_EQ(TakenText(path, fileOps_), "2007:01:14 09:05:07");
+    if (c.lastWrite != nullptr) {
+      EXPECT_EQ(LastWriteText(path), c.lastWrite);
+    } else {
+      EXPECT_GT(ModifiedTimeOf(path), time(nullptr) - 3600) << "the write's own time";
+    }
+  }
+}
+
+TEST_F(PhotoTimesTest, FileTimesFromThePhoto) {
+  const std::string t = "2007:01:13 09:05:07";
+  const std::string m = "2008:11:01 21:15:07";
+  const struct {
+    const char* name;
+    test::Bytes bytes;
+    bool fromModified;
+    bool result;
+    const char* lastWrite;  // nullptr: left as it was
+  } cases[] = {
+      {"taken time", PhotoWith({m, t, t}, true), false, true, "2007:01:13 09:05:07"},
+      {"modified time by option", PhotoWith({m, t, t}, false), true, true, "2008:11:01 21:15:07"},
+      {"no modified time", PhotoWith({std::nullopt, t, t}, false), true, false, nullptr},
+      {"no taken time", PhotoWith({m, std::nullopt, t}, false), false, false, nullptr},
+      {"invalid taken time", PhotoWith({m, "2007:13:13 09:05:07", t}, false), false, false, nullptr},
+      {"no Exif segment", test::BuildJpeg({}, {.exif = false}), false, false, nullptr},
+  };
+  const time_t before = 1000000000;  // 2001
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write(c.bytes);
+    SetModifiedTime(path, before);
+    auto context = Context(false, c.fromModified);
+    EXPECT_EQ(SetFileTimesFromPhoto(path, context), c.result);
+    if (c.lastWrite != nullptr) {
+      EXPECT_EQ(LastWriteText(path), c.lastWrite);
+    } else {
+      EXPECT_EQ(ModifiedTimeOf(path), before);
+    }
+    EXPECT_EQ(test::ReadBytes(path), c.bytes);
+  }
+  auto context = Context(false);
+  EXPECT_FALSE(SetFileTimesFromPhoto(scratch_.File("missing.jpg"), context));
+}
+
+// Each failing write leaves the photo as it was: the texts already written
+// are put back, the failed one too (a failed write may have written part of
+// its bytes).
+TEST_F(PhotoTimesTest, AFailedWriteLeavesThePhotoAsItWas) {
+  const std::string t = "2007:01:13 09:05:07";
+  const test::Bytes original = PhotoWith({t, t, t}, true);
+  const InPlaceSteps system = InPlaceSteps::System();
+  for (const bool torn : {false, true}) {
+    for (int failing = 1; failing <= 3; ++failing) {
+      SCOPED_TRACE("write " + std::to_string(failing) + (torn ? " torn" : ""));
+      int calls = 0;
+      InPlaceSteps steps = system;
+      steps.write = [&](PhotoFile& file, int64_t offset, const void* data, size_t length) {
+        if (++calls != failing) return system.write(file, offset, data, length);
+        if (torn) system.write(file, offset, data, length / 2);
+        return false;
+      };
+      std::string path = Write(original);
+      auto context = Context(false);
+      EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
+      EXPECT_EQ(test::ReadBytes(path), original);
+      EXPECT_EQ(calls, 2 * failing) << "every written text was put back";
+    }
+  }
+}
+
+TEST_F(PhotoTimesTest, WritesThroughAReadOnlyDescriptorChangeNothing) {
+  const std::string t = "2007:01:13 09:05:07";
+  const test::Bytes original = PhotoWith({t, t, t}, false);
+  std::string path = Write(original);
+  InPlaceSteps steps = InPlaceSteps::System();
+  steps.write = [&](PhotoFile&, int64_t offset, const void* data, size_t length) {
+    PhotoFile readOnly;
+    return readOnly.Open(path, PhotoFile::Mode::kRead) && readOnly.WriteAt(offset, data, length);
+  };
+  auto context = Context(false);
+  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
+  EXPECT_EQ(test::ReadBytes(path), original);
+}
+
+TEST_F(PhotoTimesTest, AFailedFlushIsAFailureAndLeavesFileTimesAlone) {
+  const std::string t = "2007:01:13 09:05:07";
+  std::string path = Write(PhotoWith({t, t, t}, false));
+  SetModifiedTime(path, 1000000000);
+  InPlaceSteps steps = InPlaceSteps::System();
+  steps.sync = [](PhotoFile&) { return false; };
+  auto context = Context(false);
+  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
+  // All three new texts were handed to the system: the photo is whole.
+  const std::string n = "2007:01:14 09:05:07";
+  EXPECT_EQ(test::ReadBytes(path), PhotoWith({n, n, n}, false));
+  EXPECT_NE(LastWriteText(path), n);
+}
+
+// An overwrite of equal length allocates nothing, so a full disk can't stop
+// it; a file-size limit at the photo's size shows that the file never grows.
+TEST_F(PhotoTimesTest, NeverGrowsThePhoto) {
+  const std::string t = "2007:01:13 09:05:07";
+  const test::Bytes original = PhotoWith({t, t, t}, false);
+  std::string path = Write(original);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{original.size(), original.size()};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    auto context = Context(false);
+    ::_exit(AdjustPhotoDates(path, 1, Shift(), context));
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), adjust_code::kOk);
+  const std::string n = "2007:01:14 09:05:07";
+  EXPECT_EQ(test::ReadBytes(path), PhotoWith({n, n, n}, false));
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,33 @@
+// Sets TZ for one test and puts the old value back afterwards.
+#pragma once
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace kelvane::test {
+
+class TimeZoneGuard {
+ public:
+  explicit TimeZoneGuard(const char* zone) {
+    if (const char* old = std::getenv("TZ")) old_ = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~TimeZoneGuard() {
+    if (old_) {
+      ::setenv("TZ", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TZ");
+    }
+    ::tzset();
+  }
+  TimeZoneGuard(const TimeZoneGuard&) = delete;
+  TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
+
+ private:
+  std::optional<std::string> old_;
+};
+
+}  // namespace kelvane::test
