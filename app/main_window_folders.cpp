@@ -35,6 +35,8 @@ void KelvaneMain::ShowFileCount(const std::string& path) {
 }
 
 void KelvaneMain::BrowseClicked(int index) {
+  // A run works on the folder it started with; the choice waits until it ends.
+  if (state_.RunInProgress) return;
   const ProgramFunction function = state_.SelectedFunction;
   const ExportType type = session_.exportOptions.exportType;
   const std::optional<BrowseRequest> request =
@@ -78,7 +80,7 @@ void KelvaneMain::BrowseClicked(int index) {
 }
 
 void KelvaneMain::ToggleSinglePhoto() {
-  if (state_.FieldEditing) {
+  if (state_.FieldEditing || state_.RunInProgress) {
     singlePhoto_->setChecked(state_.SinglePhotoMode);
     menus_.singleFileSMu->setChecked(state_.SinglePhotoMode);
     return;
@@ -118,7 +120,7 @@ void KelvaneMain::ToggleSinglePhoto() {
 }
 
 void KelvaneMain::RecentFolderChosen(int index) {
-  if (state_.SinglePhotoMode) return;
+  if (state_.SinglePhotoMode || state_.RunInProgress) return;
   const std::string path = recent_.PathOf(index);
   if (IsFolder(path)) {
     pathBoxes_[0]->setText(QString::fromStdString(path));

@@ -216,7 +216,7 @@ void KelvaneMain::ShowPanelsFor(ProgramFunction function) {
 
 void KelvaneMain::UpdateRunEnabled() {
   SetPrefixParameters(state_, prefix_->Choices());
-  const bool enabled = !state_.RunInProgress && RunEnabled(state_, notice_->Texts());
+  const bool enabled = RunEnabled(state_, notice_->Texts());
   runButton_->setEnabled(enabled);
   menus_.runSMu->setEnabled(enabled);
 }

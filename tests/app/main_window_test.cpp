@@ -195,6 +195,12 @@ class MainWindowTest : public QObject {
     QTest::keyClick(Find<FunctionColumn>(QStringLiteral("FuncSelFmeLbl")), Qt::Key_Down);
     QCOMPARE(State().SelectedFunction, ProgramFunction::AdjustFileTime);
     QVERIFY(Action(QStringLiteral("ModeSMu0"))->isChecked());
+    // Nor does the folder: the run works on the one it started with.
+    Action(QStringLiteral("DirSMu"))->trigger();
+    QVERIFY(dialogRequests_.empty());
+    Action(QStringLiteral("SingleFileSMu"))->trigger();
+    QVERIFY(!State().SinglePhotoMode);
+    QVERIFY(!Action(QStringLiteral("SingleFileSMu"))->isChecked());
     State().RunInProgress = false;
   }
 
