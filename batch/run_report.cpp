@@ -1,18 +1,28 @@
 #include "batch/run_report.h"
 
+#include <algorithm>
+
 namespace kelvane {
+
+namespace {
+constexpr size_t kListed = RunReport::kListedFailures;
+}  // namespace
+
+void RunReport::AddRepeated(const std::string& fileName, int code, size_t times) {
+  for (; times > 0 && failures_.size() < kListed; --times) failures_.push_back({fileName, code});
+  unlistedRepeats_ += times;
+}
 
 std::string RunReport::CompletionText(const std::string& heading,
                                       const std::function<std::string(int)>& messageOf) const {
   if (failures_.empty()) return kAllFilesProcessed;
   std::string text = heading + "\r";
-  for (size_t i = 0; i < failures_.size(); ++i) {
-    if (i == kListedFailures) {
-      text += " - and an additional " + std::to_string(failures_.size() - kListedFailures) +
-              " errors found not listed.\r";
-      break;
-    }
+  const size_t listed = std::min(failures_.size(), kListed);
+  for (size_t i = 0; i < listed; ++i) {
     text += failures_[i].fileName + " as " + messageOf(failures_[i].code) + "\r";
+  }
+  if (Count() > kListed) {
+    text += " - and an additional " + std::to_string(Count() - kListed) + " errors found not listed.\r";
   }
   return text;
 }

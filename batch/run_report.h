@@ -1,6 +1,7 @@
 // The failure list of a run and the completion message composed from it.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,8 +20,15 @@ class RunReport {
   static constexpr int kListedFailures = 10;
 
   void Add(std::string fileName, int code) { failures_.push_back({std::move(fileName), code}); }
+  // Adds the same failure `times` times over; the entries that the
+  // completion text would not list are only counted, so a run can't fill
+  // memory with repeats.
+  void AddRepeated(const std::string& fileName, int code, size_t times);
+  // The entries held: every failure, except repeats past the listed ones.
   const std::vector<FileFailure>& Failures() const { return failures_; }
   bool Empty() const { return failures_.empty(); }
+  // The number of failures, counted ones included.
+  size_t Count() const { return failures_.size() + unlistedRepeats_; }
 
   // The completion text: "All files processed successfully", or the heading
   // followed by at most ten "<name> as <message>" lines and the
@@ -31,6 +39,7 @@ class RunReport {
 
  private:
   std::vector<FileFailure> failures_;
+  size_t unlistedRepeats_ = 0;
 };
 
 inline constexpr const char* kAllFilesProcessed = "All files processed successfully";

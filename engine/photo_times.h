@@ -32,10 +32,9 @@ inline constexpr int32_t kFailed = 9;
 }  // namespace adjust_code
 
 // The writes of an in-place change, replaceable so that tests can make a
-// chosen write or the flush fail.
+// chosen write fail.
 struct InPlaceSteps {
   std::function<bool(PhotoFile& file, int64_t offset, const void* data, size_t length)> write;
-  std::function<bool(PhotoFile& file)> sync;
   static InPlaceSteps System();
 };
 

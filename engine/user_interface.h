@@ -48,6 +48,12 @@ class UserInterface {
   // Lets pending window events run (a Cancel press among them).
   virtual void PumpEvents() = 0;
   virtual bool CancelRequested() = 0;
+  // The Run button together with its "&Run" menu twin, and the Cancel button.
+  virtual void SetRunEnabled(bool enabled) = 0;
+  virtual void SetCancelEnabled(bool enabled) = 0;
+  // The main window's refresh of its controls for the selected function,
+  // which ends every run.
+  virtual void ArrangeForFunction() = 0;
 };
 
 }  // namespace kelvane

@@ -11,8 +11,10 @@
 
 #include "engine/file_ops_library.h"
 #include "export/csv_writers.h"
+#include "export/database_writer.h"
 #include "export/export_result.h"
 #include "export/export_table.h"
+#include "export/workbook_writer.h"
 
 namespace kelvane {
 
@@ -21,14 +23,13 @@ using TableWriter = std::function<bool(const ExportTable&, const std::string& ta
 using DbCsvWriter = std::function<bool(const ExportTable&, const std::string& target, const DbCsvSuffixes&,
                                        ExportWriterContext&)>;
 
-// The writer of each export type. The workbook and database writers are
-// given by the caller; an export of a type without a writer gives
-// kProcessingError.
+// The writer of each export type; tests replace them. An export of a type
+// without a writer gives kProcessingError.
 struct ExportWriters {
   TableWriter sheetCsv = WriteSheetCsv;
   DbCsvWriter dbCsv = WriteDbCsv;
-  TableWriter workbook;
-  TableWriter database;
+  TableWriter workbook = WriteWorkbook;
+  TableWriter database = WriteAccessDb;
 };
 
 // What a driver call works with besides the photos and the target.

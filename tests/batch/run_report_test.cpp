@@ -37,6 +37,20 @@ TEST(RunReport, CompletionTextListsAtMostTenFailures) {
   }
 }
 
+TEST(RunReport, RepeatsPastTheListedOnesAreOnlyCounted) {
+  RunReport report;
+  report.Add("a.jpg", 7);
+  report.AddRepeated("b.jpg", 7, 1'000'000'000);
+  report.Add("c.jpg", 7);
+  EXPECT_EQ(report.Count(), 1'000'000'002u);
+  EXPECT_EQ(report.Failures().size(), 11u);
+  const std::string line = " as File's date/time could not be modified\r";
+  std::string expected = std::string(kFailuresHeading) + "\ra.jpg" + line;
+  for (int i = 0; i < 9; ++i) expected += "b.jpg" + line;
+  expected += " - and an additional 999999992 errors found not listed.\r";
+  EXPECT_EQ(report.CompletionText(kFailuresHeading, MessageOf), expected);
+}
+
 TEST(RunReport, CompletionBoxHasNoIcon) {
   const Message m = CompletionMessage("x");
   EXPECT_EQ(m.title, "Completion Message");

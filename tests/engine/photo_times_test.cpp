@@ -308,20 +308,6 @@ TEST_F(PhotoTimesTest, WritesThroughAReadOnlyDescriptorChangeNothing) {
   EXPECT_EQ(test::ReadBytes(path), original);
 }
 
-TEST_F(PhotoTimesTest, AFailedFlushIsAFailureAndLeavesFileTimesAlone) {
-  const std::string t = "2007:01:13 09:05:07";
-  std::string path = Write(PhotoWith({t, t, t}, false));
-  SetModifiedTime(path, 1000000000);
-  InPlaceSteps steps = InPlaceSteps::System();
-  steps.sync = [](PhotoFile&) { return false; };
-  auto context = Context(false);
-  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
-  // All three new texts were handed to the system: the photo is whole.
-  const std::string n = "2007:01:14 09:05:07";
-  EXPECT_EQ(test::ReadBytes(path), PhotoWith({n, n, n}, false));
-  EXPECT_NE(LastWriteText(path), n);
-}
-
 // An overwrite of equal length allocates nothing, so a full disk can't stop
 // it; a file-size limit at the photo's size shows that the file never grows.
 TEST_F(PhotoTimesTest, NeverGrowsThePhoto) {

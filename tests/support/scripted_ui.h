@@ -36,6 +36,14 @@ class ScriptedUi : public UserInterface {
   void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
   void PumpEvents() override { ++pumps; }
   bool CancelRequested() override { return cancelAfterPumps > 0 && pumps >= cancelAfterPumps; }
+  void SetRunEnabled(bool enabled) override { runEnabled.push_back(enabled); }
+  void SetCancelEnabled(bool enabled) override { cancelEnabled.push_back(enabled); }
+  void ArrangeForFunction() override { ++arrangements; }
+
+  // Every enabling and disabling, in order.
+  std::vector<bool> runEnabled;
+  std::vector<bool> cancelEnabled;
+  int arrangements = 0;
 };
 
 }  // namespace kelvane::test

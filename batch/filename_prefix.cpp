@@ -1,0 +1,310 @@
+#include "batch/filename_prefix.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <unordered_map>
+#include <vector>
+
+#include "batch/folder_listing.h"
+#include "batch/rename_all.h"
+#include "batch/run_framing.h"
+#include "batch/run_report.h"
+#include "engine/sort_module.h"
+#include "engine/utility_functions.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kNoValidParameters = "No valid parameters specified for Prefix Function";
+constexpr const char* kNotAppliedHeading =
+    "No Prefixes action applied as the following files could not be processed:";
+
+// The largest start value and file count: the sequence numbers stay within
+// 32 bits, as the sort's index does.
+constexpr int64_t kLargestCount = std::numeric_limits<int32_t>::max();
+
+enum class Ending { kCompleted, kCancelled, kFailed };
+
+struct NameRow {
+  std::string current;  // name only
+  std::string renamed;  // the new name, worked out step by step
+};
+
+// Characters of the name before its last dot (all of it without a dot).
+// The name is taken as it is: on this platform blanks at either end belong
+// to it.
+size_t StemLength(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name.size() : dot;
+}
+
+std::string ZeroPadded(int64_t value, size_t width) {
+  std::string text = std::to_string(value);
+  if (text.size() < width) text.insert(0, width - text.size(), '0');
+  return text;
+}
+
+// One run of the prefix function. Execute may throw; the caller then shows
+// "Undefined processing error".
+class PrefixRun {
+ public:
+  PrefixRun(BatchContext& context, BatchInputs& inputs, PrefixOperations& operations)
+      : context_(context), state_(context.state), ui_(context.ui), inputs_(inputs), operations_(operations) {}
+
+  Ending Execute() {
+    const std::string fixedText = inputs_.prefixText;
+    int64_t start = LeadingNumber(Trim(inputs_.startValueText));
+    if (start < 1) start = 1;
+    inputs_.startValueText = std::to_string(start);
+    ui_.SetBusy(true);
+    if (start > kLargestCount) return Fail(kUndefinedProcessingError);
+
+    if (const Ending ending = FindFiles(); ending != Ending::kCompleted) return ending;
+    ui_.SetStatus(2, kTotalFiles + std::to_string(totalFiles_));
+    ui_.SetProgress(15);
+
+    int64_t removeCount = state_.PrefixRemoveChars ? LeadingNumber(Trim(inputs_.removeCountText)) : 0;
+    if (removeCount <= 0) {
+      removeCount = 0;
+      state_.PrefixRemoveChars = false;
+    }
+    if (fixedText.empty()) state_.PrefixAddFixed = false;
+    if (!state_.PrefixRemoveChars && !state_.PrefixAddFixed && !state_.PrefixTimeSequence) {
+      return Fail(kNoValidParameters);
+    }
+    // The prefix becomes part of every name: a "/" in it would move the
+    // files to another folder.
+    if (state_.PrefixAddFixed &&
+        (FindInvalidNameChar(fixedText, 0) != 0 || fixedText.find('\0') != std::string::npos)) {
+      return Fail(kNoValidParameters);
+    }
+
+    if (const Ending ending = FillNameTable(); ending != Ending::kCompleted) return ending;
+    if (state_.CancelRequested) return Ending::kCancelled;
+
+    ui_.SetProgress(35);
+    if (state_.PrefixRemoveChars) {
+      RemoveLeadingCharacters(removeCount);
+      if (!state_.PrefixTimeSequence) FindDuplicates();
+    }
+    if (state_.CancelRequested) return Ending::kCancelled;
+
+    ui_.SetProgress(50);
+    if (state_.PrefixAddFixed && !state_.PrefixTimeSequence && !failureSeen_) {
+      for (NameRow& row : rows_) row.renamed = fixedText + row.renamed;
+    }
+    if (state_.PrefixTimeSequence && !failureSeen_) {
+      if (const Ending ending = NumberByTakenTime(start, fixedText); ending != Ending::kCompleted) return ending;
+    }
+    if (state_.CancelRequested) return Ending::kCancelled;
+
+    ui_.SetProgress(95);
+    if (report_.Empty()) {
+      std::vector<PlannedRename> plan;
+      plan.reserve(rows_.size());
+      for (const NameRow& row : rows_) plan.push_back({row.current, row.renamed});
+      const RenameFunction rename = [this](const std::string& from, const std::string& to) {
+        return operations_.RenameFile(from, to);
+      };
+      if (!RenameAllOrNothing(folder_, plan, rename)) return Fail(kUndefinedProcessingError);
+    }
+    rows_.clear();
+    ui_.SetProgress(100);
+    return Ending::kCompleted;
+  }
+
+  const char* FailureText() const { return failureText_; }
+  const RunReport& Report() const { return report_; }
+  bool FileTimesUsed() const { return fileTimesUsed_; }
+
+ private:
+  Ending Fail(const char* text) {
+    failureText_ = text;
+    return Ending::kFailed;
+  }
+
+  // The folder and the names to work on.
+  Ending FindFiles() {
+    if (state_.SinglePhotoMode) {
+      const std::string path = Trim(inputs_.sourcePath);
+      if (!FileExists(path)) return Fail(kFileNotFound);
+      folder_ = FolderOf(path);
+      names_ = {FileNameOf(path)};
+    } else {
+      folder_ = FolderText(inputs_.sourcePath);
+      if (folder_.empty() || !FolderExists(folder_)) return Fail(kFolderNotFound);
+      auto names = ListFolderFiles(folder_);
+      if (!names) return Fail(kUndefinedProcessingError);
+      if (names->empty()) return Fail(kNoFilesFound);
+      names_ = std::move(*names);
+    }
+    totalFiles_ = names_.size();
+    if (static_cast<uint64_t>(totalFiles_) > static_cast<uint64_t>(kLargestCount)) {
+      return Fail(kUndefinedProcessingError);
+    }
+    return Ending::kCompleted;
+  }
+
+  Ending FillNameTable() {
+    rows_.reserve(names_.size());
+    if (state_.SinglePhotoMode) {
+      rows_.push_back({names_.front(), names_.front()});
+      return Ending::kCompleted;
+    }
+    for (const std::string& name : names_) {
+      if (!FileExists(folder_ + name)) return Fail(kFileNotFound);
+      rows_.push_back({name, name});
+      if (PumpEventsAndCheckCancel(context_)) break;
+    }
+    return Ending::kCompleted;
+  }
+
+  void RemoveLeadingCharacters(int64_t removeCount) {
+    for (NameRow& row : rows_) {
+      if (static_cast<int64_t>(StemLength(row.renamed)) - removeCount < 1) {
+        report_.Add(row.current, kNoStemCode);
+        row.renamed.clear();
+        failureSeen_ = true;
+        continue;
+      }
+      row.renamed.erase(0, static_cast<size_t>(removeCount));
+      if (row.renamed.front() == ' ' && !state_.PrefixAddFixed) row.renamed.front() = '_';
+    }
+  }
+
+  // A row is listed once for every later row that would get its new name,
+  // as a comparison of every pair would list it, but counted in one pass.
+  void FindDuplicates() {
+    if (state_.SinglePhotoMode) {
+      const NameRow& row = rows_.front();
+      std::error_code ec;
+      if (!row.renamed.empty() &&
+          std::filesystem::exists(std::filesystem::symlink_status(folder_ + row.renamed, ec))) {
+        report_.Add(row.current, kDuplicateNameCode);
+        failureSeen_ = true;
+      }
+      return;
+    }
+    std::unordered_map<std::string, size_t> remaining;
+    for (const NameRow& row : rows_) {
+      if (!row.renamed.empty()) ++remaining[row.renamed];
+    }
+    for (const NameRow& row : rows_) {
+      if (row.renamed.empty()) continue;
+      const size_t later = --remaining[row.renamed];
+      if (later > 0) {
+        report_.AddRepeated(row.current, kDuplicateNameCode, later);
+        failureSeen_ = true;
+      }
+    }
+  }
+
+  Ending NumberByTakenTime(int64_t start, const std::string& fixedText) {
+    const size_t count = rows_.size();
+    std::vector<double> keys(count);
+    bool rowFailed = false;
+    for (size_t i = 0; i < count; ++i) {
+      const TakenTime taken = operations_.ReadTakenTime(folder_ + rows_[i].current);
+      PumpEventsAndCheckCancel(context_);
+      if (taken.found) {
+        keys[i] = taken.dateValue;
+        fileTimesUsed_ = fileTimesUsed_ || taken.fromFileTime;
+      } else {
+        report_.Add(rows_[i].current, kNoTimeCode);
+        rowFailed = true;
+      }
+      ui_.SetProgress(ProgressValue(i + 1, count, 25, 50));
+      if (state_.CancelRequested) return Ending::kCancelled;
+    }
+    if (rowFailed) return Ending::kCompleted;
+
+    std::vector<int32_t> index(count);
+    for (size_t i = 0; i < count; ++i) index[i] = static_cast<int32_t>(i);
+    if (!DateSort(keys, index, 0, static_cast<int64_t>(count) - 1)) return Fail(kUndefinedProcessingError);
+    const size_t width = std::to_string(static_cast<int64_t>(totalFiles_) + start).size();
+    const std::string fixedPart = state_.PrefixAddFixed ? fixedText : std::string();
+    for (size_t k = 0; k < count; ++k) {
+      NameRow& row = rows_[static_cast<size_t>(index[k])];
+      row.renamed = ZeroPadded(start + static_cast<int64_t>(k), width) + fixedPart + row.renamed;
+    }
+    return Ending::kCompleted;
+  }
+
+  BatchContext& context_;
+  RunState& state_;
+  UserInterface& ui_;
+  BatchInputs& inputs_;
+  PrefixOperations& operations_;
+  const char* failureText_ = kUndefinedProcessingError;
+  std::string folder_;
+  std::vector<std::string> names_;
+  size_t totalFiles_ = 0;
+  std::vector<NameRow> rows_;
+  RunReport report_;
+  bool failureSeen_ = false;
+  bool fileTimesUsed_ = false;
+};
+
+void ShowCompletion(UserInterface& ui, const PrefixRun& run) {
+  const RunReport& report = run.Report();
+  std::string text;
+  SoundCue cue = SoundCue::Success;
+  if (report.Empty()) {
+    text = kAllFilesProcessed;
+    if (run.FileTimesUsed()) {
+      text += "\rSort used some File Times as Metadata not available";
+      cue = SoundCue::Attention;
+    }
+  } else {
+    std::string heading = std::string(kNotAppliedHeading) + "\r";
+    if (run.FileTimesUsed()) heading += "\rSort used File Times where Metadata not available";
+    text = report.CompletionText(heading, PrefixFailureMessage);
+    cue = SoundCue::Error;
+  }
+  ui.Cue(cue);
+  ui.SetBusy(false);
+  ui.Show(CompletionMessage(text));
+}
+
+}  // namespace
+
+std::string PrefixFailureMessage(int code) {
+  switch (code) {
+    case kNoStemCode:
+      return "no filename stem after characters removal";
+    case kDuplicateNameCode:
+      return "characters removal created duplicate filename";
+    case kNoTimeCode:
+      return "could not extract time";
+    default:
+      return {};
+  }
+}
+
+void RunFilenamePrefix(BatchContext& context, BatchInputs& inputs, PrefixOperations& operations) {
+  UserInterface& ui = context.ui;
+  PrefixRun run(context, inputs, operations);
+  try {
+    switch (run.Execute()) {
+      case Ending::kCompleted:
+        ShowCompletion(ui, run);
+        break;
+      case Ending::kCancelled:
+        ui.Cue(SoundCue::Attention);
+        ui.SetBusy(false);
+        ui.Show(UserCancellationMessage());
+        break;
+      case Ending::kFailed:
+        ShowErrorBox(ui, run.FailureText());
+        break;
+    }
+  } catch (...) {
+    // Any unexpected failure is shown once, whatever the step.
+    ShowErrorBox(ui, kUndefinedProcessingError);
+  }
+  ResetAfterRun(ui);
+}
+
+}  // namespace kelvane
