@@ -59,6 +59,12 @@ KelvaneMain::KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* paren
   menus_ = BuildMainMenus(*menuBar());
   ConnectControls();
   ConnectMenus();
+  ui_->AttachWindowCommands({[this](bool enabled) {
+                               runButton_->setEnabled(enabled);
+                               menus_.runSMu->setEnabled(enabled);
+                             },
+                             [this](bool enabled) { cancelButton_->setEnabled(enabled); },
+                             [this] { ArrangeForFunction(); }});
   PlaceOnScreen();
   SetDefaults();
 
@@ -179,6 +185,7 @@ void KelvaneMain::ConnectControls() {
   }
   connect(singlePhoto_, &QCheckBox::clicked, this, [this] { ToggleSinglePhoto(); });
   connect(skipBox_, &QCheckBox::toggled, this, &KelvaneMain::OnSkipBoxToggled);
+  connect(runButton_, &QPushButton::clicked, this, &KelvaneMain::RunClicked);
   connect(cancelButton_, &QPushButton::clicked, this, [this] { state_.CancelRequested = true; });
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
 

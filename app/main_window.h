@@ -14,6 +14,7 @@
 #include "app/qt_user_interface.h"
 #include "app/recent_folders.h"
 #include "app/session.h"
+#include "batch/batch_inputs.h"
 
 class QCheckBox;
 class QLabel;
@@ -96,6 +97,10 @@ class KelvaneMain : public QMainWindow {
   static bool IsFolder(const std::string& path);
 
   void ShowTotalFiles(size_t count);
+
+  // Run (main_window_run.cpp).
+  void RunClicked();
+  BatchInputs RunInputs() const;
 
   Session& session_;
   RunState& state_;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/entry_checks.h"
@@ -81,6 +82,12 @@ PrefixChoices PrefixPanel::Choices() const {
 
 QString PrefixPanel::PrefixText() const { return prefixText_->text(); }
 QString PrefixPanel::StartValueText() const { return startValue_->text(); }
+
+void PrefixPanel::ShowStartValueUsed(const QString& text) {
+  const QSignalBlocker blocker(startValue_);
+  startValue_->setText(text);
+  acceptedStartValue_ = text;
+}
 
 void PrefixPanel::SetRemoveFirst(bool on) { removeFirst_->setChecked(on); }
 void PrefixPanel::SetRemoveCount(int count) { removeCount_->setCurrentIndex(count - 1); }

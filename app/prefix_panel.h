@@ -30,7 +30,8 @@ class PrefixPanel : public QWidget {
   PrefixChoices Choices() const;
   QString PrefixText() const;
   QString StartValueText() const;
-  QLineEdit& StartValueField() { return *startValue_; }
+  // Shows the start value a run used; not a change of the user's.
+  void ShowStartValueUsed(const QString& text);
 
   // Setting a choice works like making it on the panel.
   void SetRemoveFirst(bool on);

@@ -48,4 +48,16 @@ void QtUserInterface::SetStatus(int panel, const std::string& text) {
 
 void QtUserInterface::PumpEvents() { QCoreApplication::processEvents(); }
 
+void QtUserInterface::SetRunEnabled(bool enabled) {
+  if (commands_.setRunEnabled) commands_.setRunEnabled(enabled);
+}
+
+void QtUserInterface::SetCancelEnabled(bool enabled) {
+  if (commands_.setCancelEnabled) commands_.setCancelEnabled(enabled);
+}
+
+void QtUserInterface::ArrangeForFunction() {
+  if (commands_.arrange) commands_.arrange();
+}
+
 }  // namespace kelvane

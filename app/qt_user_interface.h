@@ -32,6 +32,15 @@ class QtUserInterface : public UserInterface {
 
   void SetMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
 
+  // The window's Run and Cancel commands and its refresh, which the runs
+  // reach through the port.
+  struct WindowCommands {
+    std::function<void(bool)> setRunEnabled;
+    std::function<void(bool)> setCancelEnabled;
+    std::function<void()> arrange;
+  };
+  void AttachWindowCommands(WindowCommands commands) { commands_ = std::move(commands); }
+
   // While a box is shown the pointer is the ordinary arrow, whatever the run
   // has set.
   MessageAnswer Show(const Message& message) override;
@@ -42,6 +51,9 @@ class QtUserInterface : public UserInterface {
   void SetStatus(int panel, const std::string& text) override;
   void PumpEvents() override;
   bool CancelRequested() override { return state_.CancelRequested; }
+  void SetRunEnabled(bool enabled) override;
+  void SetCancelEnabled(bool enabled) override;
+  void ArrangeForFunction() override;
 
  private:
   QWidget& window_;
@@ -50,6 +62,7 @@ class QtUserInterface : public UserInterface {
   QLabel& processedPanel_;
   QLabel& totalPanel_;
   MessagePresenter presenter_;
+  WindowCommands commands_;
   bool busy_ = false;
 };
 

@@ -691,6 +691,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(session_->store.ReadSetting("FORMS", "StdFormY"), std::string("450"));
   }
 
+  void PrefixRunRenamesTheFolder() {
+    Start();
+    const std::string photos = MakeFolder("photos", {"IMG_0001.jpg", "IMG_0002.jpg"});
+    ChooseFolder(photos);
+    window_->SelectFunction(2);
+    ClickMark(Find<QCheckBox>(QStringLiteral("RemChrCkB")));
+    Find<QComboBox>(QStringLiteral("RemChrCmb"))->setCurrentIndex(3);  // 4 characters
+    Field(QStringLiteral("StrtValTxt"))->setText(QStringLiteral("07"));
+    QVERIFY(RunEnabled());
+    Action(QStringLiteral("RunSMu"))->trigger();  // presses Run
+
+    QVERIFY(std::filesystem::exists(photos + "0001.jpg"));
+    QVERIFY(std::filesystem::exists(photos + "0002.jpg"));
+    QVERIFY(!std::filesystem::exists(photos + "IMG_0001.jpg"));
+    QCOMPARE(shown_.size(), size_t{1});
+    QCOMPARE(shown_.back().title, std::string("Completion Message"));
+    QCOMPARE(LastMessageText(), QStringLiteral("All files processed successfully"));
+    QVERIFY(!State().RunInProgress);
+    // After the run: counters reset, Run and Cancel disabled until a change.
+    QCOMPARE(StatusText(2), QStringLiteral("Total Files: 0"));
+    QVERIFY(!RunEnabled());
+    QVERIFY(!Find<QPushButton>(QStringLiteral("CancelBtn"))->isEnabled());
+    // The start value the run used is shown.
+    QCOMPARE(Field(QStringLiteral("StrtValTxt"))->text(), QStringLiteral("7"));
+    QVERIFY(!RunEnabled());
+  }
+
+  void FileTimeRunListsFailures() {
+    Start();
+    const std::string photos = MakeFolder("photos", {"notes.txt"});
+    ChooseFolder(photos);
+    QTest::mouseClick(Find<QPushButton>(QStringLiteral("RunBtn")), Qt::LeftButton);
+    QCOMPARE(shown_.size(), size_t{1});
+    QCOMPARE(LastMessageText(), QStringLiteral("The following files where not processed successfuly:\r"
+                                               "notes.txt as File's date/time could not be modified\r"));
+    QVERIFY(!RunEnabled());
+  }
+
   void NoClosingDuringARun() {
     Start();
     State().RunInProgress = true;
