@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build run test test-release test-sanitize bench fuzz clean
+.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -15,6 +15,9 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	$(BUILD)/bin/kelvane
+
+run-cli: build
 	$(BUILD)/bin/kelvane-cli $(ARGS)
 
 test: test-release test-sanitize
