@@ -31,11 +31,13 @@ class QtUserInterface : public UserInterface {
   QtUserInterface& operator=(const QtUserInterface&) = delete;
 
   void SetMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
+  // Plays the cues; without one, a cue is one beep, two for Error.
+  using CuePlayer = std::function<void(SoundCue)>;
+  void SetCuePlayer(CuePlayer player) { cuePlayer_ = std::move(player); }
 
   // While a box is shown the pointer is the ordinary arrow, whatever the run
   // has set.
   MessageAnswer Show(const Message& message) override;
-  // One beep, two for Error.
   void Cue(SoundCue cue) override;
   void SetBusy(bool busy) override;
   void SetProgress(int value) override;
@@ -50,6 +52,7 @@ class QtUserInterface : public UserInterface {
   QLabel& processedPanel_;
   QLabel& totalPanel_;
   MessagePresenter presenter_;
+  CuePlayer cuePlayer_;
   bool busy_ = false;
 };
 
