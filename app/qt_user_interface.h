@@ -30,14 +30,16 @@ class QtUserInterface : public UserInterface {
   QtUserInterface(const QtUserInterface&) = delete;
   QtUserInterface& operator=(const QtUserInterface&) = delete;
 
-  void SetMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
-  // Plays the cues; without one, a cue is one beep, two for Error.
+  // Plays the cues (the program's sounds, or beeps while they are off).
   using CuePlayer = std::function<void(SoundCue)>;
   void SetCuePlayer(CuePlayer player) { cuePlayer_ = std::move(player); }
+
+  void SetMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
 
   // While a box is shown the pointer is the ordinary arrow, whatever the run
   // has set.
   MessageAnswer Show(const Message& message) override;
+  // Through the cue player; without one, one beep, two for Error.
   void Cue(SoundCue cue) override;
   void SetBusy(bool busy) override;
   void SetProgress(int value) override;
@@ -52,8 +54,8 @@ class QtUserInterface : public UserInterface {
   QLabel& processedPanel_;
   QLabel& totalPanel_;
   MessagePresenter presenter_;
-  CuePlayer cuePlayer_;
   bool busy_ = false;
+  CuePlayer cuePlayer_;
 };
 
 }  // namespace kelvane
