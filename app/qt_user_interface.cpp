@@ -26,6 +26,10 @@ MessageAnswer QtUserInterface::Show(const Message& message) {
 }
 
 void QtUserInterface::Cue(SoundCue cue) {
+  if (cuePlayer_) {
+    cuePlayer_(cue);
+    return;
+  }
   QApplication::beep();
   if (cue == SoundCue::Error) QApplication::beep();
 }

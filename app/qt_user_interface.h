@@ -30,6 +30,10 @@ class QtUserInterface : public UserInterface {
   QtUserInterface(const QtUserInterface&) = delete;
   QtUserInterface& operator=(const QtUserInterface&) = delete;
 
+  // Plays the cues (the program's sounds, or beeps while they are off).
+  using CuePlayer = std::function<void(SoundCue)>;
+  void SetCuePlayer(CuePlayer player) { cuePlayer_ = std::move(player); }
+
   void SetMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
 
   // The window's Run and Cancel commands and its refresh, which the runs
@@ -44,7 +48,7 @@ class QtUserInterface : public UserInterface {
   // While a box is shown the pointer is the ordinary arrow, whatever the run
   // has set.
   MessageAnswer Show(const Message& message) override;
-  // One beep, two for Error.
+  // Through the cue player; without one, one beep, two for Error.
   void Cue(SoundCue cue) override;
   void SetBusy(bool busy) override;
   void SetProgress(int value) override;
@@ -64,6 +68,7 @@ class QtUserInterface : public UserInterface {
   MessagePresenter presenter_;
   WindowCommands commands_;
   bool busy_ = false;
+  CuePlayer cuePlayer_;
 };
 
 }  // namespace kelvane
