@@ -30,6 +30,9 @@ class PanelUi : public UserInterface {
   void SetStatus(int, const std::string&) override {}
   void PumpEvents() override {}
   bool CancelRequested() override { return false; }
+  void SetRunEnabled(bool) override {}
+  void SetCancelEnabled(bool) override {}
+  void ArrangeForFunction() override {}
 
   std::vector<Message> shown;
 };
