@@ -15,12 +15,9 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/bin/kelvane-cli $(ARGS)
+	$(BUILD)/bin/kelvane
 
-# The console front end alone, e.g. make run-cli ARGS="dump photo.jpg".
-run-cli: deps
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) --target kelvane-cli -j $(JOBS)
+run-cli: build
 	$(BUILD)/bin/kelvane-cli $(ARGS)
 
 test: test-release test-sanitize

@@ -1,6 +1,7 @@
 // What a run reads from the main window's controls, as plain values. The
 // window fills it before Run; the run may write a corrected value back
-// (the prefix start value).
+// (the prefix start value, a copyright year, the photo's new text after a
+// single-photo run, a corrected export target).
 #pragma once
 
 #include <array>
@@ -12,6 +13,16 @@ namespace kelvane {
 enum class DaysDirection : int { kLater = 0, kEarlier = 1, kAsDate = 2 };
 // AdjTimeOpt: index 0 Later, 1 Earlier.
 enum class TimeDirection : int { kLater = 0, kEarlier = 1 };
+
+// The four boxes of the Copyright panel (CRNameTxt 0/1, CRYearTxt 0/1); also
+// a photo's notices taken apart into the same four fields.
+struct CopyrightEntries {
+  std::string photographerName;
+  std::string photographerYear;
+  std::string editorName;
+  std::string editorYear;
+  bool operator==(const CopyrightEntries&) const = default;
+};
 
 struct BatchInputs {
   // SrceDirTxt(0): the photos folder (ending with "/") or, in single-photo
@@ -34,6 +45,13 @@ struct BatchInputs {
   std::string startValueText = "1";   // StrtValTxt; the run writes the start value used back
 
   // Amend operations (restore, create, copyright, description, export, wipe).
+  // A typed year is written back as used; a single-photo run shows the
+  // photo's new notices here.
+  CopyrightEntries copyright;
+  // FunctionTextTxt; a single-photo run shows the photo's new description.
+  std::string descriptionText;
+  // InitSeqTxt: the first file number of a database CSV export.
+  std::string initialFileNumber = "1";
 };
 
 }  // namespace kelvane

@@ -1,0 +1,63 @@
+// KelvaneMain: the Run command.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/adjustment_panel.h"
+#include "app/main_window.h"
+#include "app/prefix_panel.h"
+#include "batch/engine_prefix_operations.h"
+#include "batch/engine_time_operations.h"
+#include "batch/filename_prefix.h"
+#include "batch/run_command.h"
+#include "batch/time_corrections.h"
+
+namespace kelvane {
+
+BatchInputs KelvaneMain::RunInputs() const {
+  BatchInputs inputs;
+  inputs.sourcePath = pathBoxes_[0]->text().toStdString();
+  inputs.secondPath = pathBoxes_[1]->text().toStdString();
+
+  inputs.daysText = adjustment_->DaysField().text().toStdString();
+  inputs.daysDirection = static_cast<DaysDirection>(adjustment_->DaysDirection());
+  inputs.asDateText = adjustment_->DateText();
+  for (int i = 0; i < 3; ++i) {
+    inputs.timeTexts[static_cast<size_t>(i)] = adjustment_->TimeField(i).text().toStdString();
+  }
+  inputs.timeDirection = static_cast<TimeDirection>(adjustment_->TimeDirection());
+
+  inputs.removeCountText = std::to_string(prefix_->Choices().removeCount);
+  inputs.prefixText = prefix_->PrefixText().toStdString();
+  inputs.startValueText = prefix_->StartValueText().toStdString();
+  return inputs;
+}
+
+void KelvaneMain::RunClicked() {
+  // Events run between files: a second press must not start a run inside
+  // the first.
+  if (state_.RunInProgress) return;
+  runButton_->setEnabled(false);
+  menus_.runSMu->setEnabled(false);
+
+  BatchInputs inputs = RunInputs();
+  BatchContext context{state_,
+                       session_.settings,
+                       session_.store,
+                       *ui_,
+                       session_.fileOps,
+                       session_.tempFolder,
+                       session_.library,
+                       session_.exportOptions};
+  EngineTimeOperations timeOperations(context, inputs);
+  EnginePrefixOperations prefixOperations(session_.fileOps);
+  FunctionRunners runners;
+  runners.timeCorrections = [&] { RunTimeCorrections(context, inputs, timeOperations); };
+  runners.filenamePrefix = [&] {
+    RunFilenamePrefix(context, inputs, prefixOperations);
+    prefix_->ShowStartValueUsed(QString::fromStdString(inputs.startValueText));
+  };
+  RunBtn_Click(context, runners);
+}
+
+}  // namespace kelvane

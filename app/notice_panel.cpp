@@ -1,0 +1,200 @@
+#include "app/notice_panel.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/widget_helpers.h"
+#include "engine/settings.h"
+#include "engine/utility_functions.h"
+
+namespace kelvane {
+
+namespace {
+
+struct OptionTexts {
+  const char* caption;
+  const char* tooltip;
+};
+
+constexpr OptionTexts kCopyrightOptions[] = {
+    {"Photographer", "Copyright notice as that for the Photographer."},
+    {"Editor", "Copyright notice as that for the Editor."},
+    {"Both", "2 Copyright notices for each the Photographer and the Editor."},
+};
+constexpr OptionTexts kDescriptionOptions[] = {
+    {"Add/Replace", "New text relplaces all existing text."},
+    {"Append", "New text placed after any existing text."},
+    {"Prefix", "New text placed before any existing text."},
+};
+
+constexpr const char* kStandardKeys[] = {"PhotoName", "PhotoYear", "EditName", "EditYear"};
+
+bool Blank(const QLineEdit* box) { return Trim(box->text().toStdString()).empty(); }
+
+}  // namespace
+
+NoticePanel::NoticePanel(RunState& state, SettingsStore& store, QWidget* parent)
+    : QWidget(parent), state_(state), store_(store) {
+  frame_ = Named(new QGroupBox(this), "CR_IDTypFme");
+  options_ = new QButtonGroup(this);
+  auto* frameLayout = new QHBoxLayout(frame_);
+  for (int i = 0; i < 3; ++i) frameLayout->addWidget(NewOption(options_, "CR_IDTypOpt", i, "", nullptr, frame_));
+  options_->button(kPhotographer)->setChecked(true);
+
+  yearFromPhoto_ =
+      Named(new QCheckBox(QStringLiteral("Year from photo"), this), "CRYearCkB",
+            "Use photo's metadata as year source, 'Taken' for Photographer, 'Modified' for Editor.");
+
+  copyrightBoxes_ = new QWidget(this);
+  auto* grid = new QGridLayout(copyrightBoxes_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(Named(new QLabel(QStringLiteral("Name"), copyrightBoxes_), "CRColLbl0"), 0, 1);
+  grid->addWidget(Named(new QLabel(QStringLiteral("Year"), copyrightBoxes_), "CRColLbl1"), 0, 2);
+  static constexpr const char* kRows[] = {"Photographer:", "Editor:"};
+  for (int i = 0; i < 2; ++i) {
+    const std::string index = std::to_string(i);
+    grid->addWidget(Named(new QLabel(QString::fromUtf8(kRows[i]), copyrightBoxes_), ("CRDataLbl" + index).c_str()),
+                    i + 1, 0);
+    names_[static_cast<size_t>(i)] =
+        Named(new QLineEdit(copyrightBoxes_), ("CRNameTxt" + index).c_str(),
+              "Copyright name as company, or person in first to last name sequence.");
+    years_[static_cast<size_t>(i)] = Named(new QLineEdit(copyrightBoxes_), ("CRYearTxt" + index).c_str(),
+                                           "Copyright year as 4 digit year number.");
+    years_[static_cast<size_t>(i)]->setMaximumWidth(60);
+    grid->addWidget(names_[static_cast<size_t>(i)], i + 1, 1);
+    grid->addWidget(years_[static_cast<size_t>(i)], i + 1, 2);
+  }
+  standardText_ = Named(new QPushButton(QStringLiteral("Insert Standard Text"), this), "CopyrightStdTextBtn");
+  standardText_->setEnabled(false);
+  description_ = Named(new QLineEdit(this), "FunctionTextTxt");
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(yearFromPhoto_);
+  row->addStretch();
+  row->addWidget(standardText_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(frame_);
+  layout->addLayout(row);
+  layout->addWidget(copyrightBoxes_);
+  layout->addWidget(description_);
+
+  connect(options_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) OnOption(id);
+  });
+  connect(yearFromPhoto_, &QCheckBox::toggled, this, [this](bool on) {
+    state_.YearFromPhoto = on;
+    if (on) {
+      for (QLineEdit* year : years_) year->clear();
+    }
+    state_.TextEditedByUser = true;
+    emit yearFromPhotoToggled(on);
+    emit changed();
+  });
+  for (QLineEdit* box : {names_[0], names_[1], years_[0], years_[1], description_}) {
+    connect(box, &QLineEdit::textEdited, this, [this] { OnTextEdited(); });
+  }
+  connect(standardText_, &QPushButton::clicked, this, &NoticePanel::InsertStandardText);
+  SetMode(Mode::kCopyright);
+}
+
+void NoticePanel::SetMode(Mode mode) {
+  mode_ = mode;
+  const bool copyright = mode == Mode::kCopyright;
+  frame_->setTitle(copyright ? QStringLiteral("Copyright for") : QStringLiteral("Amend as"));
+  frame_->setToolTip(copyright ? QStringLiteral("Set to whom Copyright notice applies.")
+                               : QStringLiteral("Set how to handle new text."));
+  const OptionTexts* texts = copyright ? kCopyrightOptions : kDescriptionOptions;
+  for (int i = 0; i < 3; ++i) {
+    options_->button(i)->setText(QString::fromUtf8(texts[i].caption));
+    options_->button(i)->setToolTip(QString::fromUtf8(texts[i].tooltip));
+  }
+  yearFromPhoto_->setVisible(copyright);
+  copyrightBoxes_->setVisible(copyright);
+  standardText_->setVisible(copyright);
+  description_->setVisible(!copyright);
+}
+
+int NoticePanel::Option() const { return options_->checkedId(); }
+
+void NoticePanel::SetOption(int option) {
+  QAbstractButton* button = options_->button(option);
+  if (button == nullptr) return;
+  if (button->isChecked()) {
+    OnOption(option);
+  } else {
+    button->setChecked(true);
+  }
+}
+
+void NoticePanel::SetYearFromPhoto(bool on) { yearFromPhoto_->setChecked(on); }
+
+void NoticePanel::SetStandardTextAvailable(bool available) { standardText_->setEnabled(available); }
+
+void NoticePanel::OnOption(int option) {
+  if (mode_ == Mode::kCopyright) {
+    state_.NoticeForPhotographer = option == kPhotographer || option == kBoth;
+    state_.NoticeForEditor = option == kEditor || option == kBoth;
+  } else {
+    // Append and Prefix.
+    state_.NoticeForPhotographer = option == 1;
+    state_.NoticeForEditor = option == 2;
+  }
+  UpdateTextsEmpty();
+  emit optionChosen(option);
+  emit changed();
+}
+
+void NoticePanel::OnTextEdited() {
+  UpdateTextsEmpty();
+  state_.TextEditedByUser = true;
+  emit changed();
+}
+
+void NoticePanel::UpdateTextsEmpty() {
+  if (mode_ == Mode::kCopyright) {
+    state_.FirstTextEmpty = state_.NoticeForPhotographer && Blank(names_[0]);
+    state_.SecondTextEmpty = state_.NoticeForEditor && Blank(names_[1]);
+  } else {
+    state_.FirstTextEmpty = !state_.NoticeForPhotographer && !state_.NoticeForEditor && Blank(description_);
+    state_.SecondTextEmpty = false;
+  }
+}
+
+void NoticePanel::InsertStandardText() {
+  std::array<QLineEdit*, 4> boxes{names_[0], years_[0], names_[1], years_[1]};
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    boxes[i]->setText(QString::fromStdString(store_.ReadSetting(kCopyrightSection, kStandardKeys[i])));
+  }
+  UpdateTextsEmpty();
+  state_.TextEditedByUser = true;
+  emit changed();
+}
+
+void NoticePanel::SetStandardText() {
+  const auto text = [](const QLineEdit* box) { return Trim(box->text().toStdString()); };
+  store_.WriteSetting(kCopyrightSection, "PhotoName", text(names_[0]));
+  store_.WriteSetting(kCopyrightSection, "EditName", text(names_[1]));
+  if (!state_.YearFromPhoto) {
+    store_.WriteSetting(kCopyrightSection, "PhotoYear", text(years_[0]));
+    store_.WriteSetting(kCopyrightSection, "EditYear", text(years_[1]));
+  }
+  state_.StdCopyrightAvailable = !Blank(names_[0]) || !Blank(names_[1]);
+  SetStandardTextAvailable(state_.StdCopyrightAvailable);
+  emit standardTextAvailabilityChanged(state_.StdCopyrightAvailable);
+}
+
+PanelTexts NoticePanel::Texts() const {
+  return {names_[0]->text().toStdString(), names_[1]->text().toStdString(), description_->text().toStdString()};
+}
+
+}  // namespace kelvane

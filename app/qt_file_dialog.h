@@ -1,0 +1,13 @@
+// The file dialog behind Browse: Qt's folder picker for folders, its file
+// dialog (always an Open dialog) for files.
+#pragma once
+
+#include "app/folder_browse.h"
+
+class QWidget;
+
+namespace kelvane {
+
+FileDialog QtFileDialog(QWidget* parent);
+
+}  // namespace kelvane

@@ -1,0 +1,120 @@
+// kelvane-screenshots DIR: renders the main window for each of the nine
+// functions, then the Options dialog, the start message, About, the
+// calculator (with an example entered) and the help window, into PNG files
+// in DIR. The settings are kept in a scratch folder, apart from the user's.
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "app/function_table.h"
+#include "app/help_window.h"
+#include "app/kelvane_dialogs.h"
+#include "app/main_window.h"
+#include "app/program_files.h"
+
+namespace {
+
+using kelvane::KelvaneDialogs;
+using kelvane::KelvaneMain;
+
+// "Photo Time" -> "photo-time".
+QString Slug(const char* text) {
+  QString slug = QString::fromUtf8(text).toLower();
+  slug.replace(QLatin1Char(' '), QLatin1Char('-'));
+  return slug;
+}
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name) {
+  const QString path = folder.filePath(name + QStringLiteral(".png"));
+  if (widget.grab().save(path)) {
+    std::printf("%s\n", qPrintable(path));
+    return true;
+  }
+  std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+  return false;
+}
+
+// Opens a modal window through open, and once it shows: prepare runs, the
+// window is saved and closed.
+bool SaveModal(const QDir& folder, const QString& name, const std::function<void()>& open,
+               const std::function<void(QWidget&)>& prepare = {}) {
+  bool saved = false;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) return;
+    timer.stop();
+    if (prepare) prepare(*modal);
+    QApplication::processEvents();
+    saved = Save(*modal, folder, name);
+    modal->close();
+  });
+  timer.start(50);
+  open();
+  return saved;
+}
+
+void Type(QWidget& window, const char* field, const char* text) {
+  if (auto* edit = window.findChild<QLineEdit*>(QString::fromUtf8(field))) edit->setText(QString::fromUtf8(text));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: kelvane-screenshots DIR\n");
+    return 2;
+  }
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  if (!folder.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "could not make %s\n", argv[1]);
+    return 1;
+  }
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) return 1;
+
+  const std::string programFolder = kelvane::ProgramFolder();
+  const kelvane::ProgramFiles files =
+      kelvane::FindProgramFiles(programFolder, kelvane::InstallDataFolder(programFolder));
+  QApplication::setWindowIcon(QIcon(QString::fromStdString(files.iconPath)));
+  kelvane::Session session(scratch.filePath(QStringLiteral("qmre0118.ini")).toStdString(), files.cueFolder, false);
+  KelvaneDialogs dialogs(session, files.helpFolder);
+  KelvaneMain window(session, &dialogs);
+  window.show();
+  QApplication::processEvents();
+
+  bool all = true;
+  for (int i = 0; i < kelvane::kFunctionCount; ++i) {
+    window.SelectFunction(i);
+    QApplication::processEvents();
+    all = Save(window, folder, QStringLiteral("main-%1-%2").arg(i + 1).arg(Slug(kelvane::TextsOfFunction(i).label))) &&
+          all;
+  }
+
+  all = SaveModal(folder, QStringLiteral("options"), [&] { dialogs.ShowOptions(window); }) && all;
+  all = SaveModal(folder, QStringLiteral("start-message"), [&] { dialogs.ShowStartMessage(window); }) && all;
+  all = SaveModal(folder, QStringLiteral("about"), [&] { dialogs.ShowAbout(window); }) && all;
+  window.SelectFunction(1);
+  all = SaveModal(
+            folder, QStringLiteral("calculator"), [&] { dialogs.ShowCalculator(window); },
+            [](QWidget& calculator) {
+              Type(calculator, "DateTxt0", "20070101");
+              Type(calculator, "DateTxt1", "20070111");
+              Type(calculator, "TimeTxt0", "235900");
+              Type(calculator, "TimeTxt1", "000100");
+            }) &&
+        all;
+
+  dialogs.ShowHelpTopic(window, kelvane::TextsOfFunction(1).helpContext);
+  QApplication::processEvents();
+  if (dialogs.Help() != nullptr) all = Save(*dialogs.Help(), folder, QStringLiteral("help")) && all;
+
+  dialogs.CloseAll();
+  return all ? 0 : 1;
+}

@@ -1,0 +1,39 @@
+// What the program keeps while it runs: the settings file and the settings
+// read from it, the shared run state, the export choices and the engine's
+// resources. main() owns it; the main window and the runs use it by
+// reference.
+#pragma once
+
+#include <string>
+
+#include "engine/file_ops_library.h"
+#include "engine/run_state.h"
+#include "engine/settings.h"
+#include "engine/settings_store.h"
+#include "engine/temp_folder.h"
+#include "export/export_table.h"
+#include "export/tag_library.h"
+
+namespace kelvane {
+
+struct Session {
+  // programFolder holds the cue files; soundDevicesAvailable tells whether
+  // the system has an audio output.
+  Session(std::string settingsPath, std::string programFolderPath, bool soundDevices)
+      : store(std::move(settingsPath)),
+        programFolder(std::move(programFolderPath)),
+        soundDevicesAvailable(soundDevices) {}
+
+  SettingsStore store;
+  std::string programFolder;
+  bool soundDevicesAvailable;
+  // Read by the main window as it starts.
+  Settings settings;
+  RunState state;
+  ExportOptions exportOptions;
+  FileOpsLibrary fileOps;
+  TempFolder tempFolder;
+  const TagLibrary& library = TagLibrary::BuiltIn();
+};
+
+}  // namespace kelvane

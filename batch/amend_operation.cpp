@@ -1,0 +1,514 @@
+#include "batch/amend_operation.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "batch/copyright_notice.h"
+#include "batch/folder_listing.h"
+#include "batch/run_framing.h"
+#include "batch/run_report.h"
+#include "batch/text_tag_amend.h"
+#include "engine/utility_functions.h"
+
+namespace kelvane {
+namespace {
+
+constexpr const char* kFolderOrFileNotFound = "Folder/File not found";
+constexpr const char* kExportExcludedTail = " - but excluding those files without Metadata included.";
+constexpr const char* kUnidentifiedExportError = "Unidentified Export processing error";
+
+constexpr int kProgressStart = 5;
+constexpr int kProgressSpan = 90;
+
+// Results of ExportFolder besides its failures 1..15.
+constexpr int16_t kExportDone = 0;
+constexpr int16_t kExportDoneExcluding = 16;
+
+// Results of a wipe declined in its confirmation, before the 51 is added.
+constexpr int kWipeDeclined = 3;
+constexpr int kWipeDeclinedHidden = 5;
+constexpr int kWipeCodeBase = 51;
+constexpr int kExportCodeBase = 40;
+constexpr int kTextTagCodeBase = 10;
+// AddExifSegment: the photo's image size could not be found.
+constexpr int16_t kSegmentNoImageSize = 5;
+
+bool IsAmendFunction(ProgramFunction function) {
+  switch (function) {
+    case ProgramFunction::RestoreMetadata:
+    case ProgramFunction::CreateMetadata:
+    case ProgramFunction::AddCopyright:
+    case ProgramFunction::AddDescription:
+    case ProgramFunction::ExportMetadata:
+    case ProgramFunction::WipeFiles:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Two paths name the same file or folder: the same text, or the same object
+// on disk written another way.
+bool SamePlace(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// On this platform a hidden file is one whose name starts with a dot; there
+// is no system attribute.
+bool IsHidden(const std::string& path) {
+  const std::string name = FileNameOf(path);
+  return !name.empty() && name.front() == '.';
+}
+
+int ProgressAt(size_t done, size_t total) { return ProgressValue(done, total, kProgressSpan, kProgressStart); }
+
+std::string ExportFolderMessage(int16_t code) {
+  switch (code) {
+    case 1:
+      return "No files with Metadata found";
+    case 3:
+      return "No Metadata in files";
+    case 4:
+      return "Write to export file failed";
+    case 5:
+      return "Export file exists and Overwrite Cancelled";
+    case 6:
+      return "Previous Export file delete failed";
+    case 7:
+      return "Export file cannot be in same Folder as source files";
+    default:
+      return kUnidentifiedExportError;
+  }
+}
+
+Message Box(std::string title, std::string text, MessageIcon icon, MessageButtons buttons, int defaultButton) {
+  Message message;
+  message.title = std::move(title);
+  message.text = std::move(text);
+  message.icon = icon;
+  message.buttons = buttons;
+  message.defaultButton = defaultButton;
+  return message;
+}
+
+// A confirmation: Yes/No with No as default, or OK/Cancel with Cancel as
+// default.
+Message Question(std::string title, std::string text) {
+  return Box(std::move(title), std::move(text), MessageIcon::kQuestion, MessageButtons::kYesNo, 1);
+}
+Message WipeQuestion(std::string text) {
+  return Box("File 'Wipe'", std::move(text), MessageIcon::kExclamation, MessageButtons::kOkCancel, 1);
+}
+
+class AmendRun {
+ public:
+  AmendRun(BatchContext& context, BatchInputs& inputs, AmendOperations& operations)
+      : context_(context),
+        state_(context.state),
+        ui_(context.ui),
+        inputs_(inputs),
+        operations_(operations),
+        function_(context.state.SelectedFunction),
+        single_(context.state.SinglePhotoMode) {}
+
+  void Run() {
+    if (!IsAmendFunction(function_)) return FailureBox();
+    stepMessage_ = kFolderOrFileNotFound;
+    path_ = Trim(inputs_.sourcePath);
+    if (single_) {
+      if (!FileExists(path_)) return FailureBox();
+      photosFolder_ = FolderOf(path_);
+    } else {
+      path_ = FolderText(path_);
+      if (!IsFolder(path_)) return FailureBox();
+      photosFolder_ = path_;
+    }
+    if (!CheckParameters()) return;
+    stepMessage_ = kUndefinedProcessingError;
+    if (single_) return RunSinglePhoto();
+    RunFolder();
+  }
+
+  // The failure box: the step message with the critical icon and the Error
+  // cue (also for an unexpected failure anywhere in the run).
+  void FailureBox() {
+    ui_.SetBusy(false);
+    ShowErrorBox(ui_, stepMessage_);
+  }
+
+  void Reset() {
+    ui_.SetStatus(1, std::string(kFilesProcessed) + "0");
+    ui_.SetStatus(2, std::string(kTotalFiles) + "0");
+    ui_.SetProgress(0);
+    context_.exportOptions.perPhotoRunStarted = false;
+    ui_.ArrangeForFunction();
+    state_.TextEditedByUser = false;
+  }
+
+ private:
+  static bool IsFolder(const std::string& folder) {
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec);
+  }
+
+  // A parameter problem: the warning box, and the run ends.
+  bool Refuse(const std::string& text) {
+    ui_.SetBusy(false);
+    ui_.Cue(SoundCue::Attention);
+    ui_.Show(Box("Error", text, MessageIcon::kExclamation, MessageButtons::kOk, 0));
+    return false;
+  }
+
+  // Asks with the Attention cue and the default pointer; true when the
+  // answer is `yes`.
+  bool Confirm(const Message& question, MessageAnswer yes) {
+    ui_.Cue(SoundCue::Attention);
+    ui_.SetBusy(false);
+    const MessageAnswer answer = ui_.Show(question);
+    ui_.SetBusy(true);
+    return answer == yes;
+  }
+
+  // The checks of the function's own parameters and the confirmations of
+  // deletes; false when the run ends here (its box, if any, shown).
+  bool CheckParameters() {
+    switch (function_) {
+      case ProgramFunction::RestoreMetadata:
+        return CheckRestoreSource();
+      case ProgramFunction::ExportMetadata:
+        return CheckExportTarget();
+      case ProgramFunction::AddCopyright:
+        return CheckCopyright();
+      case ProgramFunction::AddDescription:
+        return CheckDescription();
+      default:
+        return true;
+    }
+  }
+
+  bool CheckRestoreSource() {
+    if (!state_.ExportTargetSet) return Refuse("Restore file not set");
+    stepMessage_ = "Restore file not found";
+    source_ = Trim(inputs_.secondPath);
+    if (!FileExists(source_)) {
+      state_.ExportTargetSet = false;
+      return Refuse(stepMessage_);
+    }
+    if (single_ ? SamePlace(source_, path_) : SamePlace(FolderOf(source_), photosFolder_)) {
+      state_.ExportTargetSet = false;
+      return Refuse("Restore Source file cannot be in same Folder as file(s) to Restore");
+    }
+    return true;
+  }
+
+  bool CheckExportTarget() {
+    if (!state_.ExportTargetSet) return Refuse("Export path not set");
+    stepMessage_ = "Export path not found";
+    const std::string target = Trim(inputs_.secondPath);
+    if (!FolderExists(target)) {
+      state_.ExportTargetSet = false;
+      return Refuse(stepMessage_);
+    }
+    context_.exportOptions.perPhotoRunStarted = false;
+    if (SamePlace(FolderOf(target), photosFolder_)) {
+      state_.ExportTargetSet = false;
+      return Refuse("Export file cannot be in same Folder as source files");
+    }
+    return true;
+  }
+
+  bool CheckCopyright() {
+    if (single_ && !state_.TextEditedByUser) return Refuse("Copyright text without change to existing");
+    const NoticeChoice choice{state_.NoticeForPhotographer, state_.NoticeForEditor, state_.YearFromPhoto};
+    const ComposedNotice composed =
+        ComposeCopyrightNotice(choice, inputs_.copyright, ReadNoticeTexts(context_.store));
+    state_.FirstTextEmpty = composed.firstTextEmpty;
+    state_.SecondTextEmpty = composed.secondTextEmpty;
+    const bool excused = (composed.code == compose_code::kPhotographerYearInvalid && composed.firstTextEmpty) ||
+                         (composed.code == compose_code::kEditorYearInvalid && composed.secondTextEmpty);
+    if (composed.code != compose_code::kOk && !excused) {
+      stepMessage_ = composed.code == compose_code::kPhotographerYearInvalid ? "Copyright Photographer Year invalid"
+                     : composed.code == compose_code::kEditorYearInvalid     ? "Copyright Editor Year invalid"
+                                                                             : kUndefinedProcessingError;
+      FailureBox();
+      return false;
+    }
+    request_.function = function_;
+    request_.overwriteExisting = state_.OverwriteExisting;
+    request_.parts = composed.parts;
+    request_.choice = choice;
+    request_.deletePhotographer = composed.firstTextEmpty;
+    request_.deleteEditor = composed.secondTextEmpty;
+    request_.editorYearRule = context_.settings.Options[ProgramOption::EditorYearRule];
+    if (!composed.firstTextEmpty && !composed.secondTextEmpty) return true;
+
+    const std::string word = composed.firstTextEmpty && composed.secondTextEmpty ? " both Photographer and Editor"
+                             : composed.firstTextEmpty                           ? " Photographer"
+                                                                                 : " Editor";
+    const std::string text = single_ ? "This will delete any" + word + " Copyright entry for the selected file"
+                                     : "This will delete" + word + " Copyright entries for all files in the selected folder";
+    return Confirm(Question("Confirm Copyright Delete", text + "\rPlease confirm"), MessageAnswer::kYes);
+  }
+
+  bool CheckDescription() {
+    if (single_ && !state_.TextEditedByUser) {
+      return Refuse("Image description text without change to existing");
+    }
+    request_.function = function_;
+    request_.overwriteExisting = state_.OverwriteExisting;
+    request_.description = inputs_.descriptionText;
+    request_.mode = state_.NoticeForPhotographer ? DescriptionMode::Append
+                    : state_.NoticeForEditor     ? DescriptionMode::Prefix
+                                                 : DescriptionMode::AddReplace;
+    request_.deleteDescription = request_.mode == DescriptionMode::AddReplace && Trim(inputs_.descriptionText).empty();
+    request_.noAutoSpace = context_.settings.Options[ProgramOption::NoAutoSpace];
+    if (!request_.deleteDescription || !state_.OverwriteExisting) return true;
+
+    const std::string text = single_ ? "This will delete any Image description entry for the selected file"
+                                     : "This will delete Image description entries for all files in the selected folder";
+    return Confirm(Question("Image description Delete", text + "\rPlease confirm"), MessageAnswer::kYes);
+  }
+
+  void RunSinglePhoto() {
+    ui_.SetStatus(2, std::string(kTotalFiles) + "1");
+    ui_.SetProgress(kProgressStart);
+    const int code = RunOnFile(path_, {kProgressStart, kProgressSpan});
+    if (function_ == ProgramFunction::AddCopyright || function_ == ProgramFunction::AddDescription) {
+      const ExistingTextView view = ShowExistingText(path_, function_, false, context_.fileOps);
+      if (function_ == ProgramFunction::AddCopyright) {
+        inputs_.copyright = view.copyright;
+      } else {
+        inputs_.descriptionText = view.description;
+      }
+    }
+    ui_.PumpEvents();
+    if (code > 0) report_.Add(FileNameOf(path_), code);
+    // A photo that is gone (wiped, or removed meanwhile) can't stay chosen.
+    if (!FileExists(path_)) state_.SourceChosen = false;
+    ui_.SetStatus(1, std::string(kFilesProcessed) + "1");
+    Complete();
+  }
+
+  void RunFolder() {
+    const ExportOptions& exportOptions = context_.exportOptions;
+    if (function_ == ProgramFunction::ExportMetadata &&
+        !(exportOptions.exportType == ExportType::SheetCsv && exportOptions.perPhoto)) {
+      return ExportWholeFolder();
+    }
+    stepMessage_ = kFolderNotFound;
+    if (function_ == ProgramFunction::WipeFiles && !context_.settings.Options[ProgramOption::ConfirmEachWipe]) {
+      const Message question = WipeQuestion("Confirm Unrecoverable Delete of All Files in Folder:\r" + path_);
+      if (!Confirm(question, MessageAnswer::kOk)) return;
+    }
+    const std::optional<std::vector<std::string>> names = ListFolderFiles(path_);
+    if (!names) return FailureBox();
+    if (names->empty()) {
+      stepMessage_ = kNoFilesFound;
+      return FailureBox();
+    }
+    const size_t total = names->size();
+    ui_.SetStatus(2, kTotalFiles + std::to_string(total));
+    ui_.SetProgress(kProgressStart);
+    stepMessage_ = kUndefinedProcessingError;
+    for (size_t index = 1; index <= total; ++index) {
+      const std::string& name = (*names)[index - 1];
+      const int code = RunOnFile(path_ + name, {ProgressAt(index - 1, total), ProgressAt(index, total)});
+      if (PumpEventsAndCheckCancel(context_)) return Cancelled();
+      ui_.SetProgress(ProgressAt(index, total));
+      if (code > 0) report_.Add(name, code);
+      ui_.SetStatus(1, kFilesProcessed + std::to_string(index));
+    }
+    Complete();
+  }
+
+  void ExportWholeFolder() {
+    const int16_t code = operations_.ExportFolder(path_, inputs_.secondPath);
+    if (code == kExportDoneExcluding) exportExcluded_ = true;
+    if (code != kExportDone && code != kExportDoneExcluding) {
+      stepMessage_ = ExportFolderMessage(code);
+      return FailureBox();
+    }
+    Complete();
+  }
+
+  // The function's step on one file, with the codes as the list shows them.
+  int RunOnFile(const std::string& path, const FileProgressRange& progress) {
+    switch (function_) {
+      case ProgramFunction::RestoreMetadata:
+      case ProgramFunction::CreateMetadata: {
+        const int16_t code = operations_.AddExifSegment(path, function_, source_, progress);
+        return !single_ && code == kSegmentNoImageSize ? 2 : code;
+      }
+      case ProgramFunction::AddCopyright:
+      case ProgramFunction::AddDescription:
+        return ListedTextTagCode(AmendTextTagOfFile(path, request_, operations_, context_.fileOps, progress, ui_));
+      case ProgramFunction::ExportMetadata: {
+        const int16_t code = operations_.ExportPhoto(path, ExportOutput(path));
+        return code > 0 ? code + kExportCodeBase : 0;
+      }
+      case ProgramFunction::WipeFiles:
+        return Wipe(path);
+      default:
+        return 0;
+    }
+  }
+
+  static int ListedTextTagCode(int16_t code) {
+    switch (code) {
+      case text_tag_code::kWritten:
+        return 0;
+      case text_tag_code::kNotJpeg:
+        return 2;
+      case text_tag_code::kNoMetadata:
+        return 3;
+      case text_tag_code::kBadMetadata:
+        return 6;
+      default:
+        return code + kTextTagCodeBase;
+    }
+  }
+
+  // The output of one photo: the target itself for the workbook and database
+  // types of a single-photo export, else a CSV file named after the photo in
+  // the target folder.
+  std::string ExportOutput(const std::string& photo) const {
+    const std::string target = Trim(inputs_.secondPath);
+    const ExportType type = context_.exportOptions.exportType;
+    if (single_ && (type == ExportType::Workbook || type == ExportType::Database)) return target;
+    return FolderText(target) + FileNameWithoutExtension(photo) + ".csv";
+  }
+
+  int Wipe(const std::string& path) {
+    const bool hidden = IsHidden(path);
+    if (single_ || hidden || context_.settings.Options[ProgramOption::ConfirmEachWipe]) {
+      const std::string text = hidden ? "Confirm Unrecoverable Delete of File\r" + path + " - is a HIDDEN file\r** WARNING **"
+                                      : "Confirm Unrecoverable Delete of File:\r" + path;
+      if (!Confirm(WipeQuestion(text), MessageAnswer::kOk)) {
+        return (hidden ? kWipeDeclinedHidden : kWipeDeclined) + kWipeCodeBase;
+      }
+    }
+    const int32_t result = operations_.WipeFile(path);
+    return result < 0 ? 0 : result + kWipeCodeBase;
+  }
+
+  void Cancelled() {
+    ui_.Cue(SoundCue::Attention);
+    ui_.SetBusy(false);
+    ui_.Show(Box("User Process Cancellation", kUserAbort, MessageIcon::kExclamation, MessageButtons::kOk, 0));
+  }
+
+  void Complete() {
+    ui_.SetProgress(100);
+    std::string text;
+    if (report_.Empty()) {
+      text = kAllFilesProcessed;
+      if (exportExcluded_) text += std::string("\r") + kExportExcludedTail;
+      ui_.Cue(exportExcluded_ ? SoundCue::Attention : SoundCue::Success);
+    } else {
+      text = report_.CompletionText(kFailuresHeading,
+                                    [this](int code) { return AmendListMessage(function_, code); });
+      ui_.Cue(SoundCue::Error);
+    }
+    ui_.SetBusy(false);
+    ui_.Show(CompletionMessage(text));
+  }
+
+  BatchContext& context_;
+  RunState& state_;
+  UserInterface& ui_;
+  BatchInputs& inputs_;
+  AmendOperations& operations_;
+  const ProgramFunction function_;
+  const bool single_;
+
+  std::string stepMessage_ = kUndefinedProcessingError;
+  std::string path_;          // the photo, or the folder ending with "/"
+  std::string photosFolder_;  // the folder of the photo(s)
+  std::string source_;        // Restore: the source photo
+  TextTagRequest request_;
+  RunReport report_;
+  bool exportExcluded_ = false;
+};
+
+}  // namespace
+
+std::string AmendListMessage(ProgramFunction function, int code) {
+  const bool restore = function == ProgramFunction::RestoreMetadata;
+  const std::string textFunction = function == ProgramFunction::AddDescription ? "Image Description" : "Copyright";
+  switch (code) {
+    case 1:
+      return "File not found";
+    case 2:
+      return "Not a JPG (JPEG) file";
+    case 3:
+      return restore ? "No Metadata in Source file selected" : "No Metadata in file";
+    case 4:
+      return "Bad Metadata";
+    case 5:
+    case 9:
+      return kUndefinedProcessingError;
+    case 6:
+      return "Missing date/time in Metadata";
+    case 7:
+      return "File's date/time could not be modified";
+    case 8:
+      return std::string("Metadata extract problem for ") + (restore ? "restore" : "create");
+    case 10:
+      return std::string(restore ? "Restore" : "Create") + " and Metadata already in file";
+    case 11:
+      return textFunction + " text without change to existing";
+    case 12:
+      return textFunction + " change without overwrite permission";
+    case 19:
+      return textFunction + " text unspecified processing error";
+    case 41:
+      return "No files with Metadata found";
+    case 42:
+      return "Export path not found";
+    case 43:
+      return "No Metadata in files";
+    case 44:
+      return "Write to export file failed";
+    case 45:
+      return "Export file exists and Overwrite Cancelled";
+    case 46:
+      return "Previous Export file delete failed";
+    case 47:
+      return "Export file cannot be in same Folder as source files";
+    case 48:
+      return "no Metadata in file";
+    case 49:
+      return "Unidentified processing error";
+    case 51:
+      return "'Wipe' function aborted";
+    case 52:
+      return "Error during 'Wipe' function";
+    case 53:
+      return "'Wipe File' completed, error during Delete function";
+    case 54:
+      return "User cancelled 'Wipe'";
+    case 56:
+      return "Hidden file - user cancelled 'Wipe'";
+    case 57:  // never produced here: files have no system attribute on this platform
+      return "System file - user cancelled 'Wipe'";
+    case 61:
+      return "Delete invalid with 'Skip if text already present' set";
+    default:
+      return {};
+  }
+}
+
+void RunAmendOperation(BatchContext& context, BatchInputs& inputs, AmendOperations& operations) {
+  AmendRun run(context, inputs, operations);
+  try {
+    run.Run();
+  } catch (const std::exception&) {
+    run.FailureBox();
+  }
+  run.Reset();
+}
+
+}  // namespace kelvane
