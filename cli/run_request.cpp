@@ -5,6 +5,7 @@
 #include "batch/folder_listing.h"
 #include "batch/run_framing.h"
 #include "cli/option_values.h"
+#include "engine/utility_functions.h"
 
 namespace kelvane::cli {
 
@@ -103,6 +104,99 @@ std::string PrefixEntries(const CommandLine& line, RunRequest& request) {
   return {};
 }
 
+std::string RestoreEntries(const CommandLine& line, RunRequest& request) {
+  if (!line.Has("--source")) return "restore needs --source PHOTO";
+  request.inputs.secondPath = line.Value("--source");
+  request.state.ExportTargetSet = !request.inputs.secondPath.empty();
+  return {};
+}
+
+std::string CopyrightEntriesOf(const CommandLine& line, RunRequest& request) {
+  RunState& state = request.state;
+  const bool photographer = line.Has("--photographer");
+  const bool editor = line.Has("--editor");
+  if (!photographer && !editor) return "copyright needs --photographer and/or --editor";
+  if (line.Has("--photographer-year") && !photographer) return "--photographer-year goes with --photographer";
+  if (line.Has("--editor-year") && !editor) return "--editor-year goes with --editor";
+  if (line.Has("--year-from-photo") && (line.Has("--photographer-year") || line.Has("--editor-year"))) {
+    return "--year-from-photo can't be given with a year";
+  }
+  CopyrightEntries& entries = request.inputs.copyright;
+  entries.photographerName = line.Value("--photographer");
+  entries.photographerYear = line.Value("--photographer-year");
+  entries.editorName = line.Value("--editor");
+  entries.editorYear = line.Value("--editor-year");
+  state.NoticeForPhotographer = photographer;
+  state.NoticeForEditor = editor;
+  state.YearFromPhoto = line.Has("--year-from-photo");
+  state.OverwriteExisting = !line.Has("--skip-existing");
+  state.FirstTextEmpty = photographer && Trim(entries.photographerName).empty();
+  state.SecondTextEmpty = editor && Trim(entries.editorName).empty();
+  state.TextEditedByUser = true;
+  // The window offers Run only when a notice is written or existing ones
+  // may be replaced: a delete needs the overwrite permission.
+  if ((!photographer || state.FirstTextEmpty) && (!editor || state.SecondTextEmpty) && !state.OverwriteExisting) {
+    return "an empty name deletes a notice, which --skip-existing doesn't allow";
+  }
+  return {};
+}
+
+std::string DescriptionEntries(const CommandLine& line, RunRequest& request) {
+  RunState& state = request.state;
+  if (!line.Has("--text")) return "describe needs --text TEXT";
+  const bool append = line.Has("--append");
+  const bool prefix = line.Has("--prefix");
+  if (append && prefix) return "--append and --prefix can't both be given";
+  request.inputs.descriptionText = line.Value("--text");
+  const bool empty = Trim(request.inputs.descriptionText).empty();
+  state.NoticeForPhotographer = append;
+  state.NoticeForEditor = prefix;
+  state.OverwriteExisting = !line.Has("--skip-existing");
+  state.FirstTextEmpty = !append && !prefix && empty;
+  state.TextEditedByUser = true;
+  // The window's Run rules for the description.
+  if ((append || prefix) && empty) return std::string(append ? "--append" : "--prefix") + " needs a text";
+  if (state.FirstTextEmpty && !state.OverwriteExisting) {
+    return "an empty --text deletes the description, which --skip-existing doesn't allow";
+  }
+  return {};
+}
+
+std::string ExportEntries(const CommandLine& line, RunRequest& request) {
+  ExportOptions& options = request.exportOptions;
+  const std::string format = line.Has("--format") ? line.Value("--format") : "csv";
+  if (format == "csv") {
+    options.exportType = ExportType::SheetCsv;
+  } else if (format == "dbcsv") {
+    options.exportType = ExportType::DbCsv;
+  } else if (format == "xlsx") {
+    options.exportType = ExportType::Workbook;
+  } else if (format == "sqlite") {
+    options.exportType = ExportType::Database;
+  } else {
+    return "unknown export format '" + format + "' (csv, dbcsv, xlsx or sqlite)";
+  }
+  if (!line.Has("--to")) return "export needs --to PATH";
+  if (line.Has("--per-photo")) {
+    if (options.exportType == ExportType::DbCsv || options.exportType == ExportType::Database) {
+      return "--per-photo goes with the csv and xlsx formats";
+    }
+    if (request.state.SinglePhotoMode) return "--per-photo needs a folder, not one photo";
+  }
+  if (line.Has("--initial-number")) {
+    if (options.exportType != ExportType::DbCsv) return "--initial-number goes with --format dbcsv";
+    if (const std::string error = CheckStartNumber(line.Value("--initial-number")); !error.empty()) {
+      return EntryError(error);
+    }
+    request.inputs.initialFileNumber = line.Value("--initial-number");
+  }
+  options.perPhoto = line.Has("--per-photo");
+  options.excludeTechnical = line.Has("--exclude-technical");
+  request.inputs.secondPath = line.Value("--to");
+  request.state.ExportTargetSet = !request.inputs.secondPath.empty();
+  return {};
+}
+
 }  // namespace
 
 ProgramFunction FunctionOf(CommandName command) {
@@ -124,10 +218,12 @@ ProgramFunction FunctionOf(CommandName command) {
     case CommandName::Export:
       return ProgramFunction::ExportMetadata;
     case CommandName::Wipe:
+      return ProgramFunction::WipeFiles;
     case CommandName::Dump:
       break;
   }
-  return ProgramFunction::WipeFiles;
+  // Dump runs no function (BuildRunRequest refuses it): the harmless first one.
+  return ProgramFunction::AdjustFileTime;
 }
 
 BuiltRequest BuildRunRequest(const CommandLine& line) {
@@ -141,10 +237,25 @@ BuiltRequest BuildRunRequest(const CommandLine& line) {
     case CommandName::Prefix:
       built.error = PrefixEntries(line, built.request);
       break;
-    case CommandName::FileTime:
+    case CommandName::Restore:
+      built.error = RestoreEntries(line, built.request);
       break;
-    default:
-      built.error = "no batch command";
+    case CommandName::Copyright:
+      built.error = CopyrightEntriesOf(line, built.request);
+      break;
+    case CommandName::Describe:
+      built.error = DescriptionEntries(line, built.request);
+      break;
+    case CommandName::Export:
+      built.error = ExportEntries(line, built.request);
+      break;
+    case CommandName::FileTime:
+    case CommandName::Create:
+    case CommandName::Wipe:
+      break;
+    case CommandName::Dump:
+      built.error = "dump is not a batch command";
+      break;
   }
   return built;
 }

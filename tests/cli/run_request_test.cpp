@@ -182,5 +182,96 @@ TEST(RunRequest, PrefixRefusals) {
   }
 }
 
+TEST(RunRequest, AmendCommands) {
+  const Photos photos;
+  BuiltRequest built = Build({"restore", "--source", "/elsewhere/src.jpg", photos.Folder()});
+  ASSERT_EQ(built.error, "");
+  EXPECT_EQ(built.request.state.SelectedFunction, ProgramFunction::RestoreMetadata);
+  EXPECT_EQ(built.request.inputs.secondPath, "/elsewhere/src.jpg");
+  EXPECT_TRUE(built.request.state.ExportTargetSet);
+
+  built = Build({"copyright", "--photographer", "Jane", "--photographer-year", "2008", "--editor", "", photos.photo});
+  ASSERT_EQ(built.error, "");
+  const RunState& state = built.request.state;
+  EXPECT_TRUE(state.SinglePhotoMode);
+  EXPECT_TRUE(state.NoticeForPhotographer);
+  EXPECT_TRUE(state.NoticeForEditor);
+  EXPECT_FALSE(state.FirstTextEmpty);
+  EXPECT_TRUE(state.SecondTextEmpty) << "an empty Editor name deletes that notice";
+  EXPECT_TRUE(state.OverwriteExisting);
+  EXPECT_TRUE(state.TextEditedByUser);
+  EXPECT_EQ(built.request.inputs.copyright, (CopyrightEntries{"Jane", "2008", "", ""}));
+
+  built = Build({"copyright", "--editor", "Ann", "--year-from-photo", "--skip-existing", photos.Folder()});
+  ASSERT_EQ(built.error, "");
+  EXPECT_FALSE(built.request.state.NoticeForPhotographer);
+  EXPECT_TRUE(built.request.state.YearFromPhoto);
+  EXPECT_FALSE(built.request.state.OverwriteExisting);
+
+  built = Build({"describe", "--text", "Lake", "--prefix", photos.Folder()});
+  ASSERT_EQ(built.error, "");
+  EXPECT_FALSE(built.request.state.NoticeForPhotographer);
+  EXPECT_TRUE(built.request.state.NoticeForEditor) << "Prefix";
+  EXPECT_EQ(built.request.inputs.descriptionText, "Lake");
+  built = Build({"describe", "--text", " ", photos.Folder()});
+  ASSERT_EQ(built.error, "");
+  EXPECT_TRUE(built.request.state.FirstTextEmpty) << "replacing with nothing deletes";
+
+  built = Build({"export", "--format", "dbcsv", "--initial-number", "40", "--exclude-technical", "--to",
+                 "/out/Trip.csv", photos.Folder()});
+  ASSERT_EQ(built.error, "");
+  EXPECT_EQ(built.request.exportOptions.exportType, ExportType::DbCsv);
+  EXPECT_TRUE(built.request.exportOptions.excludeTechnical);
+  EXPECT_FALSE(built.request.exportOptions.perPhoto);
+  EXPECT_EQ(built.request.inputs.initialFileNumber, "40");
+  EXPECT_EQ(built.request.inputs.secondPath, "/out/Trip.csv");
+  EXPECT_TRUE(built.request.state.ExportTargetSet);
+  built = Build({"export", "--format", "xlsx", "--per-photo", "--to", "/out/t.xlsx", photos.Folder()});
+  EXPECT_EQ(built.request.exportOptions.exportType, ExportType::Workbook);
+  EXPECT_TRUE(built.request.exportOptions.perPhoto);
+  EXPECT_EQ(Build({"export", "--to", "/out/t.csv", photos.Folder()}).request.exportOptions.exportType,
+            ExportType::SheetCsv);
+
+  EXPECT_EQ(Build({"wipe", photos.Folder()}).request.state.SelectedFunction, ProgramFunction::WipeFiles);
+  EXPECT_EQ(Build({"create", photos.photo}).request.state.SelectedFunction, ProgramFunction::CreateMetadata);
+  EXPECT_EQ(Build({"dump", photos.photo}).error, "dump is not a batch command");
+}
+
+TEST(RunRequest, AmendRefusals) {
+  const Photos photos;
+  const struct {
+    std::vector<std::string> args;  // PATH is added: the folder, or the photo after a first word "1"
+    const char* error;
+  } cases[] = {
+      {{"restore"}, "restore needs --source PHOTO"},
+      {{"copyright", "--skip-existing"}, "copyright needs --photographer and/or --editor"},
+      {{"copyright", "--editor", "A", "--photographer-year", "2000"}, "--photographer-year goes with --photographer"},
+      {{"copyright", "--photographer", "A", "--editor-year", "2000"}, "--editor-year goes with --editor"},
+      {{"copyright", "--photographer", "A", "--photographer-year", "2000", "--year-from-photo"},
+       "--year-from-photo can't be given with a year"},
+      {{"copyright", "--photographer", "", "--skip-existing"},
+       "an empty name deletes a notice, which --skip-existing doesn't allow"},
+      {{"describe", "--append"}, "describe needs --text TEXT"},
+      {{"describe", "--text", "x", "--append", "--prefix"}, "--append and --prefix can't both be given"},
+      {{"describe", "--text", " ", "--append"}, "--append needs a text"},
+      {{"describe", "--text", "", "--skip-existing"},
+       "an empty --text deletes the description, which --skip-existing doesn't allow"},
+      {{"export", "--format", "xls", "--to", "/o"}, "unknown export format 'xls' (csv, dbcsv, xlsx or sqlite)"},
+      {{"export"}, "export needs --to PATH"},
+      {{"export", "--format", "sqlite", "--per-photo", "--to", "/o"}, "--per-photo goes with the csv and xlsx formats"},
+      {{"export", "--initial-number", "3", "--to", "/o"}, "--initial-number goes with --format dbcsv"},
+      {{"export", "--format", "dbcsv", "--initial-number", "0", "--to", "/o"},
+       "Form entry error: Invalid character entered"},
+      {{"1", "export", "--per-photo", "--to", "/o"}, "--per-photo needs a folder, not one photo"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    const bool single = args.front() == "1";
+    if (single) args.erase(args.begin());
+    args.push_back(single ? photos.photo : photos.Folder());
+    EXPECT_EQ(Build(args).error, c.error) << ::testing::PrintToString(c.args);
+  }
+}
+
 }  // namespace
 }  // namespace kelvane::cli
