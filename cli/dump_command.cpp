@@ -1,8 +1,15 @@
 #include "cli/dump_command.h"
 
 #include <array>
+#include <cstdio>
 
+#include <nlohmann/json.hpp>
+
+#include "cli/exit_status.h"
+#include "cli/json_report.h"
 #include "engine/exif_reader.h"
+#include "engine/utility_functions.h"
+#include "export/value_collector.h"
 
 namespace kelvane::cli {
 namespace {
@@ -27,17 +34,39 @@ std::string Printable(const std::string& bytes) {
   return out;
 }
 
-}  // namespace
+std::string Hex4(int32_t tag) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(tag) & 0xFFFFu);
+  return text;
+}
 
-int DumpPhoto(const std::string& path, FileOpsLibrary& fileOps, std::ostream& out, std::ostream& err) {
-  PhotoFile file;
-  if (!file.Open(path, PhotoFile::Mode::kRead)) {
-    err << "kelvane-cli: cannot open " << path << "\n";
-    return 1;
+struct FormattedTag {
+  int32_t tag = 0;
+  std::string title;
+  std::string value;
+};
+
+// Every tag of IFD0 and the Exif IFD, formatted by the tag library as the
+// export does it, in tag-number order.
+std::vector<FormattedTag> FormattedTags(PhotoFile& file, const ExifSegmentInfo& segment, ConsoleSession& session) {
+  ValueCollector collector(session.library, false, session.settings.ValueCharLimit);
+  collector.AddPhoto(file, segment, "photo");
+  std::vector<FormattedTag> tags;
+  auto table = std::move(collector).Finish(false);
+  if (!table) return tags;
+  for (size_t k = 0; k < table->SlotCount(); ++k) {
+    FormattedTag formatted;
+    formatted.tag = table->slotTags[k];
+    if (const auto record = session.library.Record(formatted.tag)) formatted.title = record->title;
+    formatted.value = table->Value(k, 0);
+    tags.push_back(std::move(formatted));
   }
-  ExifReading reading;
-  int32_t slotRequest = 0;
-  const int16_t code = ReadExifTags(file, path, slotRequest, reading, fileOps);
+  return tags;
+}
+
+void PrintText(const std::string& path, int16_t code, int32_t slotRequest, const ExifReading& reading,
+               const std::vector<FormattedTag>& tags, std::ostream& out) {
+  out << "file " << path << "\n";
   out << "result " << code << "  slotRequest " << slotRequest << "\n";
   out << "locator";
   for (int32_t n : reading.segment) out << ' ' << n;
@@ -55,7 +84,60 @@ int DumpPhoto(const std::string& path, FileOpsLibrary& fileOps, std::ostream& ou
     if (!r.text.empty()) out << " text \"" << Printable(r.text) << '"';
     out << "\n";
   }
-  return code == 0 ? 0 : 1;
+  if (tags.empty()) return;
+  out << "tags of IFD0 and the Exif IFD:\n";
+  for (const FormattedTag& tag : tags) {
+    out << "  " << Hex4(tag.tag) << ' ' << (tag.title.empty() ? "(no title)" : tag.title) << ": "
+        << Printable(tag.value) << "\n";
+  }
+}
+
+nlohmann::ordered_json ReadingJson(const std::string& path, int16_t code, int32_t slotRequest, const ExifReading& reading,
+                           const std::vector<FormattedTag>& tags) {
+  nlohmann::ordered_json slots = nlohmann::ordered_json::array();
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const ExifTagRecord& r = reading.tags[slot];
+    nlohmann::ordered_json entry = {{"slot", slot}, {"name", kSlotNames[slot]}, {"tag", r.tag}};
+    if (r.tag != 0) {
+      entry.update({{"directory", r.directory},
+                    {"type", int{r.type}},
+                    {"count", r.count},
+                    {"bytes", r.byteLength},
+                    {"value", r.valueField},
+                    {"entryPosition", r.entryPosition},
+                    {"dataPosition", r.dataPosition},
+                    {"text", Printable(r.text)}});
+    }
+    slots.push_back(std::move(entry));
+  }
+  nlohmann::ordered_json formatted = nlohmann::ordered_json::array();
+  for (const FormattedTag& tag : tags) {
+    formatted.push_back({{"tag", tag.tag}, {"title", tag.title}, {"value", tag.value}});
+  }
+  return {{"command", "dump"},     {"path", path},   {"result", code},
+          {"slotRequest", slotRequest}, {"locator", reading.segment}, {"slots", std::move(slots)},
+          {"tags", std::move(formatted)}, {"exitStatus", code == read_code::kOk ? kExitSuccess : kExitFailedFiles}};
+}
+
+}  // namespace
+
+int DumpPhoto(const std::string& path, ConsoleSession& session, bool json, std::ostream& out, std::ostream& err) {
+  PhotoFile file;
+  if (!FileExists(path) || !file.Open(path, PhotoFile::Mode::kRead)) {
+    err << "kelvane-cli: cannot open " << path << "\n";
+    return kExitFailedFiles;
+  }
+  ExifReading reading;
+  int32_t slotRequest = 0;
+  const int16_t code = ReadExifTags(file, path, slotRequest, reading, session.fileOps);
+  std::vector<FormattedTag> tags;
+  if (code == read_code::kOk) tags = FormattedTags(file, reading.segment, session);
+  if (json) {
+    out << JsonText(ReadingJson(path, code, slotRequest, reading, tags)) << "\n";
+  } else {
+    PrintText(path, code, slotRequest, reading, tags, out);
+  }
+  return code == read_code::kOk ? kExitSuccess : kExitFailedFiles;
 }
 
 }  // namespace kelvane::cli

@@ -1,14 +1,17 @@
-// `kelvane-cli dump PHOTO`: what the Exif reader finds in one photo.
+// `kelvane-cli dump PHOTO`: what the Exif reader finds in one photo, then
+// every tag of IFD0 and the Exif IFD as the export formats it.
 #pragma once
 
 #include <ostream>
 #include <string>
 
-#include "engine/file_ops_library.h"
+#include "cli/console_session.h"
 
 namespace kelvane::cli {
 
-// Prints the nine tag slots and the ten locator numbers; returns the exit status.
-int DumpPhoto(const std::string& path, FileOpsLibrary& fileOps, std::ostream& out, std::ostream& err);
+// Prints the reading (as one JSON object with json); returns the exit
+// status: 0 when the reader read the photo, 1 when it failed or the photo
+// can't be opened.
+int DumpPhoto(const std::string& path, ConsoleSession& session, bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace kelvane::cli

@@ -1,26 +1,52 @@
-// kelvane-cli: Kelvane's functions from the command line.
+// kelvane-cli: Kelvane's functions from the command line, through the same
+// batch layer, engine and exporters as the desktop program.
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "cli/batch_command.h"
+#include "cli/command_line.h"
+#include "cli/console_session.h"
 #include "cli/dump_command.h"
+#include "cli/exit_status.h"
+#include "cli/run_request.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: kelvane-cli dump PHOTO\n"
-    "  dump   prints the Exif reader's nine tag slots and ten locator numbers\n";
+int UsageError(const std::string& text, const kelvane::cli::CommandLine& line) {
+  std::cerr << "kelvane-cli: " << text << "\n";
+  if (line.command) {
+    std::cerr << "Try 'kelvane-cli " << kelvane::cli::SpecOf(*line.command).word << " --help'.\n";
+  } else {
+    std::cerr << "Try 'kelvane-cli --help'.\n";
+  }
+  return kelvane::cli::kExitUsage;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::cout << kUsage;
-    return 0;
+  using namespace kelvane::cli;
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const ParsedCommandLine parsed = ParseCommandLine(args);
+  const CommandLine& line = parsed.line;
+  if (!parsed.error.empty()) return UsageError(parsed.error, line);
+  if (line.help) {
+    std::cout << (line.command ? CommandHelp(*line.command) : ProgramHelp());
+    return kExitSuccess;
   }
-  if (argc != 3 || std::string(argv[1]) != "dump") {
-    std::cerr << kUsage;
-    return 64;
+
+  if (*line.command == CommandName::Dump) {
+    if (!line.options.empty()) return UsageError("dump takes no options", line);
+    ConsoleSession session(line.global.settingsFile);
+    return DumpPhoto(line.path, session, line.global.json, std::cout, std::cerr);
   }
-  kelvane::FileOpsLibrary fileOps;
-  return kelvane::cli::DumpPhoto(argv[2], fileOps, std::cout, std::cerr);
+
+  BuiltRequest built = BuildRunRequest(line);
+  if (!built.error.empty()) return UsageError(built.error, line);
+  ConsoleSession session(line.global.settingsFile);
+  const ConsoleStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1};
+  return RunBatchCommand(line, built.request, session, streams);
 }

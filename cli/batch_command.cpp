@@ -1,0 +1,74 @@
+#include "cli/batch_command.h"
+
+#include <functional>
+
+#include "batch/engine_prefix_operations.h"
+#include "batch/engine_time_operations.h"
+#include "batch/filename_prefix.h"
+#include "batch/run_command.h"
+#include "batch/time_corrections.h"
+#include "cli/console_ui.h"
+#include "cli/exit_status.h"
+#include "cli/interrupt_watch.h"
+#include "cli/json_report.h"
+#include "cli/run_outcome.h"
+
+namespace kelvane::cli {
+
+namespace {
+
+// The list messages of the function's completion message.
+std::function<std::string(int)> ListMessagesOf(ProgramFunction function) {
+  switch (function) {
+    case ProgramFunction::AdjustFileTime:
+    case ProgramFunction::AdjustMetadataTime:
+      return TimeCorrectionMessage;
+    case ProgramFunction::FilenamePrefix:
+      return PrefixFailureMessage;
+    default:
+      return [](int) { return std::string(); };
+  }
+}
+
+}  // namespace
+
+int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession& session,
+                    const ConsoleStreams& streams) {
+  ConsoleOptions options;
+  options.yes = line.global.yes;
+  options.interactive = streams.inIsTerminal;
+  options.json = line.global.json;
+  options.quiet = line.global.quiet;
+  options.progress = streams.errIsTerminal;
+
+  InterruptWatch interrupts;
+  ConsoleUi ui(options, streams.in, streams.out, streams.err, [&interrupts] { return interrupts.Interrupted(); });
+  BatchContext context{request.state,   session.settings,   session.store,   ui,
+                       session.fileOps, session.tempFolder, session.library, request.exportOptions};
+  EngineTimeOperations timeOperations(context, request.inputs);
+  EnginePrefixOperations prefixOperations(session.fileOps);
+  FunctionRunners runners;
+  runners.timeCorrections = [&] { RunTimeCorrections(context, request.inputs, timeOperations); };
+  runners.filenamePrefix = [&] { RunFilenamePrefix(context, request.inputs, prefixOperations); };
+  RunBtn_Click(context, runners);
+
+  const int status = ExitStatusOf(ui.Shown());
+  if (line.global.json) {
+    RunSummary summary;
+    summary.command = SpecOf(*line.command).word;
+    summary.path = line.path;
+    summary.total = ui.TotalFiles();
+    // The prefix function renames all files or none and counts none: a clean
+    // run processed them all.
+    summary.processed = ui.FilesProcessed() == 0 && status == kExitSuccess ? ui.TotalFiles() : ui.FilesProcessed();
+    if (const Message* completion = CompletionOf(ui.Shown())) {
+      summary.failures = FailuresOf(completion->text, ListMessagesOf(request.state.SelectedFunction));
+    }
+    summary.messages = ui.Shown();
+    summary.exitStatus = status;
+    streams.out << JsonText(ReportJson(summary)) << "\n" << std::flush;
+  }
+  return status;
+}
+
+}  // namespace kelvane::cli

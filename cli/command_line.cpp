@@ -1,0 +1,235 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+
+namespace kelvane::cli {
+
+namespace {
+
+const std::vector<CommandSpec>& CommandTable() {
+  static const std::vector<CommandSpec> table = {
+      {CommandName::FileTime, "file-time",
+       "Adjust File Time: set each file's own times to the time the photo was taken.",
+       "a folder (every file in it) or one photo",
+       {}},
+      {CommandName::ShiftTime, "shift-time",
+       "Adjust Photo Time in Metadata: shift the photo's three date/times, or set their date.",
+       "a folder (every file in it) or one photo",
+       {{"--days", true, "[+-]N", "shift by N days (up to 4 digits); a minus sign means earlier"},
+        {"--time", true, "[+-]HH:MM:SS", "shift by hours, minutes and seconds; a minus sign means earlier"},
+        {"--date", true, "YYYYMMDD", "set the date itself (\"As Date\"); not with --days"}}},
+      {CommandName::Prefix, "prefix",
+       "Filename Prefix: remove leading characters, add a prefix, or number files in taken-time order.",
+       "a folder (every file in it) or one file",
+       {{"--remove", true, "N", "remove the first N characters (1 to 9)"},
+        {"--add", true, "TEXT", "add TEXT in front of each name"},
+        {"--sequence", false, "", "add a sequence number in taken-time order (folders only); with --add, "
+                                  "the number comes before TEXT"},
+        {"--start", true, "N", "first sequence number (default 1)"}}},
+      {CommandName::Restore, "restore",
+       "Restore Photo Metadata: copy the Exif segment of a source photo into photos without one.",
+       "a folder (every file in it) or one photo",
+       {{"--source", true, "PHOTO", "the photo whose metadata is copied (not in the folder restored)"}}},
+      {CommandName::Create, "create",
+       "Create Photo Metadata: give photos without metadata a minimal Exif segment.",
+       "a folder (every file in it) or one photo",
+       {}},
+      {CommandName::Copyright, "copyright",
+       "Copyright: write the Photographer's and/or the Editor's copyright notice.",
+       "a folder (every file in it) or one photo",
+       {{"--photographer", true, "NAME", "the Photographer's notice; an empty NAME deletes it"},
+        {"--photographer-year", true, "YYYY", "the year of the Photographer's notice"},
+        {"--editor", true, "NAME", "the Editor's notice; an empty NAME deletes it"},
+        {"--editor-year", true, "YYYY", "the year of the Editor's notice"},
+        {"--year-from-photo", false, "", "take the years from the photo's metadata"},
+        {"--skip-existing", false, "", "leave photos that already have a notice alone"}}},
+      {CommandName::Describe, "describe",
+       "Image Description: replace, append to or prefix the photo's description.",
+       "a folder (every file in it) or one photo",
+       {{"--text", true, "TEXT", "the description; an empty TEXT (replacing) deletes it"},
+        {"--append", false, "", "put TEXT after the existing description"},
+        {"--prefix", false, "", "put TEXT before the existing description"},
+        {"--skip-existing", false, "", "leave photos that already have a description alone"}}},
+      {CommandName::Export, "export",
+       "Export Metadata: collect the tags of the photos into a table file.",
+       "a folder (every file in it) or one photo",
+       {{"--format", true, "csv|dbcsv|xlsx|sqlite", "spreadsheet CSV (default), database CSV files, workbook "
+                                                    "or SQLite database"},
+        {"--to", true, "PATH", "the export file, or the folder for one file per photo"},
+        {"--per-photo", false, "", "one output per photo (csv: a file, xlsx: a worksheet)"},
+        {"--exclude-technical", false, "", "leave out the technical tags"},
+        {"--initial-number", true, "N", "database CSV: the first file number"}}},
+      {CommandName::Wipe, "wipe",
+       "Wipe / Delete Files: overwrite files with zero bytes, then delete them.",
+       "a folder (every file in it) or one file",
+       {}},
+      {CommandName::Dump, "dump",
+       "Show what the Exif reader finds in one photo (the nine tag slots, the ten locator numbers), "
+       "then its IFD0 and Exif IFD tags as the export formats them.",
+       "one photo",
+       {}},
+  };
+  return table;
+}
+
+struct GlobalSpec {
+  std::string_view name;
+  bool takesValue;
+};
+
+constexpr GlobalSpec kGlobals[] = {
+    {"--settings", true}, {"--yes", false}, {"--json", false}, {"--quiet", false}, {"--help", false}};
+
+const CommandSpec* FindCommand(std::string_view word) {
+  for (const CommandSpec& spec : CommandTable()) {
+    if (spec.word == word) return &spec;
+  }
+  return nullptr;
+}
+
+const OptionSpec* FindOption(const CommandSpec& spec, std::string_view name) {
+  for (const OptionSpec& option : spec.options) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& line) {
+  if (name == "--settings") line.global.settingsFile = value;
+  if (name == "--yes") line.global.yes = true;
+  if (name == "--json") line.global.json = true;
+  if (name == "--quiet") line.global.quiet = true;
+  if (name == "--help") line.help = true;
+}
+
+}  // namespace
+
+std::span<const CommandSpec> Commands() { return CommandTable(); }
+
+const CommandSpec& SpecOf(CommandName name) {
+  const auto& table = CommandTable();
+  return *std::find_if(table.begin(), table.end(), [name](const CommandSpec& spec) { return spec.name == name; });
+}
+
+std::string CommandLine::Value(std::string_view option) const {
+  const auto found = options.find(option);
+  return found == options.end() ? std::string() : found->second;
+}
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
+  ParsedCommandLine parsed;
+  CommandLine& line = parsed.line;
+  const CommandSpec* command = nullptr;
+  std::vector<std::string> positionals;
+  std::vector<std::string_view> globalsSeen;
+  bool optionsEnded = false;
+
+  const auto fail = [&parsed](std::string text) {
+    parsed.error = std::move(text);
+    return parsed;
+  };
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (command == nullptr && positionals.empty() && !optionsEnded) {
+        command = FindCommand(arg);
+        if (command == nullptr) return fail("unknown command '" + arg + "'");
+        line.command = command->name;
+      } else {
+        positionals.push_back(arg);
+      }
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
+    const bool inlineValue = arg.find('=') != std::string::npos;
+    std::string value = inlineValue ? arg.substr(arg.find('=') + 1) : std::string();
+
+    const GlobalSpec* global = nullptr;
+    for (const GlobalSpec& spec : kGlobals) {
+      if (spec.name == name) global = &spec;
+    }
+    const OptionSpec* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
+    if (global == nullptr && option == nullptr) {
+      if (command == nullptr) return fail("unknown option '" + name + "' (a command's options follow its name)");
+      return fail("unknown option '" + name + "' for " + std::string(command->word));
+    }
+    const bool takesValue = global != nullptr ? global->takesValue : option->takesValue;
+    if (!takesValue && inlineValue) return fail("option '" + name + "' takes no value");
+    if (takesValue && !inlineValue) {
+      if (i + 1 >= args.size()) return fail("option '" + name + "' needs a value");
+      value = args[++i];
+    }
+    if (global != nullptr) {
+      if (std::find(globalsSeen.begin(), globalsSeen.end(), global->name) != globalsSeen.end()) {
+        return fail("option '" + name + "' given twice");
+      }
+      globalsSeen.push_back(global->name);
+      ApplyGlobal(name, value, line);
+      continue;
+    }
+    if (!line.options.emplace(name, value).second) return fail("option '" + name + "' given twice");
+  }
+
+  if (line.help) return parsed;
+  if (command == nullptr) return fail("no command given");
+  if (positionals.empty()) return fail(std::string(command->word) + " needs a PATH");
+  if (positionals.size() > 1) return fail("more than one PATH given ('" + positionals[1] + "')");
+  if (positionals.front().empty()) return fail("the PATH is empty");
+  line.path = positionals.front();
+  return parsed;
+}
+
+std::string ProgramHelp() {
+  std::string text =
+      "usage: kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH\n"
+      "\n"
+      "Corrects and amends the Exif metadata of JPEG photos, one folder (every file in it) or one photo\n"
+      "at a time, with the desktop program's functions and settings.\n"
+      "\n"
+      "Commands:\n";
+  for (const CommandSpec& spec : CommandTable()) {
+    std::string word(spec.word);
+    word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
+    text += "  " + word + std::string(spec.summary) + "\n";
+  }
+  text +=
+      "\n"
+      "Options:\n"
+      "  --settings FILE  read options, CSV delimiter, value limit and copyright texts from FILE\n"
+      "                   (default: the desktop program's qmre0118.ini)\n"
+      "  --yes            answer Yes / OK to every confirmation (without it, confirmations are asked\n"
+      "                   when standard input is a terminal and refused otherwise)\n"
+      "  --json           print one JSON object at the end instead of the messages\n"
+      "  --quiet          no progress, and no message when every file succeeded\n"
+      "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
+      "\n"
+      "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"
+      "or ended by a warning or failure message; 3 cancelled (Ctrl-C) or a confirmation refused;\n"
+      "64 usage error.\n";
+  return text;
+}
+
+std::string CommandHelp(CommandName name) {
+  const CommandSpec& spec = SpecOf(name);
+  std::string text = "usage: kelvane-cli [GLOBAL OPTIONS] " + std::string(spec.word);
+  if (!spec.options.empty()) text += " [OPTIONS]";
+  text += " PATH\n\n" + std::string(spec.summary) + "\nPATH: " + std::string(spec.pathHelp) + ".\n";
+  if (!spec.options.empty()) {
+    text += "\nOptions:\n";
+    for (const OptionSpec& option : spec.options) {
+      std::string left = "  " + std::string(option.name);
+      if (option.takesValue) left += " " + std::string(option.valueName);
+      left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
+      text += left + std::string(option.help) + "\n";
+    }
+  }
+  text += "\nGlobal options: see 'kelvane-cli --help'.\n";
+  return text;
+}
+
+}  // namespace kelvane::cli

@@ -1,0 +1,83 @@
+// The command line of kelvane-cli:
+//   kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH
+// Only the words are read here; what the values mean is worked out by the
+// command's run request.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane::cli {
+
+enum class CommandName {
+  FileTime,
+  ShiftTime,
+  Prefix,
+  Restore,
+  Create,
+  Copyright,
+  Describe,
+  Export,
+  Wipe,
+  Dump,
+};
+
+struct OptionSpec {
+  std::string_view name;  // with its leading "--"
+  bool takesValue = false;
+  std::string_view valueName;  // for the help text
+  std::string_view help;
+};
+
+struct CommandSpec {
+  CommandName name;
+  std::string_view word;
+  std::string_view summary;
+  std::string_view pathHelp;
+  std::vector<OptionSpec> options;
+};
+
+// Every command, in the order of the program's functions.
+std::span<const CommandSpec> Commands();
+const CommandSpec& SpecOf(CommandName name);
+
+struct GlobalOptions {
+  std::string settingsFile;  // empty: the desktop program's settings file
+  bool yes = false;
+  bool json = false;
+  bool quiet = false;
+};
+
+struct CommandLine {
+  GlobalOptions global;
+  bool help = false;                   // --help: print help instead of running
+  std::optional<CommandName> command;  // always set unless help is
+  // The command's options as given: name -> value ("" for a switch).
+  std::map<std::string, std::string, std::less<>> options;
+  std::string path;
+
+  bool Has(std::string_view option) const { return options.find(option) != options.end(); }
+  // The option's value; empty when it was not given.
+  std::string Value(std::string_view option) const;
+};
+
+struct ParsedCommandLine {
+  CommandLine line;
+  std::string error;  // not empty: a usage error, to be shown with exit status 64
+};
+
+// Reads the arguments after the program name. Global options may stand
+// anywhere; a command's options follow its name; "--" ends the options;
+// "--name=value" and "--name value" are the same. An option that takes a
+// value takes the next word whatever it is, so "--days -3" works.
+ParsedCommandLine ParseCommandLine(std::span<const std::string> args);
+
+// The program's help, and the help of one command.
+std::string ProgramHelp();
+std::string CommandHelp(CommandName name);
+
+}  // namespace kelvane::cli

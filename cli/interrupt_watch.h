@@ -1,0 +1,30 @@
+// Ctrl-C as the Cancel button: while the watch lives, SIGINT is held back
+// (blocked) and taken when asked for, so a run notices it between files,
+// where the batch layer checks for Cancel, instead of dying mid-write.
+#pragma once
+
+#include <signal.h>
+
+namespace kelvane::cli {
+
+class InterruptWatch {
+ public:
+  InterruptWatch();
+  // Takes a SIGINT still held back (it came too late to cancel anything) and
+  // lets the signal through again.
+  ~InterruptWatch();
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+  // True once SIGINT has arrived while the watch lives.
+  bool Interrupted();
+
+ private:
+  void TakePending();
+
+  sigset_t interrupt_{};
+  sigset_t previous_{};
+  bool interrupted_ = false;
+};
+
+}  // namespace kelvane::cli

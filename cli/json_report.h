@@ -1,0 +1,36 @@
+// The one JSON object --json prints at the end of a run.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/console_ui.h"
+#include "cli/run_outcome.h"
+
+namespace kelvane::cli {
+
+struct RunSummary {
+  std::string command;  // the command's word
+  std::string path;
+  size_t total = 0;
+  size_t processed = 0;
+  CompletionFailures failures;
+  std::vector<ShownMessage> messages;
+  int exitStatus = 0;
+};
+
+// {command, path, total, processed, failures [{file, code, message}],
+// failuresNotListed, messages [{title, icon, text, answer (questions only)}],
+// exitStatus}. Texts have their carriage returns as line feeds.
+nlohmann::ordered_json ReportJson(const RunSummary& summary);
+
+// The object on one line; bytes that are not UTF-8 (file names) become U+FFFD.
+std::string JsonText(const nlohmann::ordered_json& object);
+
+const char* IconName(MessageIcon icon);
+const char* AnswerName(MessageAnswer answer);
+
+}  // namespace kelvane::cli

@@ -1,0 +1,125 @@
+// The exit status of every way a run can end, and the failures read back
+// from the completion message.
+#include <gtest/gtest.h>
+
+#include "batch/filename_prefix.h"
+#include "batch/run_framing.h"
+#include "batch/run_report.h"
+#include "batch/time_corrections.h"
+#include "cli/exit_status.h"
+#include "cli/json_report.h"
+#include "cli/run_outcome.h"
+
+namespace kelvane::cli {
+namespace {
+
+ShownMessage Shown(std::string title, std::string text, MessageIcon icon, MessageButtons buttons = MessageButtons::kOk,
+                   MessageAnswer answer = MessageAnswer::kOk) {
+  return {{std::move(title), std::move(text), icon, buttons, 0}, answer};
+}
+
+ShownMessage Completion(std::string text) { return {CompletionMessage(std::move(text)), MessageAnswer::kOk}; }
+
+const ShownMessage kClean = Completion(kAllFilesProcessed);
+const ShownMessage kWithFailures = Completion("The following files where not processed successfuly:\ra as B\r");
+
+TEST(RunOutcome, ExitStatusOfEveryEnding) {
+  const ShownMessage libraryNotice = Shown("Tag Library update", "Release 5", MessageIcon::kInformation);
+  const ShownMessage overwriteAccepted =
+      Shown("Confirm file overwrite", "x", MessageIcon::kNone, MessageButtons::kOkCancel, MessageAnswer::kOk);
+  const ShownMessage overwriteRefused =
+      Shown("Confirm file overwrite", "x", MessageIcon::kNone, MessageButtons::kOkCancel, MessageAnswer::kCancel);
+  const ShownMessage replaceChosen = Shown("Confirm database amend", "x", MessageIcon::kQuestion,
+                                           MessageButtons::kYesNoCancel, MessageAnswer::kNo);
+  const ShownMessage deleteRefused =
+      Shown("Confirm Copyright Delete", "x", MessageIcon::kQuestion, MessageButtons::kYesNo, MessageAnswer::kNo);
+  const ShownMessage failureBox = Shown("Error", "Folder not found", MessageIcon::kCritical);
+  const ShownMessage warningBox = Shown("Error", "Restore file not set", MessageIcon::kExclamation);
+  const ShownMessage cancelled = {UserCancellationMessage(), MessageAnswer::kOk};
+  const ShownMessage cancelledAmend =
+      Shown("User Process Cancellation", kUserAbort, MessageIcon::kExclamation);
+
+  const struct {
+    const char* label;
+    std::vector<ShownMessage> shown;
+    int status;
+  } cases[] = {
+      {"clean", {kClean}, kExitSuccess},
+      {"clean with a note", {Completion(std::string(kAllFilesProcessed) + "\rSort used some File Times")}, kExitSuccess},
+      {"an information box along the way", {libraryNotice, kClean}, kExitSuccess},
+      {"overwrite accepted", {overwriteAccepted, kClean}, kExitSuccess},
+      {"replace is a choice, not a refusal", {replaceChosen, kClean}, kExitSuccess},
+      {"failed files", {kWithFailures}, kExitFailedFiles},
+      {"an error box inside a completed run", {failureBox, kWithFailures}, kExitFailedFiles},
+      {"failure box", {failureBox}, kExitRefused},
+      {"parameter warning", {warningBox}, kExitRefused},
+      {"nothing shown", {}, kExitRefused},
+      {"cancelled", {cancelled}, kExitCancelled},
+      {"cancelled amend run", {cancelledAmend}, kExitCancelled},
+      {"delete confirmation refused", {deleteRefused}, kExitCancelled},
+      {"overwrite refused, then the failure box", {overwriteRefused, failureBox}, kExitCancelled},
+      {"a wipe refused for one file of a completed run", {overwriteRefused, kWithFailures}, kExitCancelled},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExitStatusOf(c.shown), c.status) << c.label;
+}
+
+TEST(RunOutcome, FailuresReadBackWithTheirCodes) {
+  RunReport report;
+  report.Add("DSC 1 as copy.jpg", 3);  // " as " inside the name
+  report.Add("b.jpg", 9);              // shares its message with 5
+  report.Add("c.jpg", kFileTimesNotSetCode);
+  report.AddRepeated("d.jpg", 6, 10);
+  const std::string text = report.CompletionText(kFailuresHeading, TimeCorrectionMessage);
+
+  const CompletionFailures failures = FailuresOf(text, TimeCorrectionMessage);
+  ASSERT_EQ(failures.listed.size(), 10u);
+  EXPECT_EQ(failures.listed[0].file, "DSC 1 as copy.jpg");
+  EXPECT_EQ(failures.listed[0].code, 3);
+  EXPECT_EQ(failures.listed[0].message, "No Metadata in file");
+  EXPECT_EQ(failures.listed[1].code, 5) << "codes sharing a message read as the first";
+  EXPECT_EQ(failures.listed[2].message, "File's date/time could not be modified");
+  EXPECT_EQ(failures.listed[3].file, "d.jpg");
+  EXPECT_EQ(failures.listed[3].code, 6);
+  EXPECT_EQ(failures.notListed, 3u);
+
+  EXPECT_TRUE(FailuresOf(kAllFilesProcessed, TimeCorrectionMessage).listed.empty());
+}
+
+TEST(RunOutcome, PrefixFailuresUnderTheirOwnHeading) {
+  const std::string text =
+      "No Prefixes action applied as the following files could not be processed:\r\r"
+      "Sort used File Times where Metadata not available\r"
+      "a.jpg as characters removal created duplicate filename\r"
+      "b.jpg as could not extract time\r";
+  const CompletionFailures failures = FailuresOf(text, PrefixFailureMessage);
+  ASSERT_EQ(failures.listed.size(), 2u);
+  EXPECT_EQ(failures.listed[0].code, kDuplicateNameCode);
+  EXPECT_EQ(failures.listed[1].code, kNoTimeCode);
+  EXPECT_EQ(failures.notListed, 0u);
+}
+
+TEST(JsonReport, CarriesCountsFailuresAndEveryBox) {
+  RunSummary summary;
+  summary.command = "shift-time";
+  summary.path = "/p/";
+  summary.total = 3;
+  summary.processed = 3;
+  summary.failures.listed = {{"caf\xE9.jpg", 3, "No Metadata in file"}};
+  summary.messages = {Shown("Q", "Sure?", MessageIcon::kQuestion, MessageButtons::kYesNo, MessageAnswer::kNo),
+                      kWithFailures};
+  summary.exitStatus = kExitCancelled;
+  const nlohmann::json json = nlohmann::json::parse(JsonText(ReportJson(summary)));
+  EXPECT_EQ(json["command"], "shift-time");
+  EXPECT_EQ(json["total"], 3);
+  EXPECT_EQ(json["processed"], 3);
+  EXPECT_EQ(json["exitStatus"], 3);
+  EXPECT_EQ(json["failures"][0]["file"], "caf\xEF\xBF\xBD.jpg") << "a name that is not UTF-8 still makes JSON";
+  EXPECT_EQ(json["failures"][0]["code"], 3);
+  EXPECT_EQ(json["messages"][0]["answer"], "no");
+  EXPECT_EQ(json["messages"][0]["icon"], "question");
+  EXPECT_EQ(json["messages"][1]["text"], "The following files where not processed successfuly:\na as B\n");
+  EXPECT_FALSE(json["messages"][1].contains("answer"));
+}
+
+}  // namespace
+}  // namespace kelvane::cli
