@@ -17,7 +17,10 @@ build: deps
 run: build
 	$(BUILD)/bin/kelvane
 
-run-cli: build
+# The console front end alone, e.g. make run-cli ARGS="dump photo.jpg".
+run-cli: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) --target kelvane-cli -j $(JOBS)
 	$(BUILD)/bin/kelvane-cli $(ARGS)
 
 test: test-release test-sanitize

@@ -6,6 +6,8 @@
 #include "app/adjustment_panel.h"
 #include "app/main_window.h"
 #include "app/prefix_panel.h"
+#include "batch/amend_operation.h"
+#include "batch/engine_amend_operations.h"
 #include "batch/engine_prefix_operations.h"
 #include "batch/engine_time_operations.h"
 #include "batch/filename_prefix.h"
@@ -51,7 +53,9 @@ void KelvaneMain::RunClicked() {
                        session_.exportOptions};
   EngineTimeOperations timeOperations(context, inputs);
   EnginePrefixOperations prefixOperations(session_.fileOps);
+  EngineAmendOperations amendOperations(context, inputs);
   FunctionRunners runners;
+  runners.amendOperation = [&] { RunAmendOperation(context, inputs, amendOperations); };
   runners.timeCorrections = [&] { RunTimeCorrections(context, inputs, timeOperations); };
   runners.filenamePrefix = [&] {
     RunFilenamePrefix(context, inputs, prefixOperations);

@@ -81,14 +81,14 @@ constexpr GlobalSpec kGlobals[] = {
     {"--settings", true}, {"--yes", false}, {"--json", false}, {"--quiet", false}, {"--help", false}};
 
 const CommandSpec* FindCommand(std::string_view word) {
-  for (const CommandSpec& spec : CommandTable()) {
-    if (spec.word == word) return &spec;
+  for (const CommandSpec& entry : CommandTable()) {
+    if (entry.word == word) return &entry;
   }
   return nullptr;
 }
 
-const OptionSpec* FindOption(const CommandSpec& spec, std::string_view name) {
-  for (const OptionSpec& option : spec.options) {
+const OptionSpec* FindOption(const CommandSpec& entry, std::string_view name) {
+  for (const OptionSpec& option : entry.options) {
     if (option.name == name) return &option;
   }
   return nullptr;
@@ -108,7 +108,7 @@ std::span<const CommandSpec> Commands() { return CommandTable(); }
 
 const CommandSpec& SpecOf(CommandName name) {
   const auto& table = CommandTable();
-  return *std::find_if(table.begin(), table.end(), [name](const CommandSpec& spec) { return spec.name == name; });
+  return *std::find_if(table.begin(), table.end(), [name](const CommandSpec& entry) { return entry.name == name; });
 }
 
 std::string CommandLine::Value(std::string_view option) const {
@@ -150,8 +150,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
     std::string value = inlineValue ? arg.substr(arg.find('=') + 1) : std::string();
 
     const GlobalSpec* global = nullptr;
-    for (const GlobalSpec& spec : kGlobals) {
-      if (spec.name == name) global = &spec;
+    for (const GlobalSpec& entry : kGlobals) {
+      if (entry.name == name) global = &entry;
     }
     const OptionSpec* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
     if (global == nullptr && option == nullptr) {
@@ -192,10 +192,10 @@ std::string ProgramHelp() {
       "at a time, with the desktop program's functions and settings.\n"
       "\n"
       "Commands:\n";
-  for (const CommandSpec& spec : CommandTable()) {
-    std::string word(spec.word);
+  for (const CommandSpec& entry : CommandTable()) {
+    std::string word(entry.word);
     word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
-    text += "  " + word + std::string(spec.summary) + "\n";
+    text += "  " + word + std::string(entry.summary) + "\n";
   }
   text +=
       "\n"
@@ -215,13 +215,13 @@ std::string ProgramHelp() {
 }
 
 std::string CommandHelp(CommandName name) {
-  const CommandSpec& spec = SpecOf(name);
-  std::string text = "usage: kelvane-cli [GLOBAL OPTIONS] " + std::string(spec.word);
-  if (!spec.options.empty()) text += " [OPTIONS]";
-  text += " PATH\n\n" + std::string(spec.summary) + "\nPATH: " + std::string(spec.pathHelp) + ".\n";
-  if (!spec.options.empty()) {
+  const CommandSpec& entry = SpecOf(name);
+  std::string text = "usage: kelvane-cli [GLOBAL OPTIONS] " + std::string(entry.word);
+  if (!entry.options.empty()) text += " [OPTIONS]";
+  text += " PATH\n\n" + std::string(entry.summary) + "\nPATH: " + std::string(entry.pathHelp) + ".\n";
+  if (!entry.options.empty()) {
     text += "\nOptions:\n";
-    for (const OptionSpec& option : spec.options) {
+    for (const OptionSpec& option : entry.options) {
       std::string left = "  " + std::string(option.name);
       if (option.takesValue) left += " " + std::string(option.valueName);
       left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
