@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "batch/amend_operation.h"
+#include "batch/engine_amend_operations.h"
 #include "batch/engine_prefix_operations.h"
 #include "batch/engine_time_operations.h"
 #include "batch/filename_prefix.h"
@@ -26,7 +28,7 @@ std::function<std::string(int)> ListMessagesOf(ProgramFunction function) {
     case ProgramFunction::FilenamePrefix:
       return PrefixFailureMessage;
     default:
-      return [](int) { return std::string(); };
+      return [function](int code) { return AmendListMessage(function, code); };
   }
 }
 
@@ -47,15 +49,17 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
                        session.fileOps, session.tempFolder, session.library, request.exportOptions};
   EngineTimeOperations timeOperations(context, request.inputs);
   EnginePrefixOperations prefixOperations(session.fileOps);
+  EngineAmendOperations amendOperations(context, request.inputs);
   FunctionRunners runners;
   runners.timeCorrections = [&] { RunTimeCorrections(context, request.inputs, timeOperations); };
   runners.filenamePrefix = [&] { RunFilenamePrefix(context, request.inputs, prefixOperations); };
+  runners.amendOperation = [&] { RunAmendOperation(context, request.inputs, amendOperations); };
   RunBtn_Click(context, runners);
 
   const int status = ExitStatusOf(ui.Shown());
   if (line.global.json) {
     RunSummary summary;
-    summary.command = SpecOf(*line.command).word;
+    summary.command = EntryOf(*line.command).word;
     summary.path = line.path;
     summary.total = ui.TotalFiles();
     // The prefix function renames all files or none and counts none: a clean

@@ -6,8 +6,8 @@ namespace kelvane::cli {
 
 namespace {
 
-const std::vector<CommandSpec>& CommandTable() {
-  static const std::vector<CommandSpec> table = {
+const std::vector<CommandEntry>& CommandTable() {
+  static const std::vector<CommandEntry> table = {
       {CommandName::FileTime, "file-time",
        "Adjust File Time: set each file's own times to the time the photo was taken.",
        "a folder (every file in it) or one photo",
@@ -72,23 +72,23 @@ const std::vector<CommandSpec>& CommandTable() {
   return table;
 }
 
-struct GlobalSpec {
+struct GlobalOption {
   std::string_view name;
   bool takesValue;
 };
 
-constexpr GlobalSpec kGlobals[] = {
+constexpr GlobalOption kGlobals[] = {
     {"--settings", true}, {"--yes", false}, {"--json", false}, {"--quiet", false}, {"--help", false}};
 
-const CommandSpec* FindCommand(std::string_view word) {
-  for (const CommandSpec& entry : CommandTable()) {
+const CommandEntry* FindCommand(std::string_view word) {
+  for (const CommandEntry& entry : CommandTable()) {
     if (entry.word == word) return &entry;
   }
   return nullptr;
 }
 
-const OptionSpec* FindOption(const CommandSpec& entry, std::string_view name) {
-  for (const OptionSpec& option : entry.options) {
+const OptionEntry* FindOption(const CommandEntry& entry, std::string_view name) {
+  for (const OptionEntry& option : entry.options) {
     if (option.name == name) return &option;
   }
   return nullptr;
@@ -104,11 +104,11 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
 
 }  // namespace
 
-std::span<const CommandSpec> Commands() { return CommandTable(); }
+std::span<const CommandEntry> Commands() { return CommandTable(); }
 
-const CommandSpec& SpecOf(CommandName name) {
+const CommandEntry& EntryOf(CommandName name) {
   const auto& table = CommandTable();
-  return *std::find_if(table.begin(), table.end(), [name](const CommandSpec& entry) { return entry.name == name; });
+  return *std::find_if(table.begin(), table.end(), [name](const CommandEntry& entry) { return entry.name == name; });
 }
 
 std::string CommandLine::Value(std::string_view option) const {
@@ -119,7 +119,7 @@ std::string CommandLine::Value(std::string_view option) const {
 ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
   ParsedCommandLine parsed;
   CommandLine& line = parsed.line;
-  const CommandSpec* command = nullptr;
+  const CommandEntry* command = nullptr;
   std::vector<std::string> positionals;
   std::vector<std::string_view> globalsSeen;
   bool optionsEnded = false;
@@ -149,11 +149,11 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
     const bool inlineValue = arg.find('=') != std::string::npos;
     std::string value = inlineValue ? arg.substr(arg.find('=') + 1) : std::string();
 
-    const GlobalSpec* global = nullptr;
-    for (const GlobalSpec& entry : kGlobals) {
+    const GlobalOption* global = nullptr;
+    for (const GlobalOption& entry : kGlobals) {
       if (entry.name == name) global = &entry;
     }
-    const OptionSpec* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
+    const OptionEntry* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
     if (global == nullptr && option == nullptr) {
       if (command == nullptr) return fail("unknown option '" + name + "' (a command's options follow its name)");
       return fail("unknown option '" + name + "' for " + std::string(command->word));
@@ -192,7 +192,7 @@ std::string ProgramHelp() {
       "at a time, with the desktop program's functions and settings.\n"
       "\n"
       "Commands:\n";
-  for (const CommandSpec& entry : CommandTable()) {
+  for (const CommandEntry& entry : CommandTable()) {
     std::string word(entry.word);
     word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
     text += "  " + word + std::string(entry.summary) + "\n";
@@ -215,13 +215,13 @@ std::string ProgramHelp() {
 }
 
 std::string CommandHelp(CommandName name) {
-  const CommandSpec& entry = SpecOf(name);
+  const CommandEntry& entry = EntryOf(name);
   std::string text = "usage: kelvane-cli [GLOBAL OPTIONS] " + std::string(entry.word);
   if (!entry.options.empty()) text += " [OPTIONS]";
   text += " PATH\n\n" + std::string(entry.summary) + "\nPATH: " + std::string(entry.pathHelp) + ".\n";
   if (!entry.options.empty()) {
     text += "\nOptions:\n";
-    for (const OptionSpec& option : entry.options) {
+    for (const OptionEntry& option : entry.options) {
       std::string left = "  " + std::string(option.name);
       if (option.takesValue) left += " " + std::string(option.valueName);
       left.resize(std::max<size_t>(left.size() + 2, 30), ' ');

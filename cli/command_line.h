@@ -26,24 +26,24 @@ enum class CommandName {
   Dump,
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;  // with its leading "--"
   bool takesValue = false;
   std::string_view valueName;  // for the help text
   std::string_view help;
 };
 
-struct CommandSpec {
+struct CommandEntry {
   CommandName name;
   std::string_view word;
   std::string_view summary;
   std::string_view pathHelp;
-  std::vector<OptionSpec> options;
+  std::vector<OptionEntry> options;
 };
 
 // Every command, in the order of the program's functions.
-std::span<const CommandSpec> Commands();
-const CommandSpec& SpecOf(CommandName name);
+std::span<const CommandEntry> Commands();
+const CommandEntry& EntryOf(CommandName name);
 
 struct GlobalOptions {
   std::string settingsFile;  // empty: the desktop program's settings file

@@ -92,8 +92,8 @@ void PrintText(const std::string& path, int16_t code, int32_t slotRequest, const
   }
 }
 
-nlohmann::ordered_json ReadingJson(const std::string& path, int16_t code, int32_t slotRequest, const ExifReading& reading,
-                           const std::vector<FormattedTag>& tags) {
+nlohmann::ordered_json ReadingJson(const std::string& path, int16_t code, int32_t slotRequest,
+                                   const ExifReading& reading, const std::vector<FormattedTag>& tags) {
   nlohmann::ordered_json slots = nlohmann::ordered_json::array();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const ExifTagRecord& r = reading.tags[slot];
@@ -114,9 +114,14 @@ nlohmann::ordered_json ReadingJson(const std::string& path, int16_t code, int32_
   for (const FormattedTag& tag : tags) {
     formatted.push_back({{"tag", tag.tag}, {"title", tag.title}, {"value", tag.value}});
   }
-  return {{"command", "dump"},     {"path", path},   {"result", code},
-          {"slotRequest", slotRequest}, {"locator", reading.segment}, {"slots", std::move(slots)},
-          {"tags", std::move(formatted)}, {"exitStatus", code == read_code::kOk ? kExitSuccess : kExitFailedFiles}};
+  return {{"command", "dump"},
+          {"path", path},
+          {"result", code},
+          {"slotRequest", slotRequest},
+          {"locator", reading.segment},
+          {"slots", std::move(slots)},
+          {"tags", std::move(formatted)},
+          {"exitStatus", code == read_code::kOk ? kExitSuccess : kExitFailedFiles}};
 }
 
 }  // namespace

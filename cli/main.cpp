@@ -18,7 +18,7 @@ namespace {
 int UsageError(const std::string& text, const kelvane::cli::CommandLine& line) {
   std::cerr << "kelvane-cli: " << text << "\n";
   if (line.command) {
-    std::cerr << "Try 'kelvane-cli " << kelvane::cli::SpecOf(*line.command).word << " --help'.\n";
+    std::cerr << "Try 'kelvane-cli " << kelvane::cli::EntryOf(*line.command).word << " --help'.\n";
   } else {
     std::cerr << "Try 'kelvane-cli --help'.\n";
   }

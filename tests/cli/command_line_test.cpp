@@ -28,15 +28,16 @@ TEST(CommandLine, ReadsGlobalOptionsCommandOptionsAndPath) {
 
 TEST(CommandLine, EveryCommandWordSelectsItsCommand) {
   const std::pair<const char*, CommandName> words[] = {
-      {"file-time", CommandName::FileTime}, {"shift-time", CommandName::ShiftTime}, {"prefix", CommandName::Prefix},
-      {"restore", CommandName::Restore},    {"create", CommandName::Create},        {"copyright", CommandName::Copyright},
-      {"describe", CommandName::Describe},  {"export", CommandName::Export},        {"wipe", CommandName::Wipe},
-      {"dump", CommandName::Dump}};
+      {"file-time", CommandName::FileTime}, {"shift-time", CommandName::ShiftTime},
+      {"prefix", CommandName::Prefix},      {"restore", CommandName::Restore},
+      {"create", CommandName::Create},      {"copyright", CommandName::Copyright},
+      {"describe", CommandName::Describe},  {"export", CommandName::Export},
+      {"wipe", CommandName::Wipe},          {"dump", CommandName::Dump}};
   for (const auto& [word, name] : words) {
     const ParsedCommandLine parsed = Parse({word, "x"});
     EXPECT_EQ(parsed.error, "") << word;
     EXPECT_EQ(parsed.line.command, name) << word;
-    EXPECT_EQ(SpecOf(name).word, word);
+    EXPECT_EQ(EntryOf(name).word, word);
   }
 }
 

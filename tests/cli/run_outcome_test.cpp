@@ -13,8 +13,8 @@
 namespace kelvane::cli {
 namespace {
 
-ShownMessage Shown(std::string title, std::string text, MessageIcon icon, MessageButtons buttons = MessageButtons::kOk,
-                   MessageAnswer answer = MessageAnswer::kOk) {
+ShownMessage Shown(std::string title, std::string text, MessageIcon icon,
+                   MessageButtons buttons = MessageButtons::kOk, MessageAnswer answer = MessageAnswer::kOk) {
   return {{std::move(title), std::move(text), icon, buttons, 0}, answer};
 }
 
@@ -45,7 +45,9 @@ TEST(RunOutcome, ExitStatusOfEveryEnding) {
     int status;
   } cases[] = {
       {"clean", {kClean}, kExitSuccess},
-      {"clean with a note", {Completion(std::string(kAllFilesProcessed) + "\rSort used some File Times")}, kExitSuccess},
+      {"clean with a note",
+       {Completion(std::string(kAllFilesProcessed) + "\rSort used some File Times")},
+       kExitSuccess},
       {"an information box along the way", {libraryNotice, kClean}, kExitSuccess},
       {"overwrite accepted", {overwriteAccepted, kClean}, kExitSuccess},
       {"replace is a choice, not a refusal", {replaceChosen, kClean}, kExitSuccess},
