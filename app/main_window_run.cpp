@@ -10,8 +10,6 @@
 #include "app/prefix_panel.h"
 #include "batch/amend_operation.h"
 #include "batch/engine_amend_operations.h"
-#include "batch/amend_operation.h"
-#include "batch/engine_amend_operations.h"
 #include "batch/engine_prefix_operations.h"
 #include "batch/engine_time_operations.h"
 #include "batch/filename_prefix.h"
@@ -73,11 +71,12 @@ void KelvaneMain::RunClicked() {
   FunctionRunners runners;
   runners.amendOperation = [&] { RunAmendOperation(context, inputs, amendOperations); };
   runners.timeCorrections = [&] { RunTimeCorrections(context, inputs, timeOperations); };
-  runners.filenamePrefix = [&] {
-    RunFilenamePrefix(context, inputs, prefixOperations);
-    prefix_->ShowStartValueUsed(QString::fromStdString(inputs.startValueText));
-  };
+  runners.filenamePrefix = [&] { RunFilenamePrefix(context, inputs, prefixOperations); };
   RunBtn_Click(context, runners);
+  // What the run corrected or read back: the prefix start value, a typed
+  // year, a single photo's new text, a database CSV target and its first
+  // file number.
+  ShowRunResults(inputs);
 }
 
 }  // namespace kelvane
