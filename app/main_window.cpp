@@ -215,6 +215,7 @@ void KelvaneMain::ConnectControls() {
 
   connect(notice_, &NoticePanel::optionChosen, this,
           [this](int option) { menus_.crIdTypSMu[static_cast<size_t>(option)]->setChecked(true); });
+  connect(notice_, &NoticePanel::optionClicked, this, &KelvaneMain::OnNoticeOptionByUser);
   connect(notice_, &NoticePanel::yearFromPhotoToggled, menus_.crYearSMu, &QAction::setChecked);
   connect(notice_, &NoticePanel::standardTextAvailabilityChanged, menus_.crInsertSMu, &QAction::setEnabled);
   connect(notice_, &NoticePanel::changed, this, &KelvaneMain::ArrangeForFunction);
@@ -255,7 +256,10 @@ void KelvaneMain::ConnectMenus() {
             [this, i] { prefix_->SetAddOption(i); });
   }
   for (int i = 0; i < 3; ++i) {
-    connect(m.crIdTypSMu[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { notice_->SetOption(i); });
+    connect(m.crIdTypSMu[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] {
+      notice_->SetOption(i);
+      OnNoticeOptionByUser();
+    });
   }
   connect(m.crIdSkipSMu, &QAction::triggered, skipBox_, &QCheckBox::setChecked);
   connect(m.filePerPhotoSMu, &QAction::triggered, skipBox_, &QCheckBox::setChecked);

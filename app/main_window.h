@@ -88,6 +88,11 @@ class KelvaneMain : public QMainWindow {
   void ClearExportTarget();
   bool ExportTargetFolder() const;
 
+  // A single photo's own copyright or description shown in the panel,
+  // choosing the notice type that fits it when asked.
+  void ShowPhotoText(bool chooseNoticeType);
+  void OnNoticeOptionByUser();
+
   // Folders (main_window_folders.cpp).
   void BrowseClicked(int index);
   void ToggleSinglePhoto();
@@ -101,6 +106,7 @@ class KelvaneMain : public QMainWindow {
   // Run (main_window_run.cpp).
   void RunClicked();
   BatchInputs RunInputs() const;
+  void ShowRunResults(const BatchInputs& inputs);
 
   Session& session_;
   RunState& state_;

@@ -76,6 +76,9 @@ void KelvaneMain::BrowseClicked(int index) {
     }
   }
   state_.TextEditedByUser = false;
+  const bool noticeFunction =
+      function == ProgramFunction::AddCopyright || function == ProgramFunction::AddDescription;
+  if (index == 0 && noticeFunction && state_.SourceChosen && state_.SinglePhotoMode) ShowPhotoText(true);
   ArrangeForFunction();
 }
 

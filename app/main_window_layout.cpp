@@ -15,6 +15,8 @@
 #include "app/prefix_panel.h"
 #include "app/run_enabling.h"
 #include "app/scoped_flag.h"
+#include "batch/copyright_notice.h"
+#include "engine/utility_functions.h"
 #include "engine/settings.h"
 
 namespace kelvane {
@@ -79,12 +81,39 @@ void KelvaneMain::SelectFunction(int index) {
 
   state_.TextEditedByUser = false;
   if (const std::optional<SharedPanelChoice> choice = memory_.Enter(function)) RestorePanel(*choice);
-  if (SharesNoticePanel(function)) notice_->UpdateTextsEmpty();
+  if (SharesNoticePanel(function)) {
+    if (state_.SourceChosen && state_.SinglePhotoMode) {
+      if (function == ProgramFunction::AddDescription) notice_->SetOption(0);
+      ShowPhotoText(function == ProgramFunction::AddCopyright);
+    }
+    notice_->UpdateTextsEmpty();
+  }
 
   ArrangeForFunction();
   browseButtons_[0]->setFocus();
   cancelButton_->setEnabled(false);
   state_.TextEditedByUser = false;
+}
+
+void KelvaneMain::ShowPhotoText(bool chooseNoticeType) {
+  const ProgramFunction function = state_.SelectedFunction;
+  const ExistingTextView view = kelvane::ShowExistingText(Trim(pathBoxes_[0]->text().toStdString()), function,
+                                                          chooseNoticeType, session_.fileOps);
+  state_.TextEditedByUser = false;
+  if (function == ProgramFunction::AddDescription) {
+    notice_->ShowDescription(view.description);
+  } else {
+    notice_->ShowEntries(view.copyright);
+    if (view.noticeType) notice_->SetOption(static_cast<int>(*view.noticeType));
+  }
+  notice_->UpdateTextsEmpty();
+}
+
+void KelvaneMain::OnNoticeOptionByUser() {
+  if (state_.SinglePhotoMode && state_.SourceChosen && SharesNoticePanel(state_.SelectedFunction)) {
+    ShowPhotoText(false);
+    ArrangeForFunction();
+  }
 }
 
 SharedPanelChoice KelvaneMain::PanelChoice() const { return {!skipBox_->isChecked(), notice_->Option()}; }

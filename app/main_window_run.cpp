@@ -4,7 +4,9 @@
 #include <QPushButton>
 
 #include "app/adjustment_panel.h"
+#include "app/export_panel.h"
 #include "app/main_window.h"
+#include "app/notice_panel.h"
 #include "app/prefix_panel.h"
 #include "batch/amend_operation.h"
 #include "batch/engine_amend_operations.h"
@@ -32,7 +34,19 @@ BatchInputs KelvaneMain::RunInputs() const {
   inputs.removeCountText = std::to_string(prefix_->Choices().removeCount);
   inputs.prefixText = prefix_->PrefixText().toStdString();
   inputs.startValueText = prefix_->StartValueText().toStdString();
+
+  inputs.copyright = notice_->Entries();
+  inputs.descriptionText = notice_->DescriptionText();
+  inputs.initialFileNumber = export_->InitialFileNumber().toStdString();
   return inputs;
+}
+
+void KelvaneMain::ShowRunResults(const BatchInputs& inputs) {
+  prefix_->ShowStartValueUsed(QString::fromStdString(inputs.startValueText));
+  notice_->ShowEntries(inputs.copyright);
+  notice_->ShowDescription(inputs.descriptionText);
+  export_->SetInitialFileNumber(QString::fromStdString(inputs.initialFileNumber));
+  pathBoxes_[1]->setText(QString::fromStdString(inputs.secondPath));
 }
 
 void KelvaneMain::RunClicked() {
@@ -57,11 +71,12 @@ void KelvaneMain::RunClicked() {
   FunctionRunners runners;
   runners.amendOperation = [&] { RunAmendOperation(context, inputs, amendOperations); };
   runners.timeCorrections = [&] { RunTimeCorrections(context, inputs, timeOperations); };
-  runners.filenamePrefix = [&] {
-    RunFilenamePrefix(context, inputs, prefixOperations);
-    prefix_->ShowStartValueUsed(QString::fromStdString(inputs.startValueText));
-  };
+  runners.filenamePrefix = [&] { RunFilenamePrefix(context, inputs, prefixOperations); };
   RunBtn_Click(context, runners);
+  // What the run corrected or read back: the prefix start value, a typed
+  // year, a single photo's new text, a database CSV target and its first
+  // file number.
+  ShowRunResults(inputs);
 }
 
 }  // namespace kelvane

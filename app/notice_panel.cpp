@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/widget_helpers.h"
+#include "batch/copyright_notice.h"
 #include "engine/settings.h"
 #include "engine/utility_functions.h"
 
@@ -35,8 +36,6 @@ constexpr OptionTexts kDescriptionOptions[] = {
     {"Append", "New text placed after any existing text."},
     {"Prefix", "New text placed before any existing text."},
 };
-
-constexpr const char* kStandardKeys[] = {"PhotoName", "PhotoYear", "EditName", "EditYear"};
 
 bool Blank(const QLineEdit* box) { return Trim(box->text().toStdString()).empty(); }
 
@@ -91,6 +90,7 @@ NoticePanel::NoticePanel(RunState& state, SettingsStore& store, QWidget* parent)
   connect(options_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
     if (checked) OnOption(id);
   });
+  connect(options_, &QButtonGroup::idClicked, this, &NoticePanel::optionClicked);
   connect(yearFromPhoto_, &QCheckBox::toggled, this, [this](bool on) {
     state_.YearFromPhoto = on;
     if (on) {
@@ -171,27 +171,33 @@ void NoticePanel::UpdateTextsEmpty() {
 }
 
 void NoticePanel::InsertStandardText() {
-  std::array<QLineEdit*, 4> boxes{names_[0], years_[0], names_[1], years_[1]};
-  for (size_t i = 0; i < boxes.size(); ++i) {
-    boxes[i]->setText(QString::fromStdString(store_.ReadSetting(kCopyrightSection, kStandardKeys[i])));
-  }
-  UpdateTextsEmpty();
-  state_.TextEditedByUser = true;
+  CopyrightEntries entries;
+  kelvane::InsertStandardText(store_, entries, state_);
+  ShowEntries(entries);
   emit changed();
 }
 
 void NoticePanel::SetStandardText() {
-  const auto text = [](const QLineEdit* box) { return Trim(box->text().toStdString()); };
-  store_.WriteSetting(kCopyrightSection, "PhotoName", text(names_[0]));
-  store_.WriteSetting(kCopyrightSection, "EditName", text(names_[1]));
-  if (!state_.YearFromPhoto) {
-    store_.WriteSetting(kCopyrightSection, "PhotoYear", text(years_[0]));
-    store_.WriteSetting(kCopyrightSection, "EditYear", text(years_[1]));
-  }
-  state_.StdCopyrightAvailable = !Blank(names_[0]) || !Blank(names_[1]);
+  kelvane::SetStandardText(store_, Entries(), state_);
   SetStandardTextAvailable(state_.StdCopyrightAvailable);
   emit standardTextAvailabilityChanged(state_.StdCopyrightAvailable);
 }
+
+CopyrightEntries NoticePanel::Entries() const {
+  return {names_[0]->text().toStdString(), years_[0]->text().toStdString(), names_[1]->text().toStdString(),
+          years_[1]->text().toStdString()};
+}
+
+void NoticePanel::ShowEntries(const CopyrightEntries& entries) {
+  names_[0]->setText(QString::fromStdString(entries.photographerName));
+  years_[0]->setText(QString::fromStdString(entries.photographerYear));
+  names_[1]->setText(QString::fromStdString(entries.editorName));
+  years_[1]->setText(QString::fromStdString(entries.editorYear));
+}
+
+std::string NoticePanel::DescriptionText() const { return description_->text().toStdString(); }
+
+void NoticePanel::ShowDescription(const std::string& text) { description_->setText(QString::fromStdString(text)); }
 
 PanelTexts NoticePanel::Texts() const {
   return {names_[0]->text().toStdString(), names_[1]->text().toStdString(), description_->text().toStdString()};

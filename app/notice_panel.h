@@ -7,6 +7,7 @@
 #include <array>
 
 #include "app/run_enabling.h"
+#include "batch/batch_inputs.h"
 #include "engine/run_state.h"
 #include "engine/settings_store.h"
 
@@ -48,11 +49,20 @@ class NoticePanel : public QWidget {
   void SetStandardText();
 
   PanelTexts Texts() const;
+  // The four copyright boxes and the description box; showing text is not
+  // an edit of the user's.
+  CopyrightEntries Entries() const;
+  void ShowEntries(const CopyrightEntries& entries);
+  std::string DescriptionText() const;
+  void ShowDescription(const std::string& text);
+
   // FirstTextEmpty and SecondTextEmpty from the boxes as they stand.
   void UpdateTextsEmpty();
 
  signals:
   void optionChosen(int option);
+  // The user clicked an option (not set by the program).
+  void optionClicked(int option);
   void yearFromPhotoToggled(bool on);
   void standardTextAvailabilityChanged(bool available);
   // A text was edited or a choice made: the window lays itself out again.

@@ -21,6 +21,7 @@
 #include "app/function_column.h"
 #include "app/main_window.h"
 #include "engine/settings.h"
+#include "support/test_support.h"
 
 using namespace kelvane;
 
@@ -80,6 +81,10 @@ class MainWindowTest : public QObject {
   }
   QString StatusText(int panel) const {
     return Find<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(panel))->text();
+  }
+
+  static std::string FolderOfPhoto(const std::string& photo) {
+    return std::filesystem::path(photo).parent_path().string() + "/";
   }
 
   void ChooseFolder(const std::string& folder) {
@@ -726,6 +731,84 @@ class MainWindowTest : public QObject {
     QCOMPARE(shown_.size(), size_t{1});
     QCOMPARE(LastMessageText(), QStringLiteral("The following files where not processed successfuly:\r"
                                                "notes.txt as File's date/time could not be modified\r"));
+    QVERIFY(!RunEnabled());
+  }
+
+  // A copy of a sample photo in a folder of its own; empty without samples.
+  std::string CopySample(const std::string& relative, const std::string& folder) const {
+    const std::optional<std::filesystem::path> samples = test::SamplesFolder();
+    if (!samples) return {};
+    const std::string target = MakeFolder(folder, {}) + std::filesystem::path(relative).filename().string();
+    std::filesystem::copy_file(*samples / relative, target);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    return target;
+  }
+
+  void SinglePhotoCopyrightShowsAndReplacesTheNotice() {
+    Start();
+    const std::string photo = CopySample("text/Pentax_K10D_two_notices.jpg", "single");
+    if (photo.empty()) QSKIP("no sample photos");
+    window_->SelectFunction(5);
+    Action(QStringLiteral("SingleFileSMu"))->trigger();
+    dialogAnswers_.push_back(photo);
+    Action(QStringLiteral("DirSMu"))->trigger();
+
+    // The photo's notices are shown, with the notice type that fits them.
+    QCOMPARE(Field(QStringLiteral("CRNameTxt1"))->text(), QStringLiteral("Example Editor"));
+    QCOMPARE(Field(QStringLiteral("CRYearTxt1"))->text(), QStringLiteral("2008"));
+    QVERIFY(Find<QRadioButton>(QStringLiteral("CR_IDTypOpt2"))->isChecked());
+    QCOMPARE(Find<QLabel>(QStringLiteral("ParamsLbl"))->text(), QStringLiteral("Existing Copyright entry:"));
+    QVERIFY(!RunEnabled());  // nothing edited yet
+
+    ClickMark(Find<QRadioButton>(QStringLiteral("CR_IDTypOpt1")));  // the Editor's notice only
+    QVERIFY(!State().TextEditedByUser);
+    QLineEdit* year = Field(QStringLiteral("CRYearTxt1"));
+    year->selectAll();
+    Type(year, QStringLiteral("2010"));
+    QCOMPARE(Find<QLabel>(QStringLiteral("ParamsLbl"))->text(), QStringLiteral("Revised Copyright entry:"));
+    QVERIFY(RunEnabled());
+    QTest::mouseClick(Find<QPushButton>(QStringLiteral("RunBtn")), Qt::LeftButton);
+
+    QCOMPARE(LastMessageText(), QStringLiteral("All files processed successfully"));
+    QCOMPARE(Field(QStringLiteral("CRYearTxt1"))->text(), QStringLiteral("2010"));
+    const std::optional<std::string> copyright =
+        test::RunCommand("exiftool -s3 -Copyright " + test::ShellQuote(photo));
+    QVERIFY(copyright);
+    QVERIFY2(copyright->find("Copyright(C) 2010 Example Editor - All Rights Reserved.") != std::string::npos,
+             copyright->c_str());
+    QVERIFY2(copyright->find("Laitche") != std::string::npos, copyright->c_str());
+  }
+
+  void FolderExportWritesTheTarget() {
+    Start();
+    const std::string first = CopySample("cameras/Canon_40D.jpg", "photos");
+    if (first.empty()) QSKIP("no sample photos");
+    ChooseFolder(FolderOfPhoto(first));
+    window_->SelectFunction(7);
+    const std::string target = MakeFolder("exports", {}) + "tags.csv";
+    dialogAnswers_.push_back(target);
+    QTest::mouseClick(Find<QPushButton>(QStringLiteral("DirBtn1")), Qt::LeftButton);
+    QVERIFY(RunEnabled());
+    QTest::mouseClick(Find<QPushButton>(QStringLiteral("RunBtn")), Qt::LeftButton);
+    QCOMPARE(LastMessageText(), QStringLiteral("All files processed successfully"));
+    QVERIFY(std::filesystem::file_size(target) > 0);
+  }
+
+  void SinglePhotoWipeAsksAndDeletes() {
+    Start();
+    const std::string photo = CopySample("cameras/Canon_40D.jpg", "wipe");
+    if (photo.empty()) QSKIP("no sample photos");
+    window_->SelectFunction(8);
+    Action(QStringLiteral("SingleFileSMu"))->trigger();
+    dialogAnswers_.push_back(photo);
+    Action(QStringLiteral("DirSMu"))->trigger();
+    QTest::mouseClick(Find<QPushButton>(QStringLiteral("RunBtn")), Qt::LeftButton);
+    QCOMPARE(shown_.size(), size_t{2});
+    QCOMPARE(shown_[0].title, std::string("File 'Wipe'"));
+    QCOMPARE(shown_[0].text, "Confirm Unrecoverable Delete of File:\r" + photo);
+    QCOMPARE(LastMessageText(), QStringLiteral("All files processed successfully"));
+    QVERIFY(!std::filesystem::exists(photo));
+    QVERIFY(!State().SourceChosen);
     QVERIFY(!RunEnabled());
   }
 
