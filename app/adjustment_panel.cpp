@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/entry_checks.h"
+#include "batch/entry_checks.h"
 #include "app/scoped_flag.h"
 #include "app/widget_helpers.h"
 

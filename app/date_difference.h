@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/entry_checks.h"
+#include "batch/entry_checks.h"
 #include "engine/user_interface.h"
 
 namespace kelvane {

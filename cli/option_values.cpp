@@ -1,28 +1,11 @@
 #include "cli/option_values.h"
 
-#include <algorithm>
-#include <chrono>
-
+#include "batch/entry_checks.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane::cli {
 
 namespace {
-
-constexpr size_t kDaysDigits = 4;
-constexpr size_t kDateDigits = 8;
-constexpr size_t kTimeDigits = 2;
-constexpr size_t kStartDigits = 9;
-
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int DigitsValue(std::string_view digits) {
-  int value = 0;
-  for (const char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
 
 // Takes a leading "+" or "-" off; true for "-".
 bool TakeSign(std::string& text) {
@@ -32,8 +15,10 @@ bool TakeSign(std::string& text) {
   return minus;
 }
 
-std::string Invalid(const std::string& what, const std::string& text) {
-  return what + " entry of " + text + " is invalid, please correct";
+// An option is given on purpose, so an empty value is a wrong character
+// rather than "no entry" as in a window field.
+std::string RefusalText(const std::optional<Message>& message) {
+  return message ? message->text : std::string(kInvalidCharacterText);
 }
 
 }  // namespace
@@ -42,45 +27,39 @@ DaysValue CheckDays(std::string_view text) {
   DaysValue days;
   std::string trimmed = Trim(text);
   days.earlier = TakeSign(trimmed);
-  if (trimmed.empty() || !AllDigits(trimmed)) {
-    days.error = kInvalidCharacter;
+  if (trimmed.empty()) {
+    days.error = kInvalidCharacterText;
     return days;
   }
-  if (trimmed.size() > kDaysDigits) {
-    days.error = Invalid("Days", trimmed);
+  const DaysCheck check = CheckDaysEntry(trimmed, false);
+  if (check.outcome == EntryOutcome::kRejected) {
+    days.error = RefusalText(check.message);
     return days;
   }
   days.digits = trimmed;
-  days.valid = DigitsValue(trimmed) > 0;
+  days.valid = check.outcome == EntryOutcome::kValid;
   return days;
 }
 
 DateValue CheckDate(std::string_view text) {
   DateValue date;
   const std::string trimmed = Trim(text);
-  if (trimmed.empty() || !AllDigits(trimmed)) {
-    date.error = kInvalidCharacter;
-    return date;
+  const DaysCheck check = CheckDaysEntry(trimmed, true);
+  if (check.outcome == EntryOutcome::kValid) {
+    date.digits = trimmed;
+    date.slashText = check.dateText;
+  } else if (check.outcome == EntryOutcome::kRejected) {
+    date.error = RefusalText(check.message);
+  } else if (trimmed.empty()) {
+    date.error = kInvalidCharacterText;
+  } else {
+    // Too few digits: the window waits for more, an option is complete.
+    date.error = "Date entry of " + trimmed + " is invalid, please correct";
   }
-  if (trimmed.size() == kDateDigits) {
-    const int year = DigitsValue(std::string_view(trimmed).substr(0, 4));
-    const int month = DigitsValue(std::string_view(trimmed).substr(4, 2));
-    const int day = DigitsValue(std::string_view(trimmed).substr(6, 2));
-    const std::chrono::year_month_day ymd{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
-                                          std::chrono::day{static_cast<unsigned>(day)}};
-    if (year >= 1 && ymd.ok()) {
-      date.digits = trimmed;
-      date.slashText = trimmed.substr(0, 4) + "/" + trimmed.substr(4, 2) + "/" + trimmed.substr(6, 2);
-      return date;
-    }
-  }
-  date.error = Invalid("Date", trimmed);
   return date;
 }
 
 TimeValue CheckTime(std::string_view text) {
-  static constexpr std::array<const char*, 3> kNames{"Hours", "Minutes", "Seconds"};
-  static constexpr std::array<int, 3> kLimits{23, 59, 59};
   TimeValue time;
   std::string trimmed = Trim(text);
   time.earlier = TakeSign(trimmed);
@@ -93,15 +72,14 @@ TimeValue CheckTime(std::string_view text) {
   const std::array<std::string, 3> fields = {trimmed.substr(0, first), trimmed.substr(first + 1, second - first - 1),
                                              trimmed.substr(second + 1)};
   for (size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].empty() || !AllDigits(fields[i])) {
-      time.error = kInvalidCharacter;
+    // Each field is checked as typed: a blank inside it is a wrong character.
+    const TimeCheck check = fields[i] == Trim(fields[i]) ? CheckTimeEntry(static_cast<TimeField>(i), fields[i])
+                                                         : TimeCheck{EntryOutcome::kRejected, {}, {}, 0, false};
+    if (check.outcome != EntryOutcome::kValid) {
+      time.error = RefusalText(check.message);
       return time;
     }
-    if (fields[i].size() > kTimeDigits || DigitsValue(fields[i]) > kLimits[i]) {
-      time.error = Invalid(kNames[i], fields[i]);
-      return time;
-    }
-    time.valid = time.valid || DigitsValue(fields[i]) > 0;
+    time.valid = time.valid || check.value > 0;
   }
   time.fields = fields;
   return time;
@@ -116,16 +94,13 @@ std::string CheckRemoveCount(std::string_view text) {
 }
 
 std::string CheckPrefixText(std::string_view text) {
-  return FindInvalidNameChar(text, 1) == 0 && text.find('\0') == std::string_view::npos ? std::string()
-                                                                                        : kInvalidCharacter;
+  return PrefixTextAllowed(text) && text.find('\0') == std::string_view::npos ? std::string()
+                                                                               : kInvalidCharacterText;
 }
 
 std::string CheckStartNumber(std::string_view text) {
-  const std::string trimmed = Trim(text);
-  if (trimmed.empty() || trimmed.size() > kStartDigits || !AllDigits(trimmed) || DigitsValue(trimmed) < 1) {
-    return kInvalidCharacter;
-  }
-  return {};
+  return !Trim(text).empty() && CheckStartValue(text) == StartValueCheck::kAccepted ? std::string()
+                                                                                     : kInvalidCharacterText;
 }
 
 }  // namespace kelvane::cli

@@ -1,6 +1,6 @@
-// The values of the command options, checked by the rules the main window
-// applies to the same entries (days, "As Date", the three time fields, the
-// prefix fields), with the window's messages for a refused entry.
+// The values of the command options, checked by the very checks the main
+// window applies to the same entries (days, "As Date", the three time
+// fields, the prefix fields), with the window's messages for a refused entry.
 #pragma once
 
 #include <array>
@@ -45,7 +45,5 @@ std::string CheckPrefixText(std::string_view text);
 // A whole number of at least 1 (the time-sequence start value and the
 // initial file number).
 std::string CheckStartNumber(std::string_view text);
-
-inline constexpr const char* kInvalidCharacter = "Invalid character entered";
 
 }  // namespace kelvane::cli

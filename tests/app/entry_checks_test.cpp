@@ -1,7 +1,7 @@
 // The checks of the days, "As Date", time, prefix and start value entries.
 #include <QTest>
 
-#include "app/entry_checks.h"
+#include "batch/entry_checks.h"
 
 using namespace kelvane;
 

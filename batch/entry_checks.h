@@ -1,5 +1,6 @@
-// The checks of the main window's typed parameters: the days (or "As Date")
-// entry, the three time fields, the filename prefix and its start value.
+// The checks of the typed run parameters, shared by the main window and the
+// command line: the days (or "As Date") entry, the three time fields, the
+// filename prefix and its start value.
 // Each check says what the field holds afterwards and which message, if
 // any, the user gets (always with the Error cue).
 #pragma once

@@ -1,4 +1,4 @@
-#include "app/entry_checks.h"
+#include "batch/entry_checks.h"
 
 #include <algorithm>
 #include <array>
