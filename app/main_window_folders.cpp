@@ -9,7 +9,7 @@
 
 #include "app/main_window.h"
 #include "app/prefix_panel.h"
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {

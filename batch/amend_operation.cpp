@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "batch/copyright_notice.h"
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
 #include "batch/text_tag_amend.h"

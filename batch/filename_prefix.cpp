@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "batch/rename_all.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"

@@ -1,6 +1,6 @@
 #include "batch/time_corrections.h"
 
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
 #include "engine/utility_functions.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "cli/option_values.h"
 #include "engine/utility_functions.h"

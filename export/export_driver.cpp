@@ -1,10 +1,10 @@
 #include "export/export_driver.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "engine/exif_reader.h"
+#include "engine/folder_listing.h"
 #include "engine/photo_file.h"
 #include "engine/utility_functions.h"
 #include "export/export_target.h"
@@ -24,22 +24,6 @@ bool SameFolder(const std::string& targetFolder, const std::string& photosFolder
   if (WithSlash(Trim(targetFolder)) == WithSlash(Trim(photosFolder))) return true;
   std::error_code ec;
   return std::filesystem::equivalent(Trim(targetFolder), Trim(photosFolder), ec) && !ec;
-}
-
-// The regular files of folder (hidden ones included), sorted by name so that
-// exports are repeatable; empty when it can't be listed.
-std::vector<std::string> ListFiles(const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> names;
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
-  }
-  if (ec) return {};
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 bool LibraryUsable(const TagLibrary& library) { return library.SlotCount() >= 1 && library.HighestTag() >= 1; }
@@ -115,7 +99,7 @@ ExportFolderResult ExportFolder(const std::string& folder, const std::string& ta
   result.code = SettleExistingTarget(target, ExportCaller::kFolder, options, folderAnswer, writer.ui);
   if (result.code != export_code::kExported) return result;
 
-  const std::vector<std::string> names = ListFiles(photosFolder);
+  const std::vector<std::string> names = ListFolderFiles(photosFolder).value_or(std::vector<std::string>{});
   if (names.empty()) {
     result.code = export_code::kNoMetadataFound;
     return result;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "batch/batch_context.h"
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "support/scripted_ui.h"
 #include "support/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 #include "support/test_support.h"
 
 namespace kelvane {

@@ -1,4 +1,4 @@
-#include "batch/folder_listing.h"
+#include "engine/folder_listing.h"
 
 #include <algorithm>
 #include <filesystem>
