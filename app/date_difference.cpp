@@ -1,6 +1,5 @@
 #include "app/date_difference.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -13,16 +12,6 @@ namespace {
 constexpr size_t kDateDigits = 8;
 constexpr size_t kTimeDigits = 6;
 constexpr int kSecondsPerDay = 86400;
-
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int DigitsValue(std::string_view digits) {
-  int value = 0;
-  for (const char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
 
 // The checks both entries share: a shorter text waits for more, a full one
 // must be digits. Returns the trimmed text when the entry is to be read.

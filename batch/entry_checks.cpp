@@ -14,16 +14,6 @@ constexpr size_t kDaysDigits = 4;
 constexpr size_t kDateDigits = 8;
 constexpr size_t kTimeDigits = 2;
 
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int DigitsValue(std::string_view digits) {
-  int value = 0;
-  for (const char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
-
 Message EntryErrorMessage(const std::string& text) {
   return {kFormEntryErrorTitle, text, MessageIcon::kCritical, MessageButtons::kOk, 0};
 }
@@ -36,6 +26,16 @@ bool IsCalendarDate(int year, int month, int day) {
 }
 
 }  // namespace
+
+bool AllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int DigitsValue(std::string_view digits) {
+  int value = 0;
+  for (const char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
 
 Message InvalidCharacterMessage() {
   return {kFormEntryErrorTitle, kInvalidCharacterText, MessageIcon::kInformation, MessageButtons::kOk, 0};

@@ -54,6 +54,11 @@ TimeCheck CheckTimeEntry(TimeField field, std::string_view text);
 // True when a time field's text counts as a shift (its number is above 0).
 bool TimeFieldAboveZero(std::string_view text);
 
+// True when every character is a digit 0-9.
+bool AllDigits(std::string_view text);
+// The number a text of at most nine digits spells.
+int DigitsValue(std::string_view digits);
+
 // The refusal message of the prefix text and the start value fields.
 Message InvalidCharacterMessage();
 
