@@ -1,11 +1,13 @@
 // Time per photo of whole batch runs over a folder of 10,000 copies of the
 // sample photos that have a taken time (those under 64 KiB, to keep the
-// folder small): the photo-time shift, the file times from the photos, and
-// the time-sequence prefix.
+// folder small): the photo-time shift, the file times from the photos, the
+// time-sequence prefix and the copyright notice (added, then replaced).
 #include <cstdio>
 #include <filesystem>
 
+#include "batch/amend_operation.h"
 #include "batch/batch_context.h"
+#include "batch/engine_amend_operations.h"
 #include "batch/engine_prefix_operations.h"
 #include "batch/engine_time_operations.h"
 #include "batch/filename_prefix.h"
@@ -97,11 +99,23 @@ int main() {
     RunTimeCorrections(context, inputs, operations);
   }, ui);
 
-  // Copyright add (an amend operation) is measured here too once it is part
-  // of the batch layer.
-
   state.SelectedFunction = ProgramFunction::FilenamePrefix;
   state.PrefixTimeSequence = true;
   Measure("time-sequence prefix", [&] { RunFilenamePrefix(context, inputs, prefixOperations); }, ui);
+
+  // The samples have no notice: the first run grows each photo's Exif
+  // segment (a whole-file rewrite), the second fits in the room left.
+  state.SelectedFunction = ProgramFunction::AddCopyright;
+  state.NoticeForPhotographer = true;
+  state.NoticeForEditor = false;
+  state.OverwriteExisting = true;
+  const auto runCopyright = [&] {
+    EngineAmendOperations operations(context, inputs);
+    RunAmendOperation(context, inputs, operations);
+  };
+  inputs.copyright = {"Jane Doe", "2024", "", ""};
+  Measure("copyright add", runCopyright, ui);
+  inputs.copyright = {"John Roe", "2025", "", ""};
+  Measure("copyright replace", runCopyright, ui);
   return 0;
 }
