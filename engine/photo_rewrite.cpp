@@ -22,15 +22,6 @@ std::string NamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Makes the rename itself durable.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
 }  // namespace
 
 RewriteSteps RewriteSteps::System() {
@@ -63,8 +54,9 @@ bool PhotoRewrite::Commit() {
   ok = ok && steps_.sync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   if (!ok || steps_.rename(newPath_.c_str(), photo_.c_str()) != 0) return false;
+  // The folder is not flushed: until it is, a crash leaves the old photo,
+  // which is whole too; what must never be seen is a renamed, unwritten file.
   committed_ = true;
-  SyncFolder(FolderPart(photo_));
   return true;
 }
 

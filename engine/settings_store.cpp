@@ -140,13 +140,6 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 // Writes text beside path, flushes it and renames it over path. A link is
 // followed, so that the file it points at is the one replaced.
 bool ReplaceFile(const std::string& linkOrPath, const std::string& text) {

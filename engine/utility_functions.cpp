@@ -1,5 +1,6 @@
 #include "utility_functions.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,13 @@ bool FolderExists(const std::string& path) {
   const std::string folder = path.substr(0, slash + 1);
   struct stat st {};
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 int RemoveFile(const std::string& path) {

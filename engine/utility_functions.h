@@ -61,6 +61,10 @@ enum RemoveFileResult : int {
 // Deletes a file even when it is read-only (it is made writable first).
 int RemoveFile(const std::string& path);
 
+// Flushes a folder's entries to the disk, so that a file renamed into it
+// stays renamed after a crash. Best effort: a failure changes nothing.
+void SyncFolder(const std::string& folder);
+
 enum WipeFileResult : int32_t {
   kWipeDone = -1,            // overwritten with zeros and deleted
   kWipeNotOverwritten = 1,   // not found, empty, too large or not overwritten

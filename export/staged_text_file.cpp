@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/utility_functions.h"
+
 namespace kelvane {
 namespace {
 
@@ -30,15 +32,6 @@ std::string RandomSuffix() {
   char text[17];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(bits));
   return text;
-}
-
-// Makes the rename itself durable.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 }  // namespace

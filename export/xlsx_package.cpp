@@ -13,6 +13,7 @@
 #include <pugixml.hpp>
 #include <set>
 
+#include "engine/utility_functions.h"
 #include "export/xlsx_text.h"
 
 namespace kelvane {
@@ -194,13 +195,6 @@ std::optional<std::string> ReadPart(zip_t* archive, const std::string& name, std
   const bool complete = done == st.size && zip_fclose(file) == 0;
   if (!complete) return std::nullopt;
   return data;
-}
-
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
