@@ -401,6 +401,8 @@ class AmendRun {
   }
 
   void Complete() {
+    const auto messageOf = [this](int code) { return AmendListMessage(function_, code); };
+    if (context_.failures != nullptr) *context_.failures = report_.AllFailures(messageOf);
     ui_.SetProgress(100);
     std::string text;
     if (report_.Empty()) {
@@ -408,8 +410,7 @@ class AmendRun {
       if (exportExcluded_) text += std::string("\r") + kExportExcludedTail;
       ui_.Cue(exportExcluded_ ? SoundCue::Attention : SoundCue::Success);
     } else {
-      text = report_.CompletionText(kFailuresHeading,
-                                    [this](int code) { return AmendListMessage(function_, code); });
+      text = report_.CompletionText(kFailuresHeading, messageOf);
       ui_.Cue(SoundCue::Error);
     }
     ui_.SetBusy(false);

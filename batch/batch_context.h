@@ -3,6 +3,7 @@
 // (window or command line) and passed by reference.
 #pragma once
 
+#include "batch/run_report.h"
 #include "engine/file_ops_library.h"
 #include "engine/run_state.h"
 #include "engine/settings.h"
@@ -23,6 +24,9 @@ struct BatchContext {
   TempFolder& tempFolder;
   const TagLibrary& library;
   ExportOptions& exportOptions;
+  // When set, a completed run leaves every failed file here: a console
+  // report lists them all, where the completion message stops at ten.
+  RunFailures* failures = nullptr;
 };
 
 }  // namespace kelvane

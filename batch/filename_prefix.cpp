@@ -247,8 +247,10 @@ class PrefixRun {
   bool fileTimesUsed_ = false;
 };
 
-void ShowCompletion(UserInterface& ui, const PrefixRun& run) {
+void ShowCompletion(BatchContext& context, const PrefixRun& run) {
+  UserInterface& ui = context.ui;
   const RunReport& report = run.Report();
+  if (context.failures != nullptr) *context.failures = report.AllFailures(PrefixFailureMessage);
   std::string text;
   SoundCue cue = SoundCue::Success;
   if (report.Empty()) {
@@ -289,7 +291,7 @@ void RunFilenamePrefix(BatchContext& context, BatchInputs& inputs, PrefixOperati
   try {
     switch (run.Execute()) {
       case Ending::kCompleted:
-        ShowCompletion(ui, run);
+        ShowCompletion(context, run);
         break;
       case Ending::kCancelled:
         ui.Cue(SoundCue::Attention);

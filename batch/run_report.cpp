@@ -27,6 +27,16 @@ std::string RunReport::CompletionText(const std::string& heading,
   return text;
 }
 
+RunFailures RunReport::AllFailures(const std::function<std::string(int)>& messageOf) const {
+  RunFailures all;
+  all.files.reserve(failures_.size());
+  for (const FileFailure& failure : failures_) {
+    all.files.push_back({failure.fileName, failure.code, messageOf(failure.code)});
+  }
+  all.notListed = unlistedRepeats_;
+  return all;
+}
+
 Message CompletionMessage(const std::string& text) {
   Message message;
   message.title = "Completion Message";

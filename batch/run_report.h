@@ -15,6 +15,21 @@ struct FileFailure {
   int code = 0;
 };
 
+// A failed file as a front end reports it: its name, code and list message.
+struct ReportedFailure {
+  std::string fileName;
+  int code = 0;
+  std::string message;
+  bool operator==(const ReportedFailure&) const = default;
+};
+
+// Every failure of a completed run, for a front end that lists them all
+// (the completion text lists ten).
+struct RunFailures {
+  std::vector<ReportedFailure> files;
+  size_t notListed = 0;  // repeats of a failure that were only counted
+};
+
 class RunReport {
  public:
   static constexpr int kListedFailures = 10;
@@ -36,6 +51,8 @@ class RunReport {
   // messageOf gives the list message of a code ("" for none).
   std::string CompletionText(const std::string& heading,
                              const std::function<std::string(int)>& messageOf) const;
+  // Every failure held, each with its list message.
+  RunFailures AllFailures(const std::function<std::string(int)>& messageOf) const;
 
  private:
   std::vector<FileFailure> failures_;

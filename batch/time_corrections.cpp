@@ -99,7 +99,9 @@ class TimeCorrectionRun {
   RunReport report_;
 };
 
-void ShowCompletion(UserInterface& ui, const RunReport& report) {
+void ShowCompletion(BatchContext& context, const RunReport& report) {
+  UserInterface& ui = context.ui;
+  if (context.failures != nullptr) *context.failures = report.AllFailures(TimeCorrectionMessage);
   ui.SetProgress(100);
   const std::string text = report.CompletionText(kFailuresHeading, TimeCorrectionMessage);
   ui.Cue(report.Empty() ? SoundCue::Success : SoundCue::Error);
@@ -154,7 +156,7 @@ void RunTimeCorrections(BatchContext& context, const BatchInputs& inputs, TimeOp
   try {
     switch (run.Execute()) {
       case Ending::kCompleted:
-        ShowCompletion(ui, run.Report());
+        ShowCompletion(context, run.Report());
         break;
       case Ending::kCancelled:
         ui.SetBusy(false);

@@ -1,6 +1,6 @@
 #include "cli/batch_command.h"
 
-#include <functional>
+#include <utility>
 
 #include "batch/amend_operation.h"
 #include "batch/engine_amend_operations.h"
@@ -17,23 +17,6 @@
 
 namespace kelvane::cli {
 
-namespace {
-
-// The list messages of the function's completion message.
-std::function<std::string(int)> ListMessagesOf(ProgramFunction function) {
-  switch (function) {
-    case ProgramFunction::AdjustFileTime:
-    case ProgramFunction::AdjustMetadataTime:
-      return TimeCorrectionMessage;
-    case ProgramFunction::FilenamePrefix:
-      return PrefixFailureMessage;
-    default:
-      return [function](int code) { return AmendListMessage(function, code); };
-  }
-}
-
-}  // namespace
-
 int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession& session,
                     const ConsoleStreams& streams) {
   ConsoleOptions options;
@@ -47,6 +30,8 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   ConsoleUi ui(options, streams.in, streams.out, streams.err, [&interrupts] { return interrupts.Interrupted(); });
   BatchContext context{request.state,   session.settings,   session.store,   ui,
                        session.fileOps, session.tempFolder, session.library, request.exportOptions};
+  RunFailures failures;
+  context.failures = &failures;
   EngineTimeOperations timeOperations(context, request.inputs);
   EnginePrefixOperations prefixOperations(session.fileOps);
   EngineAmendOperations amendOperations(context, request.inputs);
@@ -65,9 +50,7 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
     // The prefix function renames all files or none and counts none: a clean
     // run processed them all.
     summary.processed = ui.FilesProcessed() == 0 && status == kExitSuccess ? ui.TotalFiles() : ui.FilesProcessed();
-    if (const Message* completion = CompletionOf(ui.Shown())) {
-      summary.failures = FailuresOf(completion->text, ListMessagesOf(request.state.SelectedFunction));
-    }
+    summary.failures = std::move(failures);
     summary.messages = ui.Shown();
     summary.exitStatus = status;
     streams.out << JsonText(ReportJson(summary)) << "\n" << std::flush;

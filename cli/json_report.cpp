@@ -52,8 +52,8 @@ const char* AnswerName(MessageAnswer answer) {
 
 nlohmann::ordered_json ReportJson(const RunSummary& summary) {
   nlohmann::ordered_json failures = nlohmann::ordered_json::array();
-  for (const ListedFailure& failure : summary.failures.listed) {
-    failures.push_back({{"file", failure.file}, {"code", failure.code}, {"message", failure.message}});
+  for (const ReportedFailure& failure : summary.failures.files) {
+    failures.push_back({{"file", failure.fileName}, {"code", failure.code}, {"message", failure.message}});
   }
   nlohmann::ordered_json messages = nlohmann::ordered_json::array();
   for (const ShownMessage& shown : summary.messages) {

@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "batch/run_report.h"
 #include "cli/console_ui.h"
-#include "cli/run_outcome.h"
 
 namespace kelvane::cli {
 
@@ -17,7 +17,7 @@ struct RunSummary {
   std::string path;
   size_t total = 0;
   size_t processed = 0;
-  CompletionFailures failures;
+  RunFailures failures;  // every failed file of a completed run
   std::vector<ShownMessage> messages;
   int exitStatus = 0;
 };

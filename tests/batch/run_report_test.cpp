@@ -49,6 +49,12 @@ TEST(RunReport, RepeatsPastTheListedOnesAreOnlyCounted) {
   for (int i = 0; i < 9; ++i) expected += "b.jpg" + line;
   expected += " - and an additional 999999992 errors found not listed.\r";
   EXPECT_EQ(report.CompletionText(kFailuresHeading, MessageOf), expected);
+
+  // A front end listing every failure gets those held, with their messages.
+  const RunFailures all = report.AllFailures(MessageOf);
+  ASSERT_EQ(all.files.size(), 11u);
+  EXPECT_EQ(all.files[10], (ReportedFailure{"c.jpg", 7, "File's date/time could not be modified"}));
+  EXPECT_EQ(all.notListed, 999'999'991u);
 }
 
 TEST(RunReport, CompletionBoxHasNoIcon) {

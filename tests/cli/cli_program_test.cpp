@@ -169,6 +169,19 @@ TEST(CliProgram, JsonReportOfARun) {
   EXPECT_EQ(json["exitStatus"], 1);
 }
 
+TEST(CliProgram, JsonListsEveryFailureWhereTheMessageStopsAtTen) {
+  CliProgram cli;
+  ScratchFolder files;
+  for (int i = 1; i <= 12; ++i) test::WriteBytes(files.File("note" + std::to_string(i) + ".txt"), test::Bytes{'x'});
+  const CliRun run = cli.Run({"--json", "file-time", files.path().string()});
+  EXPECT_EQ(run.status, kExitFailedFiles);
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  ASSERT_EQ(json["failures"].size(), 12u);
+  EXPECT_EQ(json["failures"][11]["file"], "note9.txt");
+  EXPECT_EQ(json["failuresNotListed"], 0);
+  EXPECT_NE(json["messages"][0]["text"].get<std::string>().find(" - and an additional 2 errors"), std::string::npos);
+}
+
 TEST(CliProgram, ExitStatuses) {
   CliProgram cli;
   ScratchFolder photos;

@@ -1,5 +1,4 @@
-// The exit status of every way a run can end, and the failures read back
-// from the completion message.
+// The exit status of every way a run can end, and the JSON report.
 #include <gtest/gtest.h>
 
 #include "batch/filename_prefix.h"
@@ -65,48 +64,13 @@ TEST(RunOutcome, ExitStatusOfEveryEnding) {
   for (const auto& c : cases) EXPECT_EQ(ExitStatusOf(c.shown), c.status) << c.label;
 }
 
-TEST(RunOutcome, FailuresReadBackWithTheirCodes) {
-  RunReport report;
-  report.Add("DSC 1 as copy.jpg", 3);  // " as " inside the name
-  report.Add("b.jpg", 9);              // shares its message with 5
-  report.Add("c.jpg", kFileTimesNotSetCode);
-  report.AddRepeated("d.jpg", 6, 10);
-  const std::string text = report.CompletionText(kFailuresHeading, TimeCorrectionMessage);
-
-  const CompletionFailures failures = FailuresOf(text, TimeCorrectionMessage);
-  ASSERT_EQ(failures.listed.size(), 10u);
-  EXPECT_EQ(failures.listed[0].file, "DSC 1 as copy.jpg");
-  EXPECT_EQ(failures.listed[0].code, 3);
-  EXPECT_EQ(failures.listed[0].message, "No Metadata in file");
-  EXPECT_EQ(failures.listed[1].code, 5) << "codes sharing a message read as the first";
-  EXPECT_EQ(failures.listed[2].message, "File's date/time could not be modified");
-  EXPECT_EQ(failures.listed[3].file, "d.jpg");
-  EXPECT_EQ(failures.listed[3].code, 6);
-  EXPECT_EQ(failures.notListed, 3u);
-
-  EXPECT_TRUE(FailuresOf(kAllFilesProcessed, TimeCorrectionMessage).listed.empty());
-}
-
-TEST(RunOutcome, PrefixFailuresUnderTheirOwnHeading) {
-  const std::string text =
-      "No Prefixes action applied as the following files could not be processed:\r\r"
-      "Sort used File Times where Metadata not available\r"
-      "a.jpg as characters removal created duplicate filename\r"
-      "b.jpg as could not extract time\r";
-  const CompletionFailures failures = FailuresOf(text, PrefixFailureMessage);
-  ASSERT_EQ(failures.listed.size(), 2u);
-  EXPECT_EQ(failures.listed[0].code, kDuplicateNameCode);
-  EXPECT_EQ(failures.listed[1].code, kNoTimeCode);
-  EXPECT_EQ(failures.notListed, 0u);
-}
-
 TEST(JsonReport, CarriesCountsFailuresAndEveryBox) {
   RunSummary summary;
   summary.command = "shift-time";
   summary.path = "/p/";
   summary.total = 3;
   summary.processed = 3;
-  summary.failures.listed = {{"caf\xE9.jpg", 3, "No Metadata in file"}};
+  summary.failures.files = {{"caf\xE9.jpg", 3, "No Metadata in file"}};
   summary.messages = {Shown("Q", "Sure?", MessageIcon::kQuestion, MessageButtons::kYesNo, MessageAnswer::kNo),
                       kWithFailures};
   summary.exitStatus = kExitCancelled;
