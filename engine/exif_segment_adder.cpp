@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <limits>
 
 #include "engine/chunked_build.h"
@@ -74,14 +73,8 @@ class SegmentFile {
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return ::close(fd) == 0 && done == bytes.size();
+  const bool written = WriteAll(fd, bytes);
+  return ::close(fd) == 0 && written;
 }
 
 int16_t WriteCreatedSegment(const std::string& targetName, const TargetFacts& target,

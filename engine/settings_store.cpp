@@ -129,17 +129,6 @@ KeyPlace Locate(const std::vector<std::string>& lines, std::string_view section,
   return place;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Writes text beside path, flushes it and renames it over path. A link is
 // followed, so that the file it points at is the one replaced.
 bool ReplaceFile(const std::string& linkOrPath, const std::string& text) {

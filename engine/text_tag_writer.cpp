@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <span>
 #include <system_error>
@@ -57,14 +56,8 @@ class TempFile {
 bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return ::close(fd) == 0 && done == bytes.size();
+  const bool written = WriteAll(fd, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  return ::close(fd) == 0 && written;
 }
 
 IfdKind DirectoryOfSlot(int slot) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <limits>
 
 namespace kelvane {
@@ -101,6 +102,16 @@ bool FolderExists(const std::string& path) {
   const std::string folder = path.substr(0, slash + 1);
   struct stat st {};
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
 void SyncFolder(const std::string& folder) {

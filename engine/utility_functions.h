@@ -61,6 +61,9 @@ enum RemoveFileResult : int {
 // Deletes a file even when it is read-only (it is made writable first).
 int RemoveFile(const std::string& path);
 
+// Writes all of bytes to fd, going on after short writes and interruptions.
+bool WriteAll(int fd, std::string_view bytes);
+
 // Flushes a folder's entries to the disk, so that a file renamed into it
 // stays renamed after a crash. Best effort: a failure changes nothing.
 void SyncFolder(const std::string& folder);

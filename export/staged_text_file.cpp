@@ -65,15 +65,9 @@ bool StagedTextFile::Open() {
 }
 
 bool StagedTextFile::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      failed_ = true;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (!WriteAll(fd_, buffer_)) {
+    failed_ = true;
+    return false;
   }
   buffer_.clear();
   return true;

@@ -197,16 +197,6 @@ std::optional<std::string> ReadPart(zip_t* archive, const std::string& name, std
   return data;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 // Writes bytes beside path, flushes them and renames the new file over path.
 // The temporary file is made with the usual permissions for a new file (the
 // user's umask applies); an existing file's permissions are carried over.
