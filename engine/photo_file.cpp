@@ -115,6 +115,4 @@ bool PhotoFile::WriteAt(int64_t offset, const void* data, size_t length) {
   return true;
 }
 
-bool PhotoFile::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
-
 }  // namespace kelvane

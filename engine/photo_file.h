@@ -36,8 +36,6 @@ class PhotoFile {
   bool ReadByte(int64_t offset, uint8_t& out) { return ReadAt(offset, &out, 1); }
   // Writes all bytes at offset (the cache is kept in step).
   bool WriteAt(int64_t offset, const void* data, size_t length);
-  // Flushes written data to the device.
-  bool Sync();
 
  private:
   // Most Exif segments end within the first few KiB: the first read of a

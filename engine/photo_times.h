@@ -50,7 +50,8 @@ bool SetFileTimesFromPhoto(const std::string& fileName, EngineContext& context);
 // Date, moves it to that date keeping its time of day, then shifts it), and
 // DateTime(Modified) and DateTimeDigitized with it where their text equalled
 // DateTimeOriginal's; each changed 19-character text is overwritten in place
-// and flushed, nothing else of the file changes. Then, unless the option
+// (not flushed: an equal-length overwrite leaves the photo whole at every
+// moment), nothing else of the file changes. Then, unless the option
 // KeepFileTimes is on, sets the file times as SetFileTimesFromPhoto does.
 // All new texts are checked to lie inside the file's Exif segment before the
 // first write; if a write fails, the texts already written are put back.
