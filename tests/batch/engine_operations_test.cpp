@@ -18,18 +18,8 @@
 namespace kelvane {
 namespace {
 
+using test::LastWriteText;
 using test::ScratchFolder;
-
-// The file's last-write time in local time as YYYY:MM:DD HH:MM:SS.
-std::string LastWriteText(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  struct tm local {};
-  localtime_r(&st.st_mtime, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
-  return text;
-}
 
 // Sets the file's last-write and last-access times to a local date/time.
 void SetLocalTimes(const std::string& path, int year, int month, int day, int hour, int minute) {

@@ -17,18 +17,8 @@ namespace {
 
 using test::CliProgram;
 using test::CliRun;
+using test::LastWriteText;
 using test::ScratchFolder;
-
-// The file's last-write time in local time as YYYY:MM:DD HH:MM:SS.
-std::string LastWriteText(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  struct tm local {};
-  localtime_r(&st.st_mtime, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
-  return text;
-}
 
 std::string Tag(const std::string& path, const char* key) {
   const auto tags = test::ExiftoolTags(path);

@@ -15,21 +15,15 @@
 #include "support/jpeg_builder.h"
 #include "support/scripted_ui.h"
 #include "support/test_support.h"
+#include "tag_records.h"
 
 namespace kelvane {
 namespace {
 
+using test::Text;
+
 namespace fs = std::filesystem;
 using test::Bytes;
-
-ExifTagRecord Text(int slot, const std::string& withoutNul) {
-  ExifTagRecord r;
-  r.tag = kSlotTags[static_cast<size_t>(slot)];
-  r.type = 2;
-  r.text = withoutNul + '\0';
-  r.count = r.byteLength = static_cast<int32_t>(r.text.size());
-  return r;
-}
 
 // Copies in small chunks, so that one copy takes several calls, and fails
 // chosen calls after they did their work.

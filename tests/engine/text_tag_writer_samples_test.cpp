@@ -11,26 +11,15 @@
 #include "engine/text_tag_writer.h"
 #include "support/exiftool_oracle.h"
 #include "support/test_support.h"
+#include "tag_records.h"
 
 namespace kelvane {
 namespace {
 
+using test::StoredText;
+using test::Removal;
+
 using json = nlohmann::json;
-
-ExifTagRecord Text(int slot, const std::string& bytes) {
-  ExifTagRecord r;
-  r.tag = kSlotTags[static_cast<size_t>(slot)];
-  r.type = 2;
-  r.count = r.byteLength = static_cast<int32_t>(bytes.size());
-  r.text = bytes;
-  return r;
-}
-
-ExifTagRecord Removal(int slot) {
-  ExifTagRecord r;
-  r.tag = kSlotTags[static_cast<size_t>(slot)];
-  return r;
-}
 
 // exiv2's complaints when it reads the photo, and its exit status.
 std::string Exiv2Errors(const std::string& path) {
@@ -97,10 +86,10 @@ TEST_P(TextTagWriterSamples, EditsChangeNothingElse) {
   const std::string ann = "Copyright(C) 2008 Ann Smith - All Rights Reserved.";
   const std::string bob = "Copyright(C) 2009 Bob Jones - All Rights Reserved.";
   const Step steps[] = {
-      {"both notices", kSlotCopyright, Text(kSlotCopyright, ann + '\0' + bob + '\0'), "IFD0:Copyright",
+      {"both notices", kSlotCopyright, StoredText(kSlotCopyright, ann + '\0' + bob + '\0'), "IFD0:Copyright",
        ann + '\n' + bob},
-      {"shorter notice", kSlotCopyright, Text(kSlotCopyright, bob + '\0'), "IFD0:Copyright", bob},
-      {"long description", kSlotImageDescription, Text(kSlotImageDescription, std::string(299, 'd') + '\0'),
+      {"shorter notice", kSlotCopyright, StoredText(kSlotCopyright, bob + '\0'), "IFD0:Copyright", bob},
+      {"long description", kSlotImageDescription, StoredText(kSlotImageDescription, std::string(299, 'd') + '\0'),
        "IFD0:ImageDescription", std::string(299, 'd')},
       {"no description", kSlotImageDescription, Removal(kSlotImageDescription), "IFD0:ImageDescription", {}},
   };

@@ -12,26 +12,14 @@
 #include "engine/exif_segment_builder.h"
 #include "support/jpeg_builder.h"
 #include "support/test_support.h"
+#include "tag_records.h"
 
 namespace kelvane {
 namespace {
 
+using test::Text;
 using test::Bytes;
-
-ExifTagRecord Text(int slot, const std::string& withoutNul) {
-  ExifTagRecord r;
-  r.tag = kSlotTags[static_cast<size_t>(slot)];
-  r.type = 2;
-  r.text = withoutNul + '\0';
-  r.count = r.byteLength = static_cast<int32_t>(r.text.size());
-  return r;
-}
-
-ExifTagRecord Removal(int slot) {
-  ExifTagRecord r;
-  r.tag = kSlotTags[static_cast<size_t>(slot)];
-  return r;
-}
+using test::Removal;
 
 // Lays a TIFF structure out block by block at chosen places: values and
 // directories are appended (at even offsets) and their offsets returned.

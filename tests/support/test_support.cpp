@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -61,6 +63,16 @@ std::string ScratchFolder::CopySample(const fs::path& relative, const std::strin
   fs::copy_file(*folder / relative, target, fs::copy_options::overwrite_existing);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
   return target.string();
+}
+
+std::string LastWriteText(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  struct tm local {};
+  localtime_r(&st.st_mtime, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
+  return text;
 }
 
 Bytes ReadBytes(const std::string& path) {

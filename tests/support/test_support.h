@@ -45,6 +45,9 @@ class ScratchFolder {
 };
 
 Bytes ReadBytes(const std::string& path);
+// The file's last-write time in local time as YYYY:MM:DD HH:MM:SS; empty
+// when it can't be read.
+std::string LastWriteText(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);
 
 // Runs a command through the shell and returns its standard output; nothing
