@@ -12,30 +12,12 @@
 #include "app/calculator_dialog.h"
 #include "app/date_difference.h"
 #include "recording_services.h"
+#include "support/scripted_ui.h"
 
 using namespace kelvane;
 
 namespace {
 
-// The adjustment panel's own checks report here.
-class PanelUi : public UserInterface {
- public:
-  MessageAnswer Show(const Message& message) override {
-    shown.push_back(message);
-    return MessageAnswer::kOk;
-  }
-  void Cue(SoundCue) override {}
-  void SetBusy(bool) override {}
-  void SetProgress(int) override {}
-  void SetStatus(int, const std::string&) override {}
-  void PumpEvents() override {}
-  bool CancelRequested() override { return false; }
-  void SetRunEnabled(bool) override {}
-  void SetCancelEnabled(bool) override {}
-  void ArrangeForFunction() override {}
-
-  std::vector<Message> shown;
-};
 
 // Both entries of a pair from their texts; each must be accepted.
 DifferencePair PairOf(DifferencePair::Kind kind, const char* original, const char* corrected) {
@@ -59,7 +41,8 @@ class CalculatorTest : public QObject {
   std::unique_ptr<Session> session_;
   Recorder recorder_;
   DialogServices services_;
-  PanelUi panelUi_;
+  // The adjustment panel's own checks report here.
+  test::ScriptedUi panelUi_;
   std::unique_ptr<QWidget> window_;
   AdjustmentPanel* panel_ = nullptr;
   CalculatorDialog* dialog_ = nullptr;
