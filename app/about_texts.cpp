@@ -8,7 +8,8 @@ std::string ProgramVersionOf(const TagLibrary& library) {
 }
 
 std::string VersionLabelText(const std::string& version) {
-  const std::string shortVersion = !version.empty() && version.front() == '0' ? version.substr(1, 4) : version.substr(0, 5);
+  const std::string shortVersion =
+      !version.empty() && version.front() == '0' ? version.substr(1, 4) : version.substr(0, 5);
   return "Kelvane Version " + shortVersion;
 }
 

@@ -43,11 +43,12 @@ AboutWindow::AboutWindow(Session& session, DialogServices& services, QWidget* pa
 
   auto* texts = new QVBoxLayout;
   texts->addWidget(version);
-  texts->addWidget(TextLabel("Corrects and amends the Exif metadata of JPEG photos in bulk: file and photo "
-                             "times, filename prefixes, restored or created metadata, copyright notices and "
-                             "image descriptions; exports the metadata of many photos to a table and wipes "
-                             "files beyond recovery.",
-                             "DescriptionLbl", this));
+  texts->addWidget(
+      TextLabel("Corrects and amends the Exif metadata of JPEG photos in bulk: file and photo "
+                "times, filename prefixes, restored or created metadata, copyright notices and "
+                "image descriptions; exports the metadata of many photos to a table and wipes "
+                "files beyond recovery.",
+                "DescriptionLbl", this));
   auto* platform = Named(new QLabel(PlatformLabelText(), this), "PlatformLbl");
   texts->addWidget(platform);
 

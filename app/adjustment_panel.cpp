@@ -12,9 +12,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "batch/entry_checks.h"
 #include "app/scoped_flag.h"
 #include "app/widget_helpers.h"
+#include "batch/entry_checks.h"
 
 namespace kelvane {
 

@@ -24,8 +24,8 @@ namespace {
 const QColor kDisabledFieldColour(224, 224, 224);
 
 QLineEdit* EntryField(const char* name, int index, const char* tooltip, QWidget* parent) {
-  auto* field = Named(new QLineEdit(parent), qPrintable(QStringLiteral("%1%2").arg(QString::fromUtf8(name)).arg(index)),
-                      tooltip);
+  auto* field =
+      Named(new QLineEdit(parent), qPrintable(QStringLiteral("%1%2").arg(QString::fromUtf8(name)).arg(index)), tooltip);
   field->setMinimumWidth(110);
   return field;
 }
@@ -36,12 +36,8 @@ QLabel* ResultLabel(const char* name, int index, QWidget* parent) {
 
 }  // namespace
 
-CalculatorDialog::CalculatorDialog(Session& session, DialogServices& services, AdjustmentPanel& target,
-                                   QWidget* parent)
-    : KeptDialog(session.store, "Dys2DtX", "Dys2DtY", parent),
-      session_(session),
-      services_(services),
-      target_(target) {
+CalculatorDialog::CalculatorDialog(Session& session, DialogServices& services, AdjustmentPanel& target, QWidget* parent)
+    : KeptDialog(session.store, "Dys2DtX", "Dys2DtY", parent), session_(session), services_(services), target_(target) {
   setObjectName(QStringLiteral("Dates2Days"));
   setWindowTitle(QStringLiteral("Date / Time Difference Calculatior"));
 
@@ -232,7 +228,8 @@ void CalculatorDialog::Paste() {
   for (int i = 0; i < 3; ++i) {
     // "hh:mm:ss": each part as a plain number.
     const size_t at = static_cast<size_t>(i) * 3;
-    target_.TimeField(i).setText(time.empty() ? QString() : QString::number((time[at] - '0') * 10 + (time[at + 1] - '0')));
+    target_.TimeField(i).setText(time.empty() ? QString()
+                                              : QString::number((time[at] - '0') * 10 + (time[at + 1] - '0')));
   }
   session_.state.FieldEditing = false;
   done(QDialog::Accepted);

@@ -77,9 +77,9 @@ BrowseResult BrowseForPath(uint8_t mode, std::string_view title, std::string_vie
   const bool folderPick = (mode & browse::kFolderPick) != 0;
 
   DialogRequest request;
-  request.kind = folderPick                         ? DialogKind::kFolder
+  request.kind = folderPick                      ? DialogKind::kFolder
                  : (mode & browse::kOutput) != 0 ? DialogKind::kOutputFile
-                                                   : DialogKind::kOpenFile;
+                                                 : DialogKind::kOpenFile;
   request.title = Trim(title);
   request.filter = std::string(filter);
   request.startFolder = folders.StartFolder(kind);

@@ -37,8 +37,7 @@ int FunctionColumn::RowAt(int y) { return std::clamp(y / kRowHeight, 0, kFunctio
 bool FunctionColumn::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(event);
-    QToolTip::showText(help->globalPos(), QString::fromUtf8(TextsOfFunction(RowAt(help->pos().y())).tooltip),
-                       this);
+    QToolTip::showText(help->globalPos(), QString::fromUtf8(TextsOfFunction(RowAt(help->pos().y())).tooltip), this);
     return true;
   }
   return QWidget::event(event);

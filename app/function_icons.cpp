@@ -140,7 +140,7 @@ QPixmap FunctionIcon(int index, int size) {
   painter.scale(size / kUnit, size / kUnit);
   painter.setPen(QPen(kInk, 1.4));
   using Draw = void (*)(QPainter&);
-  static constexpr Draw kDraw[] = {DrawFileTime, DrawPhotoTime, DrawPrefix,  DrawRestore, DrawCreate,
+  static constexpr Draw kDraw[] = {DrawFileTime,  DrawPhotoTime,   DrawPrefix, DrawRestore, DrawCreate,
                                    DrawCopyright, DrawDescription, DrawExport, DrawWipe};
   if (index >= 0 && index < static_cast<int>(std::size(kDraw))) kDraw[index](painter);
   return pixmap;

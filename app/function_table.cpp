@@ -25,8 +25,7 @@ constexpr std::array<FunctionTexts, kFunctionCount> kTexts{{
      "identify the camera and/or be numeric in date time sequence to view or import "
      "into 'shows' with the combined collection sorted by time.",
      10},
-    {"&Restore Photo Metadata", "Restore", "Restore Photo Metadata", "- Restore Missing Metadata",
-     "Restore Metadata",
+    {"&Restore Photo Metadata", "Restore", "Restore Photo Metadata", "- Restore Missing Metadata", "Restore Metadata",
      "For situations where you have modified the photo and in the process lost "
      "its metadata. If the original photo is still available, then this can be "
      "recovered and used in the new modified version.",
@@ -41,8 +40,8 @@ constexpr std::array<FunctionTexts, kFunctionCount> kTexts{{
      "to have it in the photo's metadata. 'Photographer' and/or 'Editor' notices "
      "may be included.",
      13},
-    {"&Image Description Add / Edit", "Description", "Add Description Text to Photo Data",
-     "- Add User Description", "Insert Image Description",
+    {"&Image Description Add / Edit", "Description", "Add Description Text to Photo Data", "- Add User Description",
+     "Insert Image Description",
      "Of most value when having blocks of photos you want identified with a common "
      "description, for example the name of a place or an event. ",
      14},

@@ -11,11 +11,11 @@ namespace kelvane {
 inline constexpr int kFunctionCount = 9;
 
 struct FunctionTexts {
-  const char* menuText;   // ModeSMu entry
-  const char* label;      // function column
-  const char* tooltip;    // function column
-  const char* title;      // second title line
-  const char* runText;    // Run button
+  const char* menuText;  // ModeSMu entry
+  const char* label;     // function column
+  const char* tooltip;   // function column
+  const char* title;     // second title line
+  const char* runText;   // Run button
   const char* description;
   int helpContext;
 };

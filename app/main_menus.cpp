@@ -56,7 +56,8 @@ MainMenus BuildMainMenus(QMenuBar& bar) {
   select->addSeparator();
   auto* functions = new QActionGroup(select);
   for (int i = 0; i < kFunctionCount; ++i) {
-    m.modeSMu[static_cast<size_t>(i)] = Item(select, TextsOfFunction(i).menuText, QStringLiteral("ModeSMu%1").arg(i), true);
+    m.modeSMu[static_cast<size_t>(i)] =
+        Item(select, TextsOfFunction(i).menuText, QStringLiteral("ModeSMu%1").arg(i), true);
     functions->addAction(m.modeSMu[static_cast<size_t>(i)]);
   }
   select->addSeparator();
@@ -64,24 +65,24 @@ MainMenus BuildMainMenus(QMenuBar& bar) {
   m.timeAdjustMenu = ExclusiveMenu(select, "Time adjust", "TimeAdjSMu", {"Later", "Earlier"}, m.timeAdjSMu);
   m.daysDiffSMu = Item(select, "From Date/Ti&mes...", "DaysDiffSMu");
   m.remChrSMu = Item(select, "Remove Leading Characters", "RemChrSMu", true);
-  m.remChrQtyMenu = ExclusiveMenu(select, "", "RemChrQtySMu", {"1", "2", "3", "4", "5", "6", "7", "8", "9"},
-                                  m.remChrQtySMu);
+  m.remChrQtyMenu =
+      ExclusiveMenu(select, "", "RemChrQtySMu", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, m.remChrQtySMu);
   m.remChrQtyMenu->setTitle(RemoveCountCaption(1));
   m.remChrQtyMenu->setEnabled(false);
   m.addPrefixMenu = ExclusiveMenu(select, "Add Prefix", "AddPrefixOptSMu",
                                   {"None", "Add Fixed Prefix", "Time Sequence Prefix", "Time Seq. + Add combined"},
                                   m.addPrefixOptSMu);
-  m.crIdTypMenu = ExclusiveMenu(select, "Copyright for", "CR_IDTypSMu", {"Photographer", "Editor", "Both"},
-                                m.crIdTypSMu);
+  m.crIdTypMenu =
+      ExclusiveMenu(select, "Copyright for", "CR_IDTypSMu", {"Photographer", "Editor", "Both"}, m.crIdTypSMu);
   m.crIdSkipSMu = Item(select, "&Skip if text already present", "CRIDSkipSMu", true);
   m.crIdSkipSMu->setChecked(true);
   m.crYearSMu = Item(select, "Copyright &Year from Photo", "CRYearSMu", true);
   m.crInsertSMu = Item(select, "&Insert Standard Copyright Text", "CRInsertSMu");
   m.crInsertSMu->setEnabled(false);
   m.crSetStdSMu = Item(select, "Set as &New Standard Copyright Text", "CRSetStdSMu");
-  m.exportAsMenu = ExclusiveMenu(select, "&Export as", "ExportAsSMu",
-                                 {"Spreadsheet 'csv'", "Database 'csv'", "Workbook (.xlsx) Sheet", "SQLite Tables"},
-                                 m.exportAsSMu);
+  m.exportAsMenu =
+      ExclusiveMenu(select, "&Export as", "ExportAsSMu",
+                    {"Spreadsheet 'csv'", "Database 'csv'", "Workbook (.xlsx) Sheet", "SQLite Tables"}, m.exportAsSMu);
   m.filePerPhotoSMu = Item(select, "&File per photo", "FilePerPhotoSMu", true);
   m.expExclTechSMu = Item(select, "Exclude &Technical", "ExpExclTechSMu", true);
   select->addSeparator();

@@ -90,13 +90,11 @@ void KelvaneMain::BuildControls() {
   progress_->setRange(0, 100);
   progress_->setValue(0);
   progress_->setTextVisible(false);
-  statusPanels_[0] = Named(new QLabel(QString::fromUtf8(kFilesProcessedText) + QStringLiteral("0")),
-                           "StatusBar1Panel1");
-  statusPanels_[1] = Named(new QLabel(QString::fromUtf8(kTotalFilesText) + QStringLiteral("0")),
-                           "StatusBar1Panel2");
+  statusPanels_[0] =
+      Named(new QLabel(QString::fromUtf8(kFilesProcessedText) + QStringLiteral("0")), "StatusBar1Panel1");
+  statusPanels_[1] = Named(new QLabel(QString::fromUtf8(kTotalFilesText) + QStringLiteral("0")), "StatusBar1Panel2");
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-  statusBar()->setToolTip(
-      QStringLiteral("Files processed so far from the total number of files in the folder above"));
+  statusBar()->setToolTip(QStringLiteral("Files processed so far from the total number of files in the folder above"));
   statusBar()->addWidget(statusPanels_[0], 1);
   statusBar()->addWidget(statusPanels_[1], 1);
   ui_ = std::make_unique<QtUserInterface>(*this, state_, *progress_, *statusPanels_[0], *statusPanels_[1]);
@@ -282,8 +280,8 @@ void KelvaneMain::ConnectMenus() {
   connect(m.aboutSmu, &QAction::triggered, this, [this] { OpenDialog(&ShellDialogs::ShowAbout); });
 
   const bool haveDialogs = dialogs_ != nullptr;
-  for (QAction* action : {m.daysDiffSMu, m.optionsSMu, m.helpSMu, m.helpContSmu, m.helpIndexSmu, m.startMsgSmu,
-                          m.aboutSmu}) {
+  for (QAction* action :
+       {m.daysDiffSMu, m.optionsSMu, m.helpSMu, m.helpContSmu, m.helpIndexSmu, m.startMsgSmu, m.aboutSmu}) {
     action->setEnabled(haveDialogs);
   }
   adjustment_->findChild<QPushButton*>(QStringLiteral("FmDatesBtn"))->setEnabled(haveDialogs);
@@ -294,10 +292,10 @@ void KelvaneMain::PlaceOnScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->geometry();
-  const WindowPosition position = PlaceWindow(
-      session_.store.ReadSetting(kFormsSection, "StdFormX"), session_.store.ReadSetting(kFormsSection, "StdFormY"),
-      area.width() * kTwipsPerPixel, area.height() * kTwipsPerPixel, width() * kTwipsPerPixel,
-      height() * kTwipsPerPixel);
+  const WindowPosition position =
+      PlaceWindow(session_.store.ReadSetting(kFormsSection, "StdFormX"),
+                  session_.store.ReadSetting(kFormsSection, "StdFormY"), area.width() * kTwipsPerPixel,
+                  area.height() * kTwipsPerPixel, width() * kTwipsPerPixel, height() * kTwipsPerPixel);
   move(position.left / kTwipsPerPixel, position.top / kTwipsPerPixel);
 }
 

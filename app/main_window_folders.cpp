@@ -76,8 +76,7 @@ void KelvaneMain::BrowseClicked(int index) {
     }
   }
   state_.TextEditedByUser = false;
-  const bool noticeFunction =
-      function == ProgramFunction::AddCopyright || function == ProgramFunction::AddDescription;
+  const bool noticeFunction = function == ProgramFunction::AddCopyright || function == ProgramFunction::AddDescription;
   if (index == 0 && noticeFunction && state_.SourceChosen && state_.SinglePhotoMode) ShowPhotoText(true);
   ArrangeForFunction();
 }
@@ -147,8 +146,8 @@ void KelvaneMain::RebuildRecentMenu() {
   for (size_t k = 0; k < entries.size(); ++k) {
     QAction* item = menus_.prevDir[k];
     // A "&" in a path is shown, not taken as a shortcut mark.
-    item->setText(QString::fromStdString(RecentFolders::CaptionOf(entries[k])).replace(QStringLiteral("&"),
-                                                                                      QStringLiteral("&&")));
+    item->setText(QString::fromStdString(RecentFolders::CaptionOf(entries[k]))
+                      .replace(QStringLiteral("&"), QStringLiteral("&&")));
     item->setVisible(!entries[k].empty());
     item->setEnabled(!state_.SinglePhotoMode);
   }

@@ -16,8 +16,8 @@
 #include "app/run_enabling.h"
 #include "app/scoped_flag.h"
 #include "batch/copyright_notice.h"
-#include "engine/utility_functions.h"
 #include "engine/settings.h"
+#include "engine/utility_functions.h"
 
 namespace kelvane {
 
@@ -152,8 +152,8 @@ void KelvaneMain::ArrangeForFunction() {
   if (arranging_) return;
   const ScopedFlag guard(arranging_);
   const ProgramFunction function = state_.SelectedFunction;
-  parametersLabel_->setText(QString::fromStdString(
-      ParametersHeading(function, state_.SinglePhotoMode, state_.TextEditedByUser)));
+  parametersLabel_->setText(
+      QString::fromStdString(ParametersHeading(function, state_.SinglePhotoMode, state_.TextEditedByUser)));
   ShowPanelsFor(function);
 
   runButton_->setText(QString::fromUtf8(TextsOfFunction(function).runText));
@@ -207,7 +207,8 @@ void KelvaneMain::ShowPanelsFor(ProgramFunction function) {
       }
       break;
     case ProgramFunction::AddDescription:
-      if (!state_.SinglePhotoMode) first = QStringLiteral("Use 'Single Photo Only' to review any existing Image Description.");
+      if (!state_.SinglePhotoMode)
+        first = QStringLiteral("Use 'Single Photo Only' to review any existing Image Description.");
       break;
     case ProgramFunction::ExportMetadata:
       first = QStringLiteral("Refer to 'Options' (from 'Select' menu) for export output parameter settings.");

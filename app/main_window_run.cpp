@@ -57,14 +57,8 @@ void KelvaneMain::RunClicked() {
   menus_.runSMu->setEnabled(false);
 
   BatchInputs inputs = RunInputs();
-  BatchContext context{state_,
-                       session_.settings,
-                       session_.store,
-                       *ui_,
-                       session_.fileOps,
-                       session_.tempFolder,
-                       session_.library,
-                       session_.exportOptions};
+  BatchContext context{state_,           session_.settings,   session_.store,   *ui_,
+                       session_.fileOps, session_.tempFolder, session_.library, session_.exportOptions};
   EngineTimeOperations timeOperations(context, inputs);
   EnginePrefixOperations prefixOperations(session_.fileOps);
   EngineAmendOperations amendOperations(context, inputs);

@@ -60,10 +60,9 @@ MessageAnswer ShowMessageBox(QWidget* parent, const Message& message) {
   QMessageBox::StandardButtons buttons;
   for (const ButtonChoice& choice : choices) buttons |= choice.button;
   box.setStandardButtons(buttons);
-  const size_t defaultIndex =
-      message.defaultButton >= 0 && static_cast<size_t>(message.defaultButton) < choices.size()
-          ? static_cast<size_t>(message.defaultButton)
-          : 0;
+  const size_t defaultIndex = message.defaultButton >= 0 && static_cast<size_t>(message.defaultButton) < choices.size()
+                                  ? static_cast<size_t>(message.defaultButton)
+                                  : 0;
   box.setDefaultButton(choices[defaultIndex].button);
   box.setEscapeButton(choices.size() == 1 ? choices.front().button : choices.back().button);
 

@@ -49,9 +49,8 @@ NoticePanel::NoticePanel(RunState& state, SettingsStore& store, QWidget* parent)
   for (int i = 0; i < 3; ++i) frameLayout->addWidget(NewOption(options_, "CR_IDTypOpt", i, "", nullptr, frame_));
   options_->button(kPhotographer)->setChecked(true);
 
-  yearFromPhoto_ =
-      Named(new QCheckBox(QStringLiteral("Year from photo"), this), "CRYearCkB",
-            "Use photo's metadata as year source, 'Taken' for Photographer, 'Modified' for Editor.");
+  yearFromPhoto_ = Named(new QCheckBox(QStringLiteral("Year from photo"), this), "CRYearCkB",
+                         "Use photo's metadata as year source, 'Taken' for Photographer, 'Modified' for Editor.");
 
   copyrightBoxes_ = new QWidget(this);
   auto* grid = new QGridLayout(copyrightBoxes_);
@@ -63,11 +62,10 @@ NoticePanel::NoticePanel(RunState& state, SettingsStore& store, QWidget* parent)
     const std::string index = std::to_string(i);
     grid->addWidget(Named(new QLabel(QString::fromUtf8(kRows[i]), copyrightBoxes_), ("CRDataLbl" + index).c_str()),
                     i + 1, 0);
-    names_[static_cast<size_t>(i)] =
-        Named(new QLineEdit(copyrightBoxes_), ("CRNameTxt" + index).c_str(),
-              "Copyright name as company, or person in first to last name sequence.");
-    years_[static_cast<size_t>(i)] = Named(new QLineEdit(copyrightBoxes_), ("CRYearTxt" + index).c_str(),
-                                           "Copyright year as 4 digit year number.");
+    names_[static_cast<size_t>(i)] = Named(new QLineEdit(copyrightBoxes_), ("CRNameTxt" + index).c_str(),
+                                           "Copyright name as company, or person in first to last name sequence.");
+    years_[static_cast<size_t>(i)] =
+        Named(new QLineEdit(copyrightBoxes_), ("CRYearTxt" + index).c_str(), "Copyright year as 4 digit year number.");
     years_[static_cast<size_t>(i)]->setMaximumWidth(60);
     grid->addWidget(names_[static_cast<size_t>(i)], i + 1, 1);
     grid->addWidget(years_[static_cast<size_t>(i)], i + 1, 2);

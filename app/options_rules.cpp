@@ -13,7 +13,8 @@ struct Delimiter {
   const char* name;
 };
 
-constexpr std::array<Delimiter, kDelimiterCount> kDelimiters{{{9, "Tab"}, {59, "Semicolon"}, {44, "Comma"}, {32, "Space"}}};
+constexpr std::array<Delimiter, kDelimiterCount> kDelimiters{
+    {{9, "Tab"}, {59, "Semicolon"}, {44, "Comma"}, {32, "Space"}}};
 
 constexpr int64_t kLargestLimit = 32000;
 constexpr int64_t kSmallestLimit = 4;

@@ -12,17 +12,16 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "batch/entry_checks.h"
 #include "app/scoped_flag.h"
 #include "app/widget_helpers.h"
+#include "batch/entry_checks.h"
 
 namespace kelvane {
 
 PrefixPanel::PrefixPanel(UserInterface& ui, QWidget* parent) : QWidget(parent), ui_(ui) {
   removeFirst_ = Named(new QCheckBox(QStringLiteral("Remove first"), this), "RemChrCkB",
                        "To remove characters from start of filenames");
-  removeCount_ =
-      Named(new QComboBox(this), "RemChrCmb", "Set number of characters to remove from start of filenames");
+  removeCount_ = Named(new QComboBox(this), "RemChrCmb", "Set number of characters to remove from start of filenames");
   for (int count = 1; count <= kLargestRemoveCount; ++count) removeCount_->addItem(QString::number(count));
   removeCount_->setEnabled(false);
   auto* charactersLabel = Named(new QLabel(QStringLiteral("characters."), this), "RemChrLbl");

@@ -41,8 +41,8 @@ std::string InstallDataFolder(const std::string& programFolder) {
 ProgramFiles FindProgramFiles(const std::string& programFolder, const std::string& dataFolder) {
   const std::vector<std::string> folders{WithSlash(programFolder), WithSlash(dataFolder)};
   ProgramFiles files;
-  files.cueFolder = FolderHolding(folders, {CueFileName(SoundCue::Success), CueFileName(SoundCue::Error),
-                                            CueFileName(SoundCue::Attention)});
+  files.cueFolder = FolderHolding(
+      folders, {CueFileName(SoundCue::Success), CueFileName(SoundCue::Error), CueFileName(SoundCue::Attention)});
   const std::vector<std::string> helpFolders{folders[0] + kHelpSubfolder, folders[1] + kHelpSubfolder};
   files.helpFolder = FolderHolding(helpFolders, {kHelpContentsFile});
   files.iconPath = FolderHolding(folders, {kIconFile}) + kIconFile;

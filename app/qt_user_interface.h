@@ -24,8 +24,7 @@ class QtUserInterface : public UserInterface {
   // a scripted answerer in tests.
   using MessagePresenter = std::function<MessageAnswer(const Message&)>;
 
-  QtUserInterface(QWidget& window, RunState& state, QProgressBar& progress, QLabel& processedPanel,
-                  QLabel& totalPanel);
+  QtUserInterface(QWidget& window, RunState& state, QProgressBar& progress, QLabel& processedPanel, QLabel& totalPanel);
   ~QtUserInterface() override;
   QtUserInterface(const QtUserInterface&) = delete;
   QtUserInterface& operator=(const QtUserInterface&) = delete;

@@ -45,9 +45,9 @@ StartMessageWindow::StartMessageWindow(Session& session, DialogServices& service
   }
   layout->addSpacing(8);
 
-  box_ = Named(new QCheckBox(QStringLiteral("Don't show this window in future (can be accessed from 'Help' menu)."),
-                             this),
-               "NoShowCkB");
+  box_ =
+      Named(new QCheckBox(QStringLiteral("Don't show this window in future (can be accessed from 'Help' menu)."), this),
+            "NoShowCkB");
   layout->addWidget(box_);
   // Only the user's clicks change the option, not the box being set up.
   connect(box_, &QCheckBox::clicked, this, &StartMessageWindow::OnBoxClicked);

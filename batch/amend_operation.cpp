@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "batch/copyright_notice.h"
-#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
 #include "batch/text_tag_amend.h"
+#include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -223,8 +223,7 @@ class AmendRun {
   bool CheckCopyright() {
     if (single_ && !state_.TextEditedByUser) return Refuse("Copyright text without change to existing");
     const NoticeChoice choice{state_.NoticeForPhotographer, state_.NoticeForEditor, state_.YearFromPhoto};
-    const ComposedNotice composed =
-        ComposeCopyrightNotice(choice, inputs_.copyright, ReadNoticeTexts(context_.store));
+    const ComposedNotice composed = ComposeCopyrightNotice(choice, inputs_.copyright, ReadNoticeTexts(context_.store));
     state_.FirstTextEmpty = composed.firstTextEmpty;
     state_.SecondTextEmpty = composed.secondTextEmpty;
     const bool excused = (composed.code == compose_code::kPhotographerYearInvalid && composed.firstTextEmpty) ||
@@ -248,8 +247,9 @@ class AmendRun {
     const std::string word = composed.firstTextEmpty && composed.secondTextEmpty ? " both Photographer and Editor"
                              : composed.firstTextEmpty                           ? " Photographer"
                                                                                  : " Editor";
-    const std::string text = single_ ? "This will delete any" + word + " Copyright entry for the selected file"
-                                     : "This will delete" + word + " Copyright entries for all files in the selected folder";
+    const std::string text =
+        single_ ? "This will delete any" + word + " Copyright entry for the selected file"
+                : "This will delete" + word + " Copyright entries for all files in the selected folder";
     return Confirm(Question("Confirm Copyright Delete", text + "\rPlease confirm"), MessageAnswer::kYes);
   }
 
@@ -267,8 +267,9 @@ class AmendRun {
     request_.noAutoSpace = context_.settings.Options[ProgramOption::NoAutoSpace];
     if (!request_.deleteDescription || !state_.OverwriteExisting) return true;
 
-    const std::string text = single_ ? "This will delete any Image description entry for the selected file"
-                                     : "This will delete Image description entries for all files in the selected folder";
+    const std::string text = single_
+                                 ? "This will delete any Image description entry for the selected file"
+                                 : "This will delete Image description entries for all files in the selected folder";
     return Confirm(Question("Image description Delete", text + "\rPlease confirm"), MessageAnswer::kYes);
   }
 
@@ -384,8 +385,9 @@ class AmendRun {
   int Wipe(const std::string& path) {
     const bool hidden = IsHidden(path);
     if (single_ || hidden || context_.settings.Options[ProgramOption::ConfirmEachWipe]) {
-      const std::string text = hidden ? "Confirm Unrecoverable Delete of File\r" + path + " - is a HIDDEN file\r** WARNING **"
-                                      : "Confirm Unrecoverable Delete of File:\r" + path;
+      const std::string text =
+          hidden ? "Confirm Unrecoverable Delete of File\r" + path + " - is a HIDDEN file\r** WARNING **"
+                 : "Confirm Unrecoverable Delete of File:\r" + path;
       if (!Confirm(WipeQuestion(text), MessageAnswer::kOk)) {
         return (hidden ? kWipeDeclinedHidden : kWipeDeclined) + kWipeCodeBase;
       }

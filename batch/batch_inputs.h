@@ -40,9 +40,9 @@ struct BatchInputs {
   TimeDirection timeDirection = TimeDirection::kLater;
 
   // Filename prefix.
-  std::string removeCountText;        // RemChrCmb
-  std::string prefixText;             // AddPrefixTxt, as typed
-  std::string startValueText = "1";   // StrtValTxt; the run writes the start value used back
+  std::string removeCountText;       // RemChrCmb
+  std::string prefixText;            // AddPrefixTxt, as typed
+  std::string startValueText = "1";  // StrtValTxt; the run writes the start value used back
 
   // Amend operations (restore, create, copyright, description, export, wipe).
   // A typed year is written back as used; a single-photo run shows the

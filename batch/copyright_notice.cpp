@@ -32,8 +32,7 @@ std::string WithZero(std::string text) {
 std::optional<long> TypedYear(const std::string& text) {
   if (text.empty()) return std::nullopt;
   double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                            std::chars_format::fixed);
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
   if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   if (value < kFirstYear - 1 || value > kLastYear + 1) return std::nullopt;
   return std::lround(value);
@@ -109,8 +108,7 @@ NoticeTexts ReadNoticeTexts(const SettingsStore& store) {
   return texts;
 }
 
-ComposedNotice ComposeCopyrightNotice(const NoticeChoice& choice, CopyrightEntries& entries,
-                                      const NoticeTexts& texts) {
+ComposedNotice ComposeCopyrightNotice(const NoticeChoice& choice, CopyrightEntries& entries, const NoticeTexts& texts) {
   ComposedNotice result;
   int16_t failureCode = compose_code::kFailed;
   try {
@@ -140,10 +138,10 @@ ComposedNotice ComposeCopyrightNotice(const NoticeChoice& choice, CopyrightEntri
       std::string& part;
     };
     Notice notices[] = {
-        {choice.photographer, result.firstTextEmpty, compose_code::kPhotographerYearInvalid,
-         entries.photographerYear, photographerName, result.parts[0]},
-        {choice.editor, result.secondTextEmpty, compose_code::kEditorYearInvalid, entries.editorYear,
-         editorName, result.parts[2]},
+        {choice.photographer, result.firstTextEmpty, compose_code::kPhotographerYearInvalid, entries.photographerYear,
+         photographerName, result.parts[0]},
+        {choice.editor, result.secondTextEmpty, compose_code::kEditorYearInvalid, entries.editorYear, editorName,
+         result.parts[2]},
     };
     for (Notice& notice : notices) {
       if (!notice.selected) continue;
@@ -178,8 +176,8 @@ NoticePair SplitCopyrightText(std::string_view tagText) {
   return pair;
 }
 
-MergedNotice MergeCopyrightNotice(std::string_view existing, const CopyrightParts& parts,
-                                  const PhotoDateTexts& dates, const NoticeMergeRules& rules) {
+MergedNotice MergeCopyrightNotice(std::string_view existing, const CopyrightParts& parts, const PhotoDateTexts& dates,
+                                  const NoticeMergeRules& rules) {
   MergedNotice result;
   const NoticePair old = SplitCopyrightText(existing);
   const std::string oldPhotographer = WithZero(old.photographer);
@@ -289,8 +287,7 @@ ExistingTextView ShowExistingText(const std::string& path, ProgramFunction funct
   } else if (function == ProgramFunction::AddCopyright) {
     view.copyright = SplitExistingText(text);
     if (chooseNoticeType) {
-      const int found = (view.copyright.photographerName.empty() ? 0 : 1) +
-                        (view.copyright.editorName.empty() ? 0 : 2);
+      const int found = (view.copyright.photographerName.empty() ? 0 : 1) + (view.copyright.editorName.empty() ? 0 : 2);
       view.noticeType = found == 0 ? NoticeType::Photographer : static_cast<NoticeType>(found - 1);
     }
   }

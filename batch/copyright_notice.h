@@ -73,8 +73,7 @@ struct ComposedNotice {
 // box. The Photographer notice is checked first, so with both years invalid
 // the result is kPhotographerYearInvalid. A notice whose name is empty is to
 // be deleted and needs no year.
-ComposedNotice ComposeCopyrightNotice(const NoticeChoice& choice, CopyrightEntries& entries,
-                                      const NoticeTexts& texts);
+ComposedNotice ComposeCopyrightNotice(const NoticeChoice& choice, CopyrightEntries& entries, const NoticeTexts& texts);
 
 // A Copyright tag value split into its two notices, without zero characters
 // and trimmed. " " + zero at the start means there is no Photographer notice.
@@ -117,8 +116,8 @@ struct MergedNotice {
 // (the taken year when there is no modified date/time); a year outside
 // 1800..2999, or none at all, gives kNoValidYear. With editorYearRule a photo
 // whose two date/times are equal gets no Editor notice.
-MergedNotice MergeCopyrightNotice(std::string_view existing, const CopyrightParts& parts,
-                                  const PhotoDateTexts& dates, const NoticeMergeRules& rules);
+MergedNotice MergeCopyrightNotice(std::string_view existing, const CopyrightParts& parts, const PhotoDateTexts& dates,
+                                  const NoticeMergeRules& rules);
 
 // One notice taken apart: the standard words are dropped, the first 4-digit
 // number within 1900..2100 is the year and the other words, as written and in

@@ -20,12 +20,12 @@ enum class EntryOutcome {
   kEmpty,       // nothing (or a zero) entered: the field is empty
   kIncomplete,  // a date still being typed: accepted, not yet valid
   kValid,
-  kRejected,    // message shown, field emptied
+  kRejected,  // message shown, field emptied
 };
 
 struct DaysCheck {
   EntryOutcome outcome = EntryOutcome::kEmpty;
-  std::string fieldText;       // what the field shows afterwards (before date formatting)
+  std::string fieldText;  // what the field shows afterwards (before date formatting)
   std::optional<Message> message;
   // "As Date" mode, when valid: the date as yyyy/mm/dd and its parts.
   std::string dateText;

@@ -6,10 +6,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/folder_listing.h"
 #include "batch/rename_all.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "engine/folder_listing.h"
 #include "engine/sort_module.h"
 #include "engine/utility_functions.h"
 
@@ -18,8 +18,7 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kNoValidParameters = "No valid parameters specified for Prefix Function";
-constexpr const char* kNotAppliedHeading =
-    "No Prefixes action applied as the following files could not be processed:";
+constexpr const char* kNotAppliedHeading = "No Prefixes action applied as the following files could not be processed:";
 
 // The largest start value and file count: the sequence numbers stay within
 // 32 bits, as the sort's index does.
@@ -180,8 +179,7 @@ class PrefixRun {
     if (state_.SinglePhotoMode) {
       const NameRow& row = rows_.front();
       std::error_code ec;
-      if (!row.renamed.empty() &&
-          std::filesystem::exists(std::filesystem::symlink_status(folder_ + row.renamed, ec))) {
+      if (!row.renamed.empty() && std::filesystem::exists(std::filesystem::symlink_status(folder_ + row.renamed, ec))) {
         report_.Add(row.current, kDuplicateNameCode);
         failureSeen_ = true;
       }

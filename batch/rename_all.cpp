@@ -21,8 +21,7 @@ bool NameTaken(const std::string& path) {
 // own name with a numbered suffix, so that the file stays recognisable
 // should the run be interrupted.
 std::string TemporaryName(const std::string& folder, const std::string& name,
-                          const std::unordered_set<std::string>& planNames,
-                          std::unordered_set<std::string>& chosen) {
+                          const std::unordered_set<std::string>& planNames, std::unordered_set<std::string>& chosen) {
   for (unsigned n = 1;; ++n) {
     std::string candidate = name + ".kelvane-rename-" + std::to_string(n);
     if (planNames.count(candidate) == 0 && chosen.count(candidate) == 0 && !NameTaken(folder + candidate)) {

@@ -49,8 +49,7 @@ class RunReport {
   // followed by at most ten "<name> as <message>" lines and the
   // " - and an additional " tail, each line ended by a carriage return.
   // messageOf gives the list message of a code ("" for none).
-  std::string CompletionText(const std::string& heading,
-                             const std::function<std::string(int)>& messageOf) const;
+  std::string CompletionText(const std::string& heading, const std::function<std::string(int)>& messageOf) const;
   // Every failure held, each with its list message.
   RunFailures AllFailures(const std::function<std::string(int)>& messageOf) const;
 

@@ -56,8 +56,7 @@ NewText NewDescription(const std::string& path, const TextTagRequest& request, F
 
   if (request.deleteDescription) {
     // With "Skip if text already present" an existing description stays.
-    if (!request.overwriteExisting &&
-        !ReadExistingText(path, ProgramFunction::AddDescription, fileOps).empty()) {
+    if (!request.overwriteExisting && !ReadExistingText(path, ProgramFunction::AddDescription, fileOps).empty()) {
       return {text_tag_code::kDeleteRefused, {}};
     }
     return {text_tag_code::kWritten, {}};
@@ -89,8 +88,7 @@ NewText NewDescription(const std::string& path, const TextTagRequest& request, F
 int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendOperations& operations,
                            FileOpsLibrary& fileOps, const FileProgressRange& progress, UserInterface& ui) {
   const bool copyright = request.function == ProgramFunction::AddCopyright;
-  const NewText result =
-      copyright ? NewCopyright(path, request, fileOps) : NewDescription(path, request, fileOps);
+  const NewText result = copyright ? NewCopyright(path, request, fileOps) : NewDescription(path, request, fileOps);
   if (result.code != text_tag_code::kWritten) return result.code;
 
   const ExifSlot slot = copyright ? kSlotCopyright : kSlotImageDescription;

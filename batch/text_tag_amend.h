@@ -18,7 +18,7 @@ enum class DescriptionMode : int { AddReplace = 0, Append = 1, Prefix = 2 };
 
 struct TextTagRequest {
   ProgramFunction function = ProgramFunction::AddCopyright;  // or AddDescription
-  bool overwriteExisting = true;  // "Skip if text already present" not ticked
+  bool overwriteExisting = true;                             // "Skip if text already present" not ticked
 
   // Copyright: the run's parts and how they meet the existing notice.
   CopyrightParts parts;
@@ -37,13 +37,13 @@ struct TextTagRequest {
 // Result codes of AmendTextTagOfFile.
 namespace text_tag_code {
 inline constexpr int16_t kWritten = 0;
-inline constexpr int16_t kNoChange = 1;         // nothing to add to the existing text
-inline constexpr int16_t kNoOverwrite = 2;      // existing description kept
+inline constexpr int16_t kNoChange = 1;     // nothing to add to the existing text
+inline constexpr int16_t kNoOverwrite = 2;  // existing description kept
 inline constexpr int16_t kNotJpeg = 4;
-inline constexpr int16_t kBadMetadata = 8;      // the Exif segment can't be read
-inline constexpr int16_t kNoValidYear = 9;      // year from the photo missing or out of range
-inline constexpr int16_t kNoMetadata = 10;      // no Exif segment, or the writer failed
-inline constexpr int16_t kDeleteRefused = 51;   // a delete while existing text is to be kept
+inline constexpr int16_t kBadMetadata = 8;     // the Exif segment can't be read
+inline constexpr int16_t kNoValidYear = 9;     // year from the photo missing or out of range
+inline constexpr int16_t kNoMetadata = 10;     // no Exif segment, or the writer failed
+inline constexpr int16_t kDeleteRefused = 51;  // a delete while existing text is to be kept
 }  // namespace text_tag_code
 
 // The smallest text value the writer takes: shorter descriptions are padded

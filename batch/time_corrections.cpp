@@ -1,8 +1,8 @@
 #include "batch/time_corrections.h"
 
-#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {

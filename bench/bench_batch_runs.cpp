@@ -88,20 +88,27 @@ int main() {
 
   state.SelectedFunction = ProgramFunction::AdjustMetadataTime;
   inputs.timeTexts = {"1", "", ""};
-  Measure("photo-time shift (+1 hour)", [&] {
-    EngineTimeOperations operations(context, inputs);
-    RunTimeCorrections(context, inputs, operations);
-  }, ui);
+  Measure(
+      "photo-time shift (+1 hour)",
+      [&] {
+        EngineTimeOperations operations(context, inputs);
+        RunTimeCorrections(context, inputs, operations);
+      },
+      ui);
 
   state.SelectedFunction = ProgramFunction::AdjustFileTime;
-  Measure("file times from the photos", [&] {
-    EngineTimeOperations operations(context, inputs);
-    RunTimeCorrections(context, inputs, operations);
-  }, ui);
+  Measure(
+      "file times from the photos",
+      [&] {
+        EngineTimeOperations operations(context, inputs);
+        RunTimeCorrections(context, inputs, operations);
+      },
+      ui);
 
   state.SelectedFunction = ProgramFunction::FilenamePrefix;
   state.PrefixTimeSequence = true;
-  Measure("time-sequence prefix", [&] { RunFilenamePrefix(context, inputs, prefixOperations); }, ui);
+  Measure(
+      "time-sequence prefix", [&] { RunFilenamePrefix(context, inputs, prefixOperations); }, ui);
 
   // The samples have no notice: the first run grows each photo's Exif
   // segment (a whole-file rewrite), the second fits in the room left.

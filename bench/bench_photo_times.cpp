@@ -38,8 +38,8 @@ std::pair<double, double> BesideTheFloor(const std::vector<std::string>& files, 
 
 void Report(const char* what, std::pair<double, double> times) {
   const auto [ms, floorMs] = times;
-  std::printf("%-44s %8.4f ms/photo, floor %8.4f ms/photo (open, read 64 KiB, close): %.2fx the floor\n", what,
-              ms, floorMs, ms / floorMs);
+  std::printf("%-44s %8.4f ms/photo, floor %8.4f ms/photo (open, read 64 KiB, close): %.2fx the floor\n", what, ms,
+              floorMs, ms / floorMs);
 }
 
 }  // namespace
@@ -70,8 +70,8 @@ int main() {
   });
 
   std::printf("photos: %zu copies of %zu samples in %s\n", files.size(), photos.size(), scratch.path().c_str());
-  std::printf("shifted: %d of %zu per round; file times set: %d of %zu per round\n", shifted / kRounds,
-              files.size(), set / kRounds, files.size());
+  std::printf("shifted: %d of %zu per round; file times set: %d of %zu per round\n", shifted / kRounds, files.size(),
+              set / kRounds, files.size());
   std::printf("target: within 2x the floor\n");
   Report("AdjustPhotoDates (+1 day, file times set):", shift);
   Report("SetFileTimesFromPhoto:", times);

@@ -48,8 +48,8 @@ double TimeInsert2(kelvane::FileOpsLibrary& library, const std::string& source, 
   const auto begin = std::chrono::steady_clock::now();
   int32_t resumeAt = 0;
   do {
-    resumeAt = library.insert2(resumeAt, 0, kSourceLength, 0, 0, kSourceLength / 2, 0, kDonorLength, source,
-                               donor, output);
+    resumeAt =
+        library.insert2(resumeAt, 0, kSourceLength, 0, 0, kSourceLength / 2, 0, kDonorLength, source, donor, output);
   } while (resumeAt > 0);
   const double seconds = Seconds(std::chrono::steady_clock::now() - begin);
   if (resumeAt < 0 || fs::file_size(output) != static_cast<uintmax_t>(kSourceLength + kDonorLength)) {
@@ -114,10 +114,10 @@ int main() {
     }
     if (status == 0) {
       const double mb = kSourceLength / 1e6;
-      std::printf("insert2 (100 MB, %d-byte block in the middle, default chunks): %.3f s, %.0f MB/s\n",
-                  kDonorLength, best2, mb / best2);
-      std::printf("cp      (100 MB):                                              %.3f s, %.0f MB/s\n",
-                  bestCp, mb / bestCp);
+      std::printf("insert2 (100 MB, %d-byte block in the middle, default chunks): %.3f s, %.0f MB/s\n", kDonorLength,
+                  best2, mb / best2);
+      std::printf("cp      (100 MB):                                              %.3f s, %.0f MB/s\n", bestCp,
+                  mb / bestCp);
       std::printf("insert2 time / cp time: %.2f (target: 1.5 or less)\n", best2 / bestCp);
     }
   }

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_status.h"
@@ -15,8 +14,8 @@ namespace kelvane::cli {
 namespace {
 
 constexpr std::array<const char*, kSlotCount> kSlotNames = {
-    "ExifOffset", "ExifVersion", "DateTime(Modified)", "DateTimeOriginal", "DateTimeDigitized",
-    "ExifImageWidth", "ExifImageHeight", "Copyright", "ImageDescription"};
+    "ExifOffset",     "ExifVersion",     "DateTime(Modified)", "DateTimeOriginal", "DateTimeDigitized",
+    "ExifImageWidth", "ExifImageHeight", "Copyright",          "ImageDescription"};
 
 // Bytes as text: printable ASCII as is, everything else as \xNN.
 std::string Printable(const std::string& bytes) {
@@ -78,9 +77,8 @@ void PrintText(const std::string& path, int16_t code, int32_t slotRequest, const
       out << "-\n";
       continue;
     }
-    out << "tag " << r.tag << " dir " << r.directory << " type " << int{r.type} << " count " << r.count
-        << " bytes " << r.byteLength << " value " << r.valueField << " entry@" << r.entryPosition << " data@"
-        << r.dataPosition;
+    out << "tag " << r.tag << " dir " << r.directory << " type " << int{r.type} << " count " << r.count << " bytes "
+        << r.byteLength << " value " << r.valueField << " entry@" << r.entryPosition << " data@" << r.dataPosition;
     if (!r.text.empty()) out << " text \"" << Printable(r.text) << '"';
     out << "\n";
   }

@@ -58,19 +58,15 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
   nlohmann::ordered_json messages = nlohmann::ordered_json::array();
   for (const ShownMessage& shown : summary.messages) {
     nlohmann::ordered_json message = {{"title", WithLineFeeds(shown.message.title)},
-                              {"icon", IconName(shown.message.icon)},
-                              {"text", WithLineFeeds(shown.message.text)}};
+                                      {"icon", IconName(shown.message.icon)},
+                                      {"text", WithLineFeeds(shown.message.text)}};
     if (IsQuestion(shown.message)) message["answer"] = AnswerName(shown.answer);
     messages.push_back(std::move(message));
   }
-  return {{"command", summary.command},
-          {"path", summary.path},
-          {"total", summary.total},
-          {"processed", summary.processed},
-          {"failures", std::move(failures)},
-          {"failuresNotListed", summary.failures.notListed},
-          {"messages", std::move(messages)},
-          {"exitStatus", summary.exitStatus}};
+  return {{"command", summary.command},      {"path", summary.path},
+          {"total", summary.total},          {"processed", summary.processed},
+          {"failures", std::move(failures)}, {"failuresNotListed", summary.failures.notListed},
+          {"messages", std::move(messages)}, {"exitStatus", summary.exitStatus}};
 }
 
 std::string JsonText(const nlohmann::ordered_json& object) {

@@ -2,10 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "batch/run_report.h"
 #include "cli/console_ui.h"

@@ -94,13 +94,12 @@ std::string CheckRemoveCount(std::string_view text) {
 }
 
 std::string CheckPrefixText(std::string_view text) {
-  return PrefixTextAllowed(text) && text.find('\0') == std::string_view::npos ? std::string()
-                                                                               : kInvalidCharacterText;
+  return PrefixTextAllowed(text) && text.find('\0') == std::string_view::npos ? std::string() : kInvalidCharacterText;
 }
 
 std::string CheckStartNumber(std::string_view text) {
   return !Trim(text).empty() && CheckStartValue(text) == StartValueCheck::kAccepted ? std::string()
-                                                                                     : kInvalidCharacterText;
+                                                                                    : kInvalidCharacterText;
 }
 
 }  // namespace kelvane::cli

@@ -29,7 +29,7 @@ DateValue CheckDate(std::string_view text);
 
 struct TimeValue {
   bool earlier = false;
-  bool valid = false;  // a field above 0 (the window's TimeEntryValid)
+  bool valid = false;                 // a field above 0 (the window's TimeEntryValid)
   std::array<std::string, 3> fields;  // hours, minutes, seconds as typed
   std::string error;
 };

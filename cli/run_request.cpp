@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "engine/folder_listing.h"
 #include "batch/run_framing.h"
 #include "cli/option_values.h"
+#include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane::cli {
@@ -20,8 +20,7 @@ RunRequest SelectedRequest(ProgramFunction function, const std::string& path) {
   RunRequest request;
   RunState& state = request.state;
   state.SelectedFunction = function;
-  state.TimeFunction =
-      function == ProgramFunction::AdjustFileTime || function == ProgramFunction::AdjustMetadataTime;
+  state.TimeFunction = function == ProgramFunction::AdjustFileTime || function == ProgramFunction::AdjustMetadataTime;
   state.MetadataTimeFunction = function == ProgramFunction::AdjustMetadataTime;
   state.NonTimeFunction = !state.TimeFunction;
 

@@ -2,8 +2,7 @@
 
 namespace kelvane {
 
-bool RunChunkedBuild(const std::function<int32_t(int32_t resumeAt)>& build, int64_t total,
-                     EngineContext& context) {
+bool RunChunkedBuild(const std::function<int32_t(int32_t resumeAt)>& build, int64_t total, EngineContext& context) {
   int32_t resumeAt = 0;
   for (;;) {
     const int32_t result = build(resumeAt);

@@ -12,7 +12,6 @@ namespace kelvane {
 // until it reports 0 (done). Between calls the progress bar moves within
 // the context's file range (done / total) and pending events run. False on
 // an error result, or a position that does not move on or passes total.
-bool RunChunkedBuild(const std::function<int32_t(int32_t resumeAt)>& build, int64_t total,
-                     EngineContext& context);
+bool RunChunkedBuild(const std::function<int32_t(int32_t resumeAt)>& build, int64_t total, EngineContext& context);
 
 }  // namespace kelvane

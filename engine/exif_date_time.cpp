@@ -30,7 +30,10 @@ bool HasExifShape(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     switch (i) {
-      case 4: case 7: case 13: case 16:
+      case 4:
+      case 7:
+      case 13:
+      case 16:
         if (c != ':') return false;
         break;
       case 10:
@@ -47,9 +50,8 @@ bool HasExifShape(std::string_view text) {
 
 std::optional<double> DateValueOf(const CalendarTime& time) {
   // The calendar types keep month and day in one byte: range first.
-  if (time.year < 1 || time.year > kLastYear || time.month < 1 || time.month > 12 || time.day < 1 ||
-      time.day > 31 || time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
-      time.second < 0 || time.second > 59) {
+  if (time.year < 1 || time.year > kLastYear || time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 ||
+      time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 || time.second > 59) {
     return std::nullopt;
   }
   const chr::year_month_day date{chr::year{time.year}, chr::month{static_cast<unsigned>(time.month)},
@@ -61,8 +63,8 @@ std::optional<double> DateValueOf(const CalendarTime& time) {
 }
 
 std::optional<CalendarTime> CalendarTimeOf(double dateValue) {
-  constexpr double kEnd = static_cast<double>(
-      chr::sys_days{chr::year{kLastYear + 1} / 1 / 1}.time_since_epoch().count() - kDateValueEpoch);
+  constexpr double kEnd =
+      static_cast<double>(chr::sys_days{chr::year{kLastYear + 1} / 1 / 1}.time_since_epoch().count() - kDateValueEpoch);
   if (!(dateValue > 0) || !(dateValue < kEnd)) return std::nullopt;
   // Whole seconds first, so that 23:59:59.7 carries into the next day.
   const auto total = static_cast<int64_t>(std::llround(dateValue * kSecondsPerDay));

@@ -16,10 +16,10 @@ inline constexpr size_t kExifDateTimeLength = 19;
 
 // One parsed date/time.
 struct PhotoDateTime {
-  int32_t status = -1;      // 0 = valid, -1 = not a valid date/time
-  double dateValue = 0;     // 0 when not set
-  std::string exifText;     // YYYY:MM:DD HH:MM:SS
-  std::string slashText;    // YYYY/MM/DD HH:MM:SS
+  int32_t status = -1;    // 0 = valid, -1 = not a valid date/time
+  double dateValue = 0;   // 0 when not set
+  std::string exifText;   // YYYY:MM:DD HH:MM:SS
+  std::string slashText;  // YYYY/MM/DD HH:MM:SS
 };
 
 // A photo's three date/times, in the order of the tag slots 2, 3, 4.

@@ -28,9 +28,12 @@ bool IsDirectoryPointer(uint16_t tag) {
 // The directory pointers a directory of this kind owns.
 bool Owns(IfdKind kind, uint16_t tag) {
   switch (kind) {
-    case IfdKind::kIfd0: return tag == kTagExifPointer || tag == kTagGpsPointer;
-    case IfdKind::kExif: return tag == kTagInteropPointer;
-    default: return false;
+    case IfdKind::kIfd0:
+      return tag == kTagExifPointer || tag == kTagGpsPointer;
+    case IfdKind::kExif:
+      return tag == kTagInteropPointer;
+    default:
+      return false;
   }
 }
 
@@ -112,17 +115,14 @@ class Walker {
     }
 
     if (!Follow(IfdKind::kIfd0, kTagGpsPointer, IfdKind::kGps, EntryRole::kGpsPointer) ||
-        !Follow(IfdKind::kExif, kTagInteropPointer, IfdKind::kInterop, EntryRole::kInteropPointer) ||
-        !FollowIfd1()) {
+        !Follow(IfdKind::kExif, kTagInteropPointer, IfdKind::kInterop, EntryRole::kInteropPointer) || !FollowIfd1()) {
       return WalkResult::kMalformed;
     }
     return WalkResult::kOk;
   }
 
  private:
-  bool Visited(uint32_t offset) const {
-    return std::find(visited_.begin(), visited_.end(), offset) != visited_.end();
-  }
+  bool Visited(uint32_t offset) const { return std::find(visited_.begin(), visited_.end(), offset) != visited_.end(); }
 
   // Directory pointers this directory does not own, and every one after the
   // first of its tag, would lead a reader astray once directories move.
@@ -210,11 +210,25 @@ class Walker {
 
 uint32_t ComponentSize(uint16_t type) {
   switch (type) {
-    case 1: case 2: case 6: case 7: return 1;
-    case 3: case 8: return 2;
-    case 4: case 9: case 11: case kTypeIfd: return 4;
-    case 5: case 10: case 12: return 8;
-    default: return 0;
+    case 1:
+    case 2:
+    case 6:
+    case 7:
+      return 1;
+    case 3:
+    case 8:
+      return 2;
+    case 4:
+    case 9:
+    case 11:
+    case kTypeIfd:
+      return 4;
+    case 5:
+    case 10:
+    case 12:
+      return 8;
+    default:
+      return 0;
   }
 }
 

@@ -1,10 +1,10 @@
 #include "exif_reader.h"
 
-#include "engine/utility_functions.h"
-
 #include <cstdio>
 #include <cstring>
 #include <limits>
+
+#include "engine/utility_functions.h"
 
 namespace kelvane {
 namespace {
@@ -61,10 +61,19 @@ class TiffNumbers {
 
 int32_t ComponentSize(int type) {
   switch (type) {
-    case 3: case 8: return 2;
-    case 4: case 9: case 11: return 4;
-    case 5: case 10: case 12: return 8;
-    default: return 1;
+    case 3:
+    case 8:
+      return 2;
+    case 4:
+    case 9:
+    case 11:
+      return 4;
+    case 5:
+    case 10:
+    case 12:
+      return 8;
+    default:
+      return 1;
   }
 }
 
@@ -77,7 +86,10 @@ int SlotOfTag(int32_t tag) {
 
 int16_t DirectoryOfSlot(int slot) {
   switch (slot) {
-    case kSlotExifOffset: case kSlotDateTime: case kSlotCopyright: case kSlotImageDescription:
+    case kSlotExifOffset:
+    case kSlotDateTime:
+    case kSlotCopyright:
+    case kSlotImageDescription:
     case kSelectorOtherIfd0:
       return 0;
     default:
@@ -104,8 +116,8 @@ int32_t Add32(int64_t a, int64_t b) {
 
 // Looks for the Exif APP1 segment; true when found. Fills the marker and
 // length of the locator and sets insertAt to where a new segment belongs.
-bool FindExifSegment(PhotoFile& file, const std::string& fileName, ExifSegmentInfo& segment,
-                     int32_t& insertAt, FileOpsLibrary& fileOps) {
+bool FindExifSegment(PhotoFile& file, const std::string& fileName, ExifSegmentInfo& segment, int32_t& insertAt,
+                     FileOpsLibrary& fileOps) {
   int32_t app0End = 0;
   int64_t candidate = 3;
   insertAt = 2;
@@ -126,8 +138,7 @@ bool FindExifSegment(PhotoFile& file, const std::string& fileName, ExifSegmentIn
         if (!numbers.failed()) app0End = static_cast<int32_t>(candidate + 2 + length - 1);
       }
     }
-    const int32_t found = fileOps.filefindstr(2, static_cast<int32_t>(candidate + 2), kSearchEnd,
-                                              "\xFF\xE1", fileName);
+    const int32_t found = fileOps.filefindstr(2, static_cast<int32_t>(candidate + 2), kSearchEnd, "\xFF\xE1", fileName);
     if (found <= 0) break;
     candidate = int64_t{found} + 1;
   }
@@ -137,9 +148,8 @@ bool FindExifSegment(PhotoFile& file, const std::string& fileName, ExifSegmentIn
 
 // Walks one directory at 1-based position start. Returns false when the
 // segment can't be used; stops early in single-slot mode once the slot is found.
-bool WalkDirectory(PhotoFile& file, TiffNumbers& numbers, int64_t start, int directory,
-                   int32_t slotRequest, ExifReading& reading, int& lastSelector, bool& slotFound,
-                   bool& exifPointerMet) {
+bool WalkDirectory(PhotoFile& file, TiffNumbers& numbers, int64_t start, int directory, int32_t slotRequest,
+                   ExifReading& reading, int& lastSelector, bool& slotFound, bool& exifPointerMet) {
   ExifSegmentInfo& seg = reading.segment;
   const int32_t count = numbers.U16(start);
   if (numbers.failed() || count > kMaxEntries) return false;
@@ -186,8 +196,7 @@ bool WalkDirectory(PhotoFile& file, TiffNumbers& numbers, int64_t start, int dir
 
 }  // namespace
 
-ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, int32_t tiffBase,
-                           int& slotSelector) {
+ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, int32_t tiffBase, int& slotSelector) {
   TiffNumbers numbers(file, order);
   ExifTagRecord record;
   record.tag = numbers.U16(entryPosition);
@@ -236,8 +245,8 @@ ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, in
   return record;
 }
 
-int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slotRequest,
-                     ExifReading& reading, FileOpsLibrary& fileOps) {
+int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slotRequest, ExifReading& reading,
+                     FileOpsLibrary& fileOps) {
   ExifSegmentInfo& seg = reading.segment;
   seg.fill(0);
   const int32_t request = slotRequest;
@@ -272,8 +281,8 @@ int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slot
   bool exifPointerMet = false;
   const int32_t walkRequest = singleSlot ? request : 0;
   const int32_t ifd0 = Add32(seg[kLocTiffBase], seg[kLocIfd0Offset]);
-  if (ifd0 < 0 || !WalkDirectory(file, numbers, ifd0, 0, walkRequest, reading, lastSelector, slotFound,
-                                 exifPointerMet)) {
+  if (ifd0 < 0 ||
+      !WalkDirectory(file, numbers, ifd0, 0, walkRequest, reading, lastSelector, slotFound, exifPointerMet)) {
     return read_code::kBadExif;
   }
   // Only a pointer met in this file is followed: in single-slot mode the
@@ -282,8 +291,8 @@ int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slot
   if (!slotFound && exifPointerMet && exifOffset > 0) {
     seg[kLocExifIfdOffset] = exifOffset;
     const int32_t exifIfd = Add32(seg[kLocTiffBase], exifOffset);
-    if (exifIfd < 0 || !WalkDirectory(file, numbers, exifIfd, 1, walkRequest, reading, lastSelector,
-                                      slotFound, exifPointerMet)) {
+    if (exifIfd < 0 ||
+        !WalkDirectory(file, numbers, exifIfd, 1, walkRequest, reading, lastSelector, slotFound, exifPointerMet)) {
       return read_code::kBadExif;
     }
   }

@@ -37,8 +37,8 @@ enum ExifSlot : int {
   kSlotCount = 9
 };
 
-inline constexpr std::array<int32_t, kSlotCount> kSlotTags = {
-    0x8769, 0x9000, 0x0132, 0x9003, 0x9004, 0xA002, 0xA003, 0x8298, 0x010E};
+inline constexpr std::array<int32_t, kSlotCount> kSlotTags = {0x8769, 0x9000, 0x0132, 0x9003, 0x9004,
+                                                              0xA002, 0xA003, 0x8298, 0x010E};
 
 using ExifTagTable = std::array<ExifTagRecord, kSlotCount>;
 
@@ -77,14 +77,13 @@ inline constexpr int16_t kBadExif = 9;
 // their contents). slotRequest out: 0 when the segment was found; with
 // kNoExif the count of bytes before which a new segment belongs. fileName is
 // the same file, searched by name through fileOps.
-int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slotRequest,
-                     ExifReading& reading, FileOpsLibrary& fileOps);
+int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slotRequest, ExifReading& reading,
+                     FileOpsLibrary& fileOps);
 
 // Reads the 12-byte entry at 1-based position entryPosition. order: 0 = II,
 // 1 = MM. slotSelector in: 1..8 (single slot), -98 (IFD0) or -99 (Exif IFD);
 // out: the slot 0..8, 98/99 for another tag with data outside the entry, -1
 // for an entry not wanted, -2 for an entry that can't be read.
-ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, int32_t tiffBase,
-                           int& slotSelector);
+ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, int32_t tiffBase, int& slotSelector);
 
 }  // namespace kelvane

@@ -77,9 +77,8 @@ bool WriteNewFile(const std::string& path, const std::string& bytes) {
   return ::close(fd) == 0 && written;
 }
 
-int16_t WriteCreatedSegment(const std::string& targetName, const TargetFacts& target,
-                            const SegmentFileTimes& fileTimes, const std::string& segmentFile,
-                            int64_t& segmentLength) {
+int16_t WriteCreatedSegment(const std::string& targetName, const TargetFacts& target, const SegmentFileTimes& fileTimes,
+                            const std::string& segmentFile, int64_t& segmentLength) {
   const std::string dateTime = fileTimes.earliestFileTime ? fileTimes.earliestFileTime(targetName) : std::string();
   const std::string segment = BuildMinimalExifSegment(dateTime, target.size.height, target.size.width);
   if (segment.empty()) return kNotBuilt;
@@ -88,8 +87,8 @@ int16_t WriteCreatedSegment(const std::string& targetName, const TargetFacts& ta
   return kOk;
 }
 
-int16_t WriteRestoredSegment(const std::string& sourceName, const TargetFacts& target,
-                             const std::string& segmentFile, EngineContext& context, int64_t& segmentLength) {
+int16_t WriteRestoredSegment(const std::string& sourceName, const TargetFacts& target, const std::string& segmentFile,
+                             EngineContext& context, int64_t& segmentLength) {
   switch (CopyExifSegment(sourceName, target.size, segmentFile, context, segmentLength)) {
     case SegmentCopyResult::kCopied:
       return kOk;
@@ -120,8 +119,7 @@ bool ReplaceTarget(const std::string& targetName, const TargetFacts& target, con
   const bool built = RunChunkedBuild(
       [&](int32_t resumeAt) {
         return context.fileOps.insert2(resumeAt, 0, static_cast<int32_t>(target.length), 0, 0, target.insertAt, 0,
-                                       static_cast<int32_t>(segmentLength), targetName, segmentFile,
-                                       rewrite.NewPath());
+                                       static_cast<int32_t>(segmentLength), targetName, segmentFile, rewrite.NewPath());
       },
       total, context);
   // The length check catches a build that stopped short without saying so.

@@ -16,14 +16,14 @@ namespace kelvane {
 // Result codes of AddExifSegment.
 namespace add_segment_code {
 inline constexpr int16_t kOk = 0;
-inline constexpr int16_t kTargetMissing = 1;     // targetName has been emptied
-inline constexpr int16_t kSourceUnusable = 3;    // restore: the source has no usable Exif segment
-inline constexpr int16_t kNoImageSize = 5;       // no baseline frame header in the target
-inline constexpr int16_t kNotBuilt = 6;          // create: no segment could be built
-inline constexpr int16_t kTimesNotSet = 7;       // added, but the file's own times were not set
-inline constexpr int16_t kNotPossible = 8;       // wrong function, temporary files, or no size tags in the source
-inline constexpr int16_t kNotReplaced = 9;       // the new photo could not be built or put in place
-inline constexpr int16_t kHasExif = 10;          // the target has an Exif segment or is not a JPEG file
+inline constexpr int16_t kTargetMissing = 1;   // targetName has been emptied
+inline constexpr int16_t kSourceUnusable = 3;  // restore: the source has no usable Exif segment
+inline constexpr int16_t kNoImageSize = 5;     // no baseline frame header in the target
+inline constexpr int16_t kNotBuilt = 6;        // create: no segment could be built
+inline constexpr int16_t kTimesNotSet = 7;     // added, but the file's own times were not set
+inline constexpr int16_t kNotPossible = 8;     // wrong function, temporary files, or no size tags in the source
+inline constexpr int16_t kNotReplaced = 9;     // the new photo could not be built or put in place
+inline constexpr int16_t kHasExif = 10;        // the target has an Exif segment or is not a JPEG file
 }  // namespace add_segment_code
 
 // The file-time work the operation leaves to the photo-times module.

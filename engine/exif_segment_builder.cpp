@@ -34,10 +34,14 @@ uint64_t SlotSize(size_t entries) { return 2 + 12 * uint64_t{entries} + 4; }
 
 std::optional<IfdKind> PointerTarget(EntryRole role) {
   switch (role) {
-    case EntryRole::kExifPointer: return IfdKind::kExif;
-    case EntryRole::kGpsPointer: return IfdKind::kGps;
-    case EntryRole::kInteropPointer: return IfdKind::kInterop;
-    default: return std::nullopt;
+    case EntryRole::kExifPointer:
+      return IfdKind::kExif;
+    case EntryRole::kGpsPointer:
+      return IfdKind::kGps;
+    case EntryRole::kInteropPointer:
+      return IfdKind::kInterop;
+    default:
+      return std::nullopt;
   }
 }
 

@@ -28,8 +28,8 @@ struct SizeValue {
 
 // The value bytes of a SHORT or LONG entry, or false when the entry can't
 // take the size or lies outside the segment's TIFF structure.
-bool PlaceSizeValue(const ExifTagRecord& entry, int32_t value, const ExifSegmentInfo& segment,
-                    int64_t segmentSize, SizeValue& out) {
+bool PlaceSizeValue(const ExifTagRecord& entry, int32_t value, const ExifSegmentInfo& segment, int64_t segmentSize,
+                    SizeValue& out) {
   if (entry.tag == 0 || (entry.type != kShort && entry.type != kLong)) return false;
   const int64_t tiffStart = int64_t{segment[kLocTiffBase]} - segment[kLocMarker];
   out.offset = int64_t{entry.dataPosition} - segment[kLocMarker];
@@ -49,8 +49,7 @@ bool PlaceSizeValue(const ExifTagRecord& entry, int32_t value, const ExifSegment
 }  // namespace
 
 SegmentCopyResult CopyExifSegment(const std::string& sourceName, const ImageSize& targetSize,
-                                  const std::string& segmentFile, EngineContext& context,
-                                  int64_t& segmentLength) {
+                                  const std::string& segmentFile, EngineContext& context, int64_t& segmentLength) {
   segmentLength = 0;
   ExifReading reading;
   int64_t sourceLength = -1;

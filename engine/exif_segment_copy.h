@@ -25,7 +25,6 @@ enum class SegmentCopyResult {
 // later edits, as many as the 16-bit length field allows. segmentLength is
 // the length of the file written.
 SegmentCopyResult CopyExifSegment(const std::string& sourceName, const ImageSize& targetSize,
-                                  const std::string& segmentFile, EngineContext& context,
-                                  int64_t& segmentLength);
+                                  const std::string& segmentFile, EngineContext& context, int64_t& segmentLength);
 
 }  // namespace kelvane

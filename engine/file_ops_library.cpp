@@ -48,22 +48,21 @@ bool FileOpsLibrary::Available() {
   return find_ != nullptr && insert2_ != nullptr && wipe_ != nullptr;
 }
 
-int32_t FileOpsLibrary::filefindstr(int32_t mode, int32_t start, int32_t end,
-                                    const std::string& pattern, const std::string& fileName) {
+int32_t FileOpsLibrary::filefindstr(int32_t mode, int32_t start, int32_t end, const std::string& pattern,
+                                    const std::string& fileName) {
   Bind();
   if (find_ == nullptr) return kUnavailable;
   return find_(mode, start, end, pattern.c_str(), fileName.c_str());
 }
 
-int32_t FileOpsLibrary::insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength,
-                                int32_t cutAt, int32_t cutLength, int32_t insertAt,
-                                int32_t donorOffset, int32_t insertLength,
+int32_t FileOpsLibrary::insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
+                                int32_t cutLength, int32_t insertAt, int32_t donorOffset, int32_t insertLength,
                                 const std::string& sourceName, const std::string& donorName,
                                 const std::string& outputName) {
   Bind();
   if (insert2_ == nullptr) return kUnavailable;
-  return insert2_(resumeAt, chunkLimit, sourceLength, cutAt, cutLength, insertAt, donorOffset,
-                  insertLength, sourceName.c_str(), donorName.c_str(), outputName.c_str());
+  return insert2_(resumeAt, chunkLimit, sourceLength, cutAt, cutLength, insertAt, donorOffset, insertLength,
+                  sourceName.c_str(), donorName.c_str(), outputName.c_str());
 }
 
 int32_t FileOpsLibrary::wipefile(int32_t length, const std::string& fileName) {

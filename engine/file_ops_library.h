@@ -28,17 +28,16 @@ class FileOpsLibrary {
 
   // Virtual so that tests can make a chosen call fail.
   virtual int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const std::string& pattern,
-                      const std::string& fileName);
-  virtual int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
-                  int32_t cutLength, int32_t insertAt, int32_t donorOffset, int32_t insertLength,
-                  const std::string& sourceName, const std::string& donorName,
-                  const std::string& outputName);
+                              const std::string& fileName);
+  virtual int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
+                          int32_t insertAt, int32_t donorOffset, int32_t insertLength, const std::string& sourceName,
+                          const std::string& donorName, const std::string& outputName);
   virtual int32_t wipefile(int32_t length, const std::string& fileName);
 
  private:
   using FindFn = int32_t (*)(int32_t, int32_t, int32_t, const char*, const char*);
-  using Insert2Fn = int32_t (*)(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                int32_t, const char*, const char*, const char*);
+  using Insert2Fn = int32_t (*)(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+                                const char*, const char*);
   using WipeFn = int32_t (*)(int32_t, const char*);
 
   void Bind();

@@ -93,8 +93,7 @@ bool PhotoFile::WriteAt(int64_t offset, const void* data, size_t length) {
   const auto* src = static_cast<const uint8_t*>(data);
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::pwrite(fd_, src + done, length - done,
-                               static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    const ssize_t n = ::pwrite(fd_, src + done, length - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       blockLength_ = 0;

@@ -147,8 +147,7 @@ int32_t AdjustPhotoDates(std::string& fileName, double adjustment, const PhotoTi
   file.Close();
   if (context.ui != nullptr) context.ui->PumpEvents();
 
-  if (!context.options[ProgramOption::KeepFileTimes] &&
-      !SetFileTimesFromDates(fileName, updated, context.options)) {
+  if (!context.options[ProgramOption::KeepFileTimes] && !SetFileTimesFromDates(fileName, updated, context.options)) {
     return adjust_code::kFileTimesNotSet;
   }
   return adjust_code::kOk;

@@ -23,10 +23,10 @@ struct PhotoTimeParameters {
 // Result codes of AdjustPhotoDates.
 namespace adjust_code {
 inline constexpr int32_t kOk = 0;
-inline constexpr int32_t kFileMissing = 1;    // fileName has been emptied
+inline constexpr int32_t kFileMissing = 1;  // fileName has been emptied
 inline constexpr int32_t kNotJpeg = 2;
 inline constexpr int32_t kNoExif = 3;
-inline constexpr int32_t kNoTakenTime = 6;    // no valid DateTimeOriginal
+inline constexpr int32_t kNoTakenTime = 6;      // no valid DateTimeOriginal
 inline constexpr int32_t kFileTimesNotSet = 7;  // the photo was changed, its file times not
 inline constexpr int32_t kFailed = 9;
 }  // namespace adjust_code

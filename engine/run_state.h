@@ -24,12 +24,12 @@ struct RunState {
   bool SinglePhotoMode = false;       // one chosen photo instead of a folder
   bool SourceChosen = false;          // the folder (or photo) is chosen and exists
   bool ExportTargetSet = false;
-  bool DaysAsDate = false;            // the days entry holds a date
+  bool DaysAsDate = false;  // the days entry holds a date
   bool DaysEntryValid = false;
   bool TimeEntryValid = false;
   bool RunInProgress = false;
   bool CancelRequested = false;
-  bool FieldEditing = false;          // function changes and shortcuts wait while set
+  bool FieldEditing = false;  // function changes and shortcuts wait while set
   bool StdCopyrightAvailable = false;
   bool StartMessageHandled = false;
   bool PrefixRemoveChars = false;
@@ -39,9 +39,9 @@ struct RunState {
   // prefix respectively; neither means add/replace.
   bool NoticeForPhotographer = true;
   bool NoticeForEditor = false;
-  bool OverwriteExisting = false;     // "Skip if text already present" unchecked
+  bool OverwriteExisting = false;  // "Skip if text already present" unchecked
   bool YearFromPhoto = false;
-  bool FirstTextEmpty = false;        // empty text means delete
+  bool FirstTextEmpty = false;  // empty text means delete
   bool SecondTextEmpty = false;
   bool TextEditedByUser = false;
 };

@@ -38,7 +38,6 @@ struct ProgramOptions {
 // The key of option number 0..7 in the GENERAL section.
 std::string OptionKey(int number);
 
-
 // The cue's wave file name, and its path in the program's folder (empty
 // when the folder is unknown).
 const char* CueFileName(SoundCue cue);

@@ -190,15 +190,15 @@ std::string SettingsStore::ReadSetting(std::string_view section, std::string_vie
 int32_t SettingsStore::WriteSetting(std::string_view section, std::string_view key, std::string_view value) {
   section = TrimBlanks(section);
   key = TrimBlanks(key);
-  if (path_.empty() || !ValidName(section, ']') || !ValidName(key, '=') || key.front() == '[' ||
-      key.front() == ';' || value.find_first_of(kLineBreaks) != std::string_view::npos) {
+  if (path_.empty() || !ValidName(section, ']') || !ValidName(key, '=') || key.front() == '[' || key.front() == ';' ||
+      value.find_first_of(kLineBreaks) != std::string_view::npos) {
     return 0;
   }
   std::string text;
   if (const auto old = ReadWholeFile(path_)) {
     text = *old;
-  } else if (std::error_code ec; std::filesystem::symlink_status(path_, ec).type() !=
-                                   std::filesystem::file_type::not_found) {
+  } else if (std::error_code ec;
+             std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found) {
     return 0;  // there but unreadable: don't replace it with one key
   }
   std::vector<std::string> lines = SplitLines(text);

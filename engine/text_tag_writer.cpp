@@ -140,9 +140,12 @@ int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTa
   const std::span<const uint8_t> oldTiff = std::span<const uint8_t>(old).subspan(kSegmentHeader);
   ExifStructure structure;
   switch (WalkExifDirectories(oldTiff, structure)) {
-    case WalkResult::kBadHeader: return code::kNoExif;
-    case WalkResult::kMalformed: return code::kFailed;
-    case WalkResult::kOk: break;
+    case WalkResult::kBadHeader:
+      return code::kNoExif;
+    case WalkResult::kMalformed:
+      return code::kFailed;
+    case WalkResult::kOk:
+      break;
   }
   TagEdit edit;
   if (const int16_t valueCheck = MakeEdit(slot, newTag, structure.bigEndian, edit); valueCheck != code::kOk) {

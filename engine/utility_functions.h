@@ -69,9 +69,9 @@ bool WriteAll(int fd, std::string_view bytes);
 void SyncFolder(const std::string& folder);
 
 enum WipeFileResult : int32_t {
-  kWipeDone = -1,            // overwritten with zeros and deleted
-  kWipeNotOverwritten = 1,   // not found, empty, too large or not overwritten
-  kWipeNotDeleted = 2,       // overwritten but not deleted
+  kWipeDone = -1,           // overwritten with zeros and deleted
+  kWipeNotOverwritten = 1,  // not found, empty, too large or not overwritten
+  kWipeNotDeleted = 2,      // overwritten but not deleted
 };
 // Overwrites a file with zero bytes through the library's wipefile, then
 // deletes it.

@@ -14,7 +14,7 @@ struct WindowPosition {
 // leaves at least a tenth of the window on the screen; otherwise the window
 // is centred on that axis (at 1 at the least). storedLeft/storedTop are the
 // texts read from the settings file.
-WindowPosition PlaceWindow(std::string_view storedLeft, std::string_view storedTop, int screenWidth,
-                           int screenHeight, int windowWidth, int windowHeight);
+WindowPosition PlaceWindow(std::string_view storedLeft, std::string_view storedTop, int screenWidth, int screenHeight,
+                           int windowWidth, int windowHeight);
 
 }  // namespace kelvane

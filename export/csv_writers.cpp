@@ -143,8 +143,8 @@ bool WriteDbCsv(const ExportTable& table, const std::string& target, const DbCsv
     if (!tagsFile->Open() || context.library.SlotCount() < 1) return false;
     bool ok = true;
     for (const DefinedTag& tag : tags.list) {
-      ok = ok && tagsFile->WriteLine(
-                     CsvLine(d).Add(Dec(tag.id)).Add(tag.nonTechnical ? "-1" : "0").Add(tag.title).Text());
+      ok = ok &&
+           tagsFile->WriteLine(CsvLine(d).Add(Dec(tag.id)).Add(tag.nonTechnical ? "-1" : "0").Add(tag.title).Text());
     }
     ok = ok && tagsFile->WriteLine(CsvLine(d).Add(Dec(kUnknownTagsId)).Add("0").Add("[Unknown Tags]").Text());
     if (!ok || !tagsFile->Finish()) return false;

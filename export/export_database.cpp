@@ -29,19 +29,33 @@ std::string Q(std::string_view name) { return QuoteIdentifier(name); }
 std::string SchemaSql(const ExportDatabaseNames& names) {
   return "CREATE TABLE " + Q(names.tags) +
          " (\"ExifID\" INTEGER NOT NULL, \"NonTech\" INTEGER, \"Description\" TEXT);"
-         "CREATE UNIQUE INDEX \"Tags\" ON " + Q(names.tags) + " (\"ExifID\");"
-         "CREATE TABLE " + Q(names.photoFiles) +
+         "CREATE UNIQUE INDEX \"Tags\" ON " +
+         Q(names.tags) +
+         " (\"ExifID\");"
+         "CREATE TABLE " +
+         Q(names.photoFiles) +
          " (\"FileRef\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"Filename\" TEXT NOT NULL);"
-         "CREATE UNIQUE INDEX \"FileRefs\" ON " + Q(names.photoFiles) + " (\"FileRef\");"
-         "CREATE UNIQUE INDEX \"FileName\" ON " + Q(names.photoFiles) + " (\"Filename\");"
-         "CREATE TABLE " + Q(names.tagData) +
+         "CREATE UNIQUE INDEX \"FileRefs\" ON " +
+         Q(names.photoFiles) +
+         " (\"FileRef\");"
+         "CREATE UNIQUE INDEX \"FileName\" ON " +
+         Q(names.photoFiles) +
+         " (\"Filename\");"
+         "CREATE TABLE " +
+         Q(names.tagData) +
          " (\"FileRef\" INTEGER NOT NULL, \"ExifID\" INTEGER NOT NULL, \"TagText\" TEXT);"
-         "CREATE UNIQUE INDEX \"TagDat\" ON " + Q(names.tagData) + " (\"FileRef\", \"ExifID\");"
-         "CREATE TABLE " + Q(names.updates) +
+         "CREATE UNIQUE INDEX \"TagDat\" ON " +
+         Q(names.tagData) +
+         " (\"FileRef\", \"ExifID\");"
+         "CREATE TABLE " +
+         Q(names.updates) +
          " (\"Update\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"DateTime\" TEXT NOT NULL,"
          " \"TagLibrary\" INTEGER NOT NULL);"
-         "CREATE UNIQUE INDEX \"Updates\" ON " + Q(names.updates) + " (\"Update\");"
-         "CREATE TABLE " + Q(kStoredQueriesTable) + " (\"Name\" TEXT PRIMARY KEY NOT NULL, \"QueryText\" TEXT NOT NULL);";
+         "CREATE UNIQUE INDEX \"Updates\" ON " +
+         Q(names.updates) +
+         " (\"Update\");"
+         "CREATE TABLE " +
+         Q(kStoredQueriesTable) + " (\"Name\" TEXT PRIMARY KEY NOT NULL, \"QueryText\" TEXT NOT NULL);";
 }
 
 bool StoreQuery(SqliteDatabase& db) {
@@ -157,9 +171,9 @@ bool HasExportTables(SqliteDatabase& db, const ExportDatabaseNames& names) {
 }
 
 bool RecreateMetadataView(SqliteDatabase& db, const ExportDatabaseNames& names) {
-  SqliteStatement query = db.Prepare(
-      "SELECT DISTINCT t.\"Description\" FROM " + Q(names.tagData) + " AS d JOIN " + Q(names.tags) +
-      " AS t ON t.\"ExifID\" = d.\"ExifID\" WHERE t.\"Description\" <> '' ORDER BY t.\"Description\"");
+  SqliteStatement query =
+      db.Prepare("SELECT DISTINCT t.\"Description\" FROM " + Q(names.tagData) + " AS d JOIN " + Q(names.tags) +
+                 " AS t ON t.\"ExifID\" = d.\"ExifID\" WHERE t.\"Description\" <> '' ORDER BY t.\"Description\"");
   if (!query.ok()) return false;
   std::vector<std::string> titles;
   SqliteStatement::Step step;

@@ -20,8 +20,8 @@ namespace kelvane {
 
 // A writer of a whole table into target; false when it failed.
 using TableWriter = std::function<bool(const ExportTable&, const std::string& target, ExportWriterContext&)>;
-using DbCsvWriter = std::function<bool(const ExportTable&, const std::string& target, const DbCsvSuffixes&,
-                                       ExportWriterContext&)>;
+using DbCsvWriter =
+    std::function<bool(const ExportTable&, const std::string& target, const DbCsvSuffixes&, ExportWriterContext&)>;
 
 // The writer of each export type; tests replace them. An export of a type
 // without a writer gives kProcessingError.
@@ -53,8 +53,7 @@ struct ExportFolderResult {
 
 // Exports every file of folder (a "/"-terminated folder) into targetText,
 // the export target box's text.
-ExportFolderResult ExportFolder(const std::string& folder, const std::string& targetText,
-                                ExportDriverContext& context);
+ExportFolderResult ExportFolder(const std::string& folder, const std::string& targetText, ExportDriverContext& context);
 
 // Exports one photo into target; used in single-photo mode and for the
 // spreadsheet CSV with a file per photo.

@@ -72,15 +72,17 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
   switch (type) {
     case ExportType::Database:
       message.title = "Confirm database amend";
-      message.text = name + "\n - already exists,\n\nAppend to the existing database ?\n\n"
-                            "'No' will replace the existing database";
+      message.text = name +
+                     "\n - already exists,\n\nAppend to the existing database ?\n\n"
+                     "'No' will replace the existing database";
       message.buttons = MessageButtons::kYesNoCancel;
       message.icon = MessageIcon::kQuestion;
       break;
     case ExportType::Workbook:
       message.title = "Confirm spread-sheet amend";
-      message.text = name + "\n - already exists,\n\nAppend as a New Worksheet in the existing Excel file ?\n\n"
-                            "'No' will replace the existing file";
+      message.text = name +
+                     "\n - already exists,\n\nAppend as a New Worksheet in the existing Excel file ?\n\n"
+                     "'No' will replace the existing file";
       message.buttons = MessageButtons::kYesNoCancel;
       break;
     case ExportType::DbCsv: {
@@ -90,8 +92,9 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
         names += FileNameOf(file);
       }
       message.title = "Confirm file overwrite";
-      message.text = names + "\n - already exist,\n\n" +
-                     (caller == ExportCaller::kFolder ? "Overwrite all existing files ?" : "Overwrite existing files ?");
+      message.text =
+          names + "\n - already exist,\n\n" +
+          (caller == ExportCaller::kFolder ? "Overwrite all existing files ?" : "Overwrite existing files ?");
       break;
     }
     case ExportType::SheetCsv:

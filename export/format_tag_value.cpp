@@ -40,8 +40,7 @@ std::optional<std::string> N0(double x) { return Fixed(x, 0); }
 std::optional<std::string> N2(double x) { return Fixed(x, 2); }
 
 // prefix + number + suffix, or empty when the number could not be written.
-std::string Compose(std::string_view prefix, const std::optional<std::string>& number,
-                    std::string_view suffix = {}) {
+std::string Compose(std::string_view prefix, const std::optional<std::string>& number, std::string_view suffix = {}) {
   if (!number) return {};
   std::string text(prefix);
   text += *number;

@@ -45,8 +45,7 @@ bool ReadTable(const std::string& input, std::string& rows) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     const size_t space = line.find(' ');
-    if (space == 0 || space == std::string::npos || space > 5 ||
-        line.find_first_not_of("0123456789") != space) {
+    if (space == 0 || space == std::string::npos || space > 5 || line.find_first_not_of("0123456789") != space) {
       return Fail(input, lineNumber, "expected a decimal id, a space and the string");
     }
     const long id = std::stol(line.substr(0, space));

@@ -10,11 +10,11 @@
 namespace kelvane {
 
 struct SheetLayout {
-  std::vector<size_t> columns;         // export-order slot numbers that get a column
-  std::vector<std::string> titles;     // per column: the record's title as stored, or empty
-  std::vector<int32_t> columnTags;     // per column: the tag number
-  std::vector<int32_t> unknownTags;    // tags without a column, in export order
-  std::string unknownCell;             // "[0001|0002]" cut to the value limit; empty when none
+  std::vector<size_t> columns;       // export-order slot numbers that get a column
+  std::vector<std::string> titles;   // per column: the record's title as stored, or empty
+  std::vector<int32_t> columnTags;   // per column: the tag number
+  std::vector<int32_t> unknownTags;  // tags without a column, in export order
+  std::string unknownCell;           // "[0001|0002]" cut to the value limit; empty when none
 };
 
 // A tag below 33, or one whose record lacks formatting fields, is unknown;

@@ -51,8 +51,7 @@ TagRecord ParseTagRecord(std::string_view record) {
   return parsed;
 }
 
-TagLibrary::TagLibrary(std::span<const LibraryString> strings)
-    : strings_(strings.begin(), strings.end()) {
+TagLibrary::TagLibrary(std::span<const LibraryString> strings) : strings_(strings.begin(), strings.end()) {
   std::stable_sort(strings_.begin(), strings_.end(),
                    [](const LibraryString& a, const LibraryString& b) { return a.id < b.id; });
   // The suffix base is fixed by the library, so it is worked out once here.
@@ -69,9 +68,8 @@ const TagLibrary& TagLibrary::BuiltIn() {
 }
 
 std::optional<std::string_view> TagLibrary::LoadLibraryString(uint16_t id) const {
-  const auto it = std::lower_bound(
-      strings_.begin(), strings_.end(), id,
-      [](const LibraryString& entry, uint16_t wanted) { return entry.id < wanted; });
+  const auto it = std::lower_bound(strings_.begin(), strings_.end(), id,
+                                   [](const LibraryString& entry, uint16_t wanted) { return entry.id < wanted; });
   if (it == strings_.end() || it->id != id) return std::nullopt;
   return it->text;
 }
@@ -100,16 +98,10 @@ int64_t TagLibrary::HeaderNumber(uint16_t id, size_t maxChars) const {
 
 int64_t TagLibrary::ReleaseNumber() const { return HeaderNumber(library_id::kRelease, 4); }
 
-int64_t TagLibrary::SlotCount() const {
-  return HeaderNumber(library_id::kSlotCount, std::string_view::npos);
-}
+int64_t TagLibrary::SlotCount() const { return HeaderNumber(library_id::kSlotCount, std::string_view::npos); }
 
-int64_t TagLibrary::HighestTag() const {
-  return HeaderNumber(library_id::kHighestTag, std::string_view::npos);
-}
+int64_t TagLibrary::HighestTag() const { return HeaderNumber(library_id::kHighestTag, std::string_view::npos); }
 
-std::optional<std::string_view> LoadLibraryString(uint16_t id) {
-  return TagLibrary::BuiltIn().LoadLibraryString(id);
-}
+std::optional<std::string_view> LoadLibraryString(uint16_t id) { return TagLibrary::BuiltIn().LoadLibraryString(id); }
 
 }  // namespace kelvane

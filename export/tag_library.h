@@ -19,13 +19,13 @@ struct LibraryString {
 // Ids of the header strings.
 namespace library_id {
 inline constexpr uint16_t kTitle = 16;
-inline constexpr uint16_t kRelease = 17;         // "0004 2007:01:13": release number, date
-inline constexpr uint16_t kSlotCount = 18;       // tag slots the exporters size their tables by
-inline constexpr uint16_t kHighestTag = 19;      // highest tag number holding a record
-inline constexpr uint16_t kFirstUnitText = 20;   // id of the first unit text
+inline constexpr uint16_t kRelease = 17;        // "0004 2007:01:13": release number, date
+inline constexpr uint16_t kSlotCount = 18;      // tag slots the exporters size their tables by
+inline constexpr uint16_t kHighestTag = 19;     // highest tag number holding a record
+inline constexpr uint16_t kFirstUnitText = 20;  // id of the first unit text
 inline constexpr uint16_t kProgramVersion = 21;
 inline constexpr uint16_t kPlatform = 22;
-inline constexpr uint16_t kNotice = 23;          // one-line notice for the About display
+inline constexpr uint16_t kNotice = 23;  // one-line notice for the About display
 // Tag records are stored under their tag number; ids below this one belong
 // to the header and are never read as a record.
 inline constexpr uint16_t kFirstTagRecord = 254;

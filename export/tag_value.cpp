@@ -26,13 +26,9 @@ bool IsSigned(uint16_t type) {
          type == exif_type::kSRational;
 }
 
-bool IsRational(uint16_t type) {
-  return type == exif_type::kRational || type == exif_type::kSRational;
-}
+bool IsRational(uint16_t type) { return type == exif_type::kRational || type == exif_type::kSRational; }
 
-std::string AsText(std::span<const uint8_t> bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
+std::string AsText(std::span<const uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace
 
@@ -54,16 +50,14 @@ uint32_t ExifTypeSize(uint16_t type) {
   }
 }
 
-uint64_t TagValueByteCount(uint16_t type, uint32_t count) {
-  return uint64_t{ExifTypeSize(type)} * count;
-}
+uint64_t TagValueByteCount(uint16_t type, uint32_t count) { return uint64_t{ExifTypeSize(type)} * count; }
 
 TagValue DecodeTagValue(const RawTagValue& raw) {
   TagValue value;
   value.type = raw.type;
   const uint64_t total = TagValueByteCount(raw.type, raw.count);
-  const std::span<const uint8_t> bytes = raw.bytes.first(
-      static_cast<size_t>(std::min<uint64_t>(total, raw.bytes.size())));
+  const std::span<const uint8_t> bytes =
+      raw.bytes.first(static_cast<size_t>(std::min<uint64_t>(total, raw.bytes.size())));
   const bool complete = bytes.size() == total;
 
   if (!complete && (raw.type == exif_type::kAscii || raw.type == exif_type::kUndefined)) return value;

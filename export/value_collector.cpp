@@ -71,8 +71,7 @@ std::optional<size_t> ValueCollector::RowOf(uint16_t tag) {
   return static_cast<size_t>(row - 1);
 }
 
-void ValueCollector::ReadEntry(PhotoFile& file, int64_t entryOffset, int64_t tiffBase, ByteOrder order,
-                               size_t photo) {
+void ValueCollector::ReadEntry(PhotoFile& file, int64_t entryOffset, int64_t tiffBase, ByteOrder order, size_t photo) {
   uint8_t entry[kEntrySize];
   // An entry the reader passed is always readable; one that is not has no tag to show.
   if (!file.ReadAt(entryOffset, entry, kEntrySize)) return;

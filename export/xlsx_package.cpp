@@ -130,8 +130,8 @@ std::string RelsPartOf(std::string_view part) {
 // A relationship target read from a part in folder, as a part name; empty
 // when it leaves the package.
 std::string ResolveTarget(const std::string& folder, std::string_view target) {
-  const std::string joined = !target.empty() && target.front() == '/' ? std::string(target.substr(1))
-                                                                      : folder + std::string(target);
+  const std::string joined =
+      !target.empty() && target.front() == '/' ? std::string(target.substr(1)) : folder + std::string(target);
   std::vector<std::string> segments;
   size_t start = 0;
   while (start <= joined.size()) {
@@ -178,8 +178,8 @@ std::optional<std::string> ReadPart(zip_t* archive, const std::string& name, std
   if (index < 0) return std::nullopt;
   zip_stat_t st;
   zip_stat_init(&st);
-  if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-      st.size > kMaxPartSize || st.name == nullptr) {
+  if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW, &st) != 0 ||
+      !(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize || st.name == nullptr) {
     return std::nullopt;
   }
   storedName = st.name;
@@ -242,11 +242,11 @@ std::optional<std::string> SourceBytes(zip_source_t* source) {
 }  // namespace
 
 struct XlsxPackage::State {
-  ZipArchive source;                          // the opened workbook, or none for a new one
-  std::vector<std::string> sourceEntries;     // its entries, in stored order
-  std::map<std::string, std::string> parts;   // new content by part name
-  std::vector<std::string> newParts;          // parts not in the source, in order
-  std::set<std::string> lowerNames;           // every part name, lower case
+  ZipArchive source;                         // the opened workbook, or none for a new one
+  std::vector<std::string> sourceEntries;    // its entries, in stored order
+  std::map<std::string, std::string> parts;  // new content by part name
+  std::vector<std::string> newParts;         // parts not in the source, in order
+  std::set<std::string> lowerNames;          // every part name, lower case
   std::string contentTypesPart = kContentTypesPart;
   std::string workbookPart = "xl/workbook.xml";
   std::string workbookRelsPart = "xl/_rels/workbook.xml.rels";

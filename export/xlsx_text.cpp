@@ -41,9 +41,7 @@ void AppendLatin1(std::string& out, uint8_t c) {
   out += static_cast<char>(0x80 | (c & 0x3F));
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 // True when text[i..] reads "_xHHHH_".
 bool IsEscapeAt(std::string_view text, size_t i) {

@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   request.fileTimes = PhotoFileTimes(context);
   name = photo;
   const int16_t created = AddExifSegment(name, request, context);
-  CheckUnchanged(created != add_segment_code::kOk && created != add_segment_code::kTimesNotSet, folder, photo,
-                 data, size);
+  CheckUnchanged(created != add_segment_code::kOk && created != add_segment_code::kTimesNotSet, folder, photo, data,
+                 size);
   return 0;
 }

@@ -19,14 +19,14 @@ enum BuildCode : int32_t {
   kDonorWithoutLength = -5,
   // A block could not be read where it should be (negative offset, file
   // shorter than the block, read error); one code per step.
-  kCutBeforeFailed = -6,     // cut only, replace: source before the cut
-  kCutAfterFailed = -7,      // cut only: source after the cut
-  kInsertBeforeFailed = -8,  // insert only: source before the insert point
-  kInsertDonorFailed = -9,   // insert only: donor block
-  kInsertAfterFailed = -10,  // insert only: source from the insert point
-  kAppendSourceFailed = -11, // append, plain copy: the whole source
-  kAppendDonorFailed = -12,  // append: donor block
-  kExtractFailed = -13,      // extract: the source block
+  kCutBeforeFailed = -6,      // cut only, replace: source before the cut
+  kCutAfterFailed = -7,       // cut only: source after the cut
+  kInsertBeforeFailed = -8,   // insert only: source before the insert point
+  kInsertDonorFailed = -9,    // insert only: donor block
+  kInsertAfterFailed = -10,   // insert only: source from the insert point
+  kAppendSourceFailed = -11,  // append, plain copy: the whole source
+  kAppendDonorFailed = -12,   // append: donor block
+  kExtractFailed = -13,       // extract: the source block
   kInPlaceNoInsertAt = -14,
   kInPlaceNoLength = -15,
   kInPlaceWithCut = -16,

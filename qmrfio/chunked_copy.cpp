@@ -21,8 +21,8 @@ struct CopyTargets {
 
 // Copies output positions [from, to) of one block, which starts at output
 // position blockStart, through buffer.
-int32_t CopyRange(const BuildPlan& plan, const Block& block, int64_t blockStart, int64_t from,
-                  int64_t to, const CopyTargets& files, uint8_t* buffer, int64_t bufferSize) {
+int32_t CopyRange(const BuildPlan& plan, const Block& block, int64_t blockStart, int64_t from, int64_t to,
+                  const CopyTargets& files, uint8_t* buffer, int64_t bufferSize) {
   const int in = block.file == BlockFile::kSource ? files.source : files.donor;
   for (int64_t at = from; at < to;) {
     const int64_t count = std::min(to - at, bufferSize);
@@ -71,8 +71,7 @@ int32_t RunBuild(const BuildRequest& request) {
   const int64_t limit = request.chunkLimit > 0 ? request.chunkLimit : request.defaultChunk;
   const int64_t stop = request.resumeAt + limit;
   // A position handed back must fit the 32-bit result.
-  if (request.resumeAt < 0 ||
-      (stop < plan.OutputLength() && stop > std::numeric_limits<int32_t>::max())) {
+  if (request.resumeAt < 0 || (stop < plan.OutputLength() && stop > std::numeric_limits<int32_t>::max())) {
     return kResumeOutOfRange;
   }
 

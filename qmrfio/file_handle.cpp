@@ -87,8 +87,7 @@ bool WriteAllAt(int fd, int64_t offset, const uint8_t* data, size_t length) {
   if (offset < 0) return false;
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::pwrite(fd, data + done, length - done,
-                               static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    const ssize_t n = ::pwrite(fd, data + done, length - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "file_handle.h"
@@ -87,8 +87,7 @@ int64_t PatternScanner::Feed(const uint8_t* bytes, size_t count, int64_t offset)
   return -1;
 }
 
-int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pattern,
-                   std::string_view fileName) {
+int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pattern, std::string_view fileName) {
   if (fileName.empty()) return kNoData;
   if (pattern.empty()) return kEmptyPattern;
   const FileHandle file = FileHandle::Open(fileName, O_RDONLY);
@@ -100,8 +99,8 @@ int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pa
 
   // Matches usually lie a few bytes from the start: read a small block
   // first and double the reads up to the full block size.
-  const auto block = std::make_unique_for_overwrite<uint8_t[]>(
-      static_cast<size_t>(std::clamp<int64_t>(stop - start, 0, kBlockSize)));
+  const auto block =
+      std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(std::clamp<int64_t>(stop - start, 0, kBlockSize)));
   PatternScanner scanner(mode, pattern, start);
   int64_t readSize = kFirstReadSize;
   for (int64_t offset = start; offset < stop;) {
@@ -117,16 +116,15 @@ int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pa
   return kNotFound;
 }
 
-int32_t FindInText(int32_t mode, int32_t start, int32_t end, std::string_view pattern,
-                   std::string_view text) {
+int32_t FindInText(int32_t mode, int32_t start, int32_t end, std::string_view pattern, std::string_view text) {
   if (text.empty()) return kNoData;
   if (pattern.empty()) return kEmptyPattern;
   const int64_t stop = ScanStop(static_cast<int64_t>(text.size()), start, end, pattern.size());
   if (stop < 0) return static_cast<int32_t>(stop);
   if (stop <= start) return kNotFound;
   PatternScanner scanner(mode, pattern, start);
-  const int64_t found = scanner.Feed(reinterpret_cast<const uint8_t*>(text.data()) + start,
-                                     static_cast<size_t>(stop - start), start);
+  const int64_t found =
+      scanner.Feed(reinterpret_cast<const uint8_t*>(text.data()) + start, static_cast<size_t>(stop - start), start);
   return found >= 0 ? static_cast<int32_t>(found) : kNotFound;
 }
 

@@ -10,7 +10,7 @@ namespace qmrfio {
 // Results of the two searches (a found offset is 0 or more).
 enum SearchCode : int32_t {
   kNotFound = -1,
-  kNoData = -2,        // no file name / empty text, or the file's size is unknown
+  kNoData = -2,  // no file name / empty text, or the file's size is unknown
   kEmptyPattern = -3,
   kDataTooShort = -4,  // shorter than start + pattern length
   kBadStart = -5,      // start is negative
@@ -44,9 +44,7 @@ class PatternScanner {
   bool skippingLine_ = false;
 };
 
-int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pattern,
-                   std::string_view fileName);
-int32_t FindInText(int32_t mode, int32_t start, int32_t end, std::string_view pattern,
-                   std::string_view text);
+int32_t FindInFile(int32_t mode, int32_t start, int32_t end, std::string_view pattern, std::string_view fileName);
+int32_t FindInText(int32_t mode, int32_t start, int32_t end, std::string_view pattern, std::string_view text);
 
 }  // namespace qmrfio

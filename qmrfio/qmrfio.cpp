@@ -11,8 +11,7 @@ using qmrfio::ArgumentText;
 
 extern "C" {
 
-int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const char* pattern,
-                    const char* fileName) {
+int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const char* pattern, const char* fileName) {
   try {
     return qmrfio::FindInFile(mode, start, end, ArgumentText(pattern), ArgumentText(fileName));
   } catch (...) {
@@ -28,9 +27,9 @@ int32_t cbfindstr(int32_t mode, int32_t start, int32_t end, const char* pattern,
   }
 }
 
-int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
-                int32_t cutLength, int32_t insertAt, int32_t donorOffset, int32_t insertLength,
-                const char* sourceName, const char* donorName, const char* outputName) {
+int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
+                int32_t insertAt, int32_t donorOffset, int32_t insertLength, const char* sourceName,
+                const char* donorName, const char* outputName) {
   try {
     const qmrfio::BuildRequest request{.resumeAt = resumeAt,
                                        .chunkLimit = chunkLimit,
@@ -49,9 +48,9 @@ int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int3
   }
 }
 
-int32_t insert(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
-               int32_t cutLength, int32_t insertAt, int32_t insertLength, const char* sourceName,
-               const char* donorName, const char* outputName) {
+int32_t insert(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
+               int32_t insertAt, int32_t insertLength, const char* sourceName, const char* donorName,
+               const char* outputName) {
   try {
     // The donor block always starts at the donor's first byte.
     const qmrfio::BuildRequest request{.resumeAt = resumeAt,

@@ -35,14 +35,12 @@ extern "C" {
  * file), -3 empty pattern, -4 file shorter than start + pattern length,
  * -5 start is negative, -7 cannot open, -8 the file could not be read (or
  * no memory). */
-QMRFIO_API int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const char *pattern,
-                               const char *fileName);
+QMRFIO_API int32_t filefindstr(int32_t mode, int32_t start, int32_t end, const char *pattern, const char *fileName);
 
 /* The same search over a zero-terminated text in memory: -2 empty text,
  * -3 empty pattern, -4 text shorter than start + pattern length, -5 start
  * is negative. */
-QMRFIO_API int32_t cbfindstr(int32_t mode, int32_t start, int32_t end, const char *pattern,
-                             const char *text);
+QMRFIO_API int32_t cbfindstr(int32_t mode, int32_t start, int32_t end, const char *pattern, const char *text);
 
 /* Builds a file by appending to outputName (callers delete it first), or
  * patches sourceName in place when outputName is empty. The mode follows
@@ -84,18 +82,17 @@ QMRFIO_API int32_t cbfindstr(int32_t mode, int32_t start, int32_t end, const cha
  * copy: source / donor, -13 extract, -17 in place: donor, -18 in place:
  * writing over the source failed, -21 / -22 replace: donor / source after
  * the old block. On an error the output holds what was appended before it. */
-QMRFIO_API int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
-                           int32_t cutLength, int32_t insertAt, int32_t donorOffset,
-                           int32_t insertLength, const char *sourceName, const char *donorName,
-                           const char *outputName);
+QMRFIO_API int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
+                           int32_t insertAt, int32_t donorOffset, int32_t insertLength, const char *sourceName,
+                           const char *donorName, const char *outputName);
 
 /* The older form of insert2: the donor block starts at the donor's first
  * byte, a negative cutLength means no cut (no extract mode), an output file
  * is always required (empty: -3) and the default chunk limit is 100,000.
  * Same modes and codes otherwise. */
-QMRFIO_API int32_t insert(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt,
-                          int32_t cutLength, int32_t insertAt, int32_t insertLength,
-                          const char *sourceName, const char *donorName, const char *outputName);
+QMRFIO_API int32_t insert(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
+                          int32_t insertAt, int32_t insertLength, const char *sourceName, const char *donorName,
+                          const char *outputName);
 
 /* Overwrites a regular file with length zero bytes from its start (over the
  * old bytes, not into fresh blocks), leaves it length bytes long and flushes

@@ -8,9 +8,9 @@ namespace qmrfio {
 
 enum WipeCode : int32_t {
   kWiped = -1,
-  kNothingToWipe = 0,    // length 0 or less, or no file name
-  kWipeNotOpened = -6,   // missing, not writable, or not a regular file
-  kWipeWriteFailed = -8, // the zeros could not be written or flushed
+  kNothingToWipe = 0,     // length 0 or less, or no file name
+  kWipeNotOpened = -6,    // missing, not writable, or not a regular file
+  kWipeWriteFailed = -8,  // the zeros could not be written or flushed
 };
 
 // Writes length zero bytes over the file from its start, leaves it exactly

@@ -18,7 +18,6 @@ using namespace kelvane;
 
 namespace {
 
-
 // Both entries of a pair from their texts; each must be accepted.
 DifferencePair PairOf(DifferencePair::Kind kind, const char* original, const char* corrected) {
   DifferencePair pair(kind);
@@ -91,14 +90,46 @@ class CalculatorTest : public QObject {
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("direction");
     QTest::addColumn<QString>("result");
-    QTest::newRow("ten days later") << true << "20070101" << "20070111" << " 10 days" << "Later" << "10";
-    QTest::newRow("three days earlier") << true << "20070111" << "20070108" << " 3 days" << "Earlier" << "3";
-    QTest::newRow("across a leap day") << true << "20080228" << "20080301" << " 2 days" << "Later" << "2";
-    QTest::newRow("across years") << true << "20061231" << "20070101" << " 1 days" << "Later" << "1";
-    QTest::newRow("same day") << true << "20070101" << "20070101" << "same day" << "" << "";
-    QTest::newRow("over midnight") << false << "235900" << "000100" << "23:58:00" << "Earlier" << "23:58:00";
-    QTest::newRow("seconds later") << false << "101010" << "101115" << "00:01:05" << "Later" << "00:01:05";
-    QTest::newRow("same time") << false << "120000" << "120000" << "same time" << "" << "";
+    QTest::newRow("ten days later") << true << "20070101"
+                                    << "20070111"
+                                    << " 10 days"
+                                    << "Later"
+                                    << "10";
+    QTest::newRow("three days earlier") << true << "20070111"
+                                        << "20070108"
+                                        << " 3 days"
+                                        << "Earlier"
+                                        << "3";
+    QTest::newRow("across a leap day") << true << "20080228"
+                                       << "20080301"
+                                       << " 2 days"
+                                       << "Later"
+                                       << "2";
+    QTest::newRow("across years") << true << "20061231"
+                                  << "20070101"
+                                  << " 1 days"
+                                  << "Later"
+                                  << "1";
+    QTest::newRow("same day") << true << "20070101"
+                              << "20070101"
+                              << "same day"
+                              << ""
+                              << "";
+    QTest::newRow("over midnight") << false << "235900"
+                                   << "000100"
+                                   << "23:58:00"
+                                   << "Earlier"
+                                   << "23:58:00";
+    QTest::newRow("seconds later") << false << "101010"
+                                   << "101115"
+                                   << "00:01:05"
+                                   << "Later"
+                                   << "00:01:05";
+    QTest::newRow("same time") << false << "120000"
+                               << "120000"
+                               << "same time"
+                               << ""
+                               << "";
   }
 
   void PairResults() {
@@ -125,9 +156,12 @@ class CalculatorTest : public QObject {
     const int incomplete = static_cast<int>(EntryOutcome::kIncomplete);
     const int valid = static_cast<int>(EntryOutcome::kValid);
     const int rejected = static_cast<int>(EntryOutcome::kRejected);
-    QTest::newRow("date typed so far") << true << "2007013" << incomplete << "" << "";
-    QTest::newRow("short letters wait") << true << "2007a" << incomplete << "" << "";
-    QTest::newRow("date") << true << " 20070228 " << valid << "" << "";
+    QTest::newRow("date typed so far") << true << "2007013" << incomplete << ""
+                                       << "";
+    QTest::newRow("short letters wait") << true << "2007a" << incomplete << ""
+                                        << "";
+    QTest::newRow("date") << true << " 20070228 " << valid << ""
+                          << "";
     QTest::newRow("30 February") << true << "20070230" << rejected << "Date entry error"
                                  << "Date entry of 20070230 is invalid, please correct";
     QTest::newRow("month 13") << true << "20071301" << rejected << "Date entry error"
@@ -136,7 +170,8 @@ class CalculatorTest : public QObject {
                                  << "Date entry of 200701011 is invalid, please correct";
     QTest::newRow("letter in date") << true << "2007o101" << rejected << "Form entry error"
                                     << "Invalid character entered";
-    QTest::newRow("time") << false << "235959" << valid << "" << "";
+    QTest::newRow("time") << false << "235959" << valid << ""
+                          << "";
     QTest::newRow("letter in time") << false << "12a456" << rejected << "Form entry error"
                                     << "Invalid character entered";
     QTest::newRow("hour 24") << false << "240000" << rejected << "Time entry error"
@@ -151,7 +186,8 @@ class CalculatorTest : public QObject {
     QFETCH(int, outcome);
     QFETCH(QString, title);
     QFETCH(QString, message);
-    const CalculatorEntry entry = date ? CheckCalculatorDate(text.toStdString()) : CheckCalculatorTime(text.toStdString());
+    const CalculatorEntry entry =
+        date ? CheckCalculatorDate(text.toStdString()) : CheckCalculatorTime(text.toStdString());
     QCOMPARE(static_cast<int>(entry.outcome), outcome);
     QCOMPARE(entry.message.has_value(), !message.isEmpty());
     if (entry.message) {

@@ -1,7 +1,7 @@
 // The checks of the days, "As Date", time, prefix and start value entries.
-#include <QTest>
-
 #include "batch/entry_checks.h"
+
+#include <QTest>
 
 using namespace kelvane;
 
@@ -18,29 +18,47 @@ class EntryChecksTest : public QObject {
     QTest::addColumn<QString>("message");  // empty: no message
     QTest::addColumn<QString>("dateText");
 
-    QTest::newRow("days 5") << "5" << false << EntryOutcome::kValid << "" << "";
-    QTest::newRow("days 9999") << "9999" << false << EntryOutcome::kValid << "" << "";
-    QTest::newRow("days trimmed") << " 12 " << false << EntryOutcome::kValid << "" << "";
+    QTest::newRow("days 5") << "5" << false << EntryOutcome::kValid << ""
+                            << "";
+    QTest::newRow("days 9999") << "9999" << false << EntryOutcome::kValid << ""
+                               << "";
+    QTest::newRow("days trimmed") << " 12 " << false << EntryOutcome::kValid << ""
+                                  << "";
     QTest::newRow("days 12345") << "12345" << false << EntryOutcome::kRejected
-                                << "Days entry of 12345 is invalid, please correct" << "";
-    QTest::newRow("days letter") << "1a" << false << EntryOutcome::kRejected << "Invalid character entered" << "";
-    QTest::newRow("days minus") << "-3" << false << EntryOutcome::kRejected << "Invalid character entered" << "";
-    QTest::newRow("days zero") << "0" << false << EntryOutcome::kEmpty << "" << "";
-    QTest::newRow("days zeros") << "000" << false << EntryOutcome::kEmpty << "" << "";
-    QTest::newRow("days empty") << "" << false << EntryOutcome::kEmpty << "" << "";
-    QTest::newRow("date typing") << "2007" << true << EntryOutcome::kIncomplete << "" << "";
-    QTest::newRow("date 20070228") << "20070228" << true << EntryOutcome::kValid << "" << "2007/02/28";
-    QTest::newRow("date 20080229 leap") << "20080229" << true << EntryOutcome::kValid << "" << "2008/02/29";
+                                << "Days entry of 12345 is invalid, please correct"
+                                << "";
+    QTest::newRow("days letter") << "1a" << false << EntryOutcome::kRejected << "Invalid character entered"
+                                 << "";
+    QTest::newRow("days minus") << "-3" << false << EntryOutcome::kRejected << "Invalid character entered"
+                                << "";
+    QTest::newRow("days zero") << "0" << false << EntryOutcome::kEmpty << ""
+                               << "";
+    QTest::newRow("days zeros") << "000" << false << EntryOutcome::kEmpty << ""
+                                << "";
+    QTest::newRow("days empty") << "" << false << EntryOutcome::kEmpty << ""
+                                << "";
+    QTest::newRow("date typing") << "2007" << true << EntryOutcome::kIncomplete << ""
+                                 << "";
+    QTest::newRow("date 20070228") << "20070228" << true << EntryOutcome::kValid << ""
+                                   << "2007/02/28";
+    QTest::newRow("date 20080229 leap") << "20080229" << true << EntryOutcome::kValid << ""
+                                        << "2008/02/29";
     QTest::newRow("date 20070230") << "20070230" << true << EntryOutcome::kRejected
-                                   << "Date entry of 20070230 is invalid, please correct" << "";
+                                   << "Date entry of 20070230 is invalid, please correct"
+                                   << "";
     QTest::newRow("date month 13") << "20071301" << true << EntryOutcome::kRejected
-                                   << "Date entry of 20071301 is invalid, please correct" << "";
+                                   << "Date entry of 20071301 is invalid, please correct"
+                                   << "";
     QTest::newRow("date year 0") << "00000101" << true << EntryOutcome::kRejected
-                                 << "Date entry of 00000101 is invalid, please correct" << "";
+                                 << "Date entry of 00000101 is invalid, please correct"
+                                 << "";
     QTest::newRow("date 9 digits") << "200702281" << true << EntryOutcome::kRejected
-                                   << "Date entry of 200702281 is invalid, please correct" << "";
-    QTest::newRow("date letter") << "2007x" << true << EntryOutcome::kRejected << "Invalid character entered" << "";
-    QTest::newRow("date zero") << "0" << true << EntryOutcome::kEmpty << "" << "";
+                                   << "Date entry of 200702281 is invalid, please correct"
+                                   << "";
+    QTest::newRow("date letter") << "2007x" << true << EntryOutcome::kRejected << "Invalid character entered"
+                                 << "";
+    QTest::newRow("date zero") << "0" << true << EntryOutcome::kEmpty << ""
+                               << "";
   }
 
   void DaysEntry() {
@@ -57,8 +75,8 @@ class EntryChecksTest : public QObject {
     if (check.message) {
       QCOMPARE(QString::fromStdString(check.message->title), QStringLiteral("Form entry error"));
       QCOMPARE(QString::fromStdString(check.message->text), message);
-      const MessageIcon icon = message == "Invalid character entered" ? MessageIcon::kInformation
-                                                                       : MessageIcon::kCritical;
+      const MessageIcon icon =
+          message == "Invalid character entered" ? MessageIcon::kInformation : MessageIcon::kCritical;
       QCOMPARE(check.message->icon, icon);
       QCOMPARE(check.message->buttons, MessageButtons::kOk);
     }
@@ -72,8 +90,8 @@ class EntryChecksTest : public QObject {
     QTest::addColumn<bool>("moveOn");
 
     QTest::newRow("hours 23") << 0 << "23" << EntryOutcome::kValid << "" << true;
-    QTest::newRow("hours 24") << 0 << "24" << EntryOutcome::kRejected
-                              << "Hours entry of 24 is invalid, please correct" << false;
+    QTest::newRow("hours 24") << 0 << "24" << EntryOutcome::kRejected << "Hours entry of 24 is invalid, please correct"
+                              << false;
     QTest::newRow("hours 5") << 0 << "5" << EntryOutcome::kValid << "" << false;
     QTest::newRow("hours 09") << 0 << "09" << EntryOutcome::kValid << "" << false;
     QTest::newRow("minutes 45") << 1 << "45" << EntryOutcome::kValid << "" << true;

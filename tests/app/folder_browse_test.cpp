@@ -1,10 +1,11 @@
 // Browsing: the remembered start folders, result codes, required
 // extensions, what each Browse button asks for, and the export warnings.
+#include "app/folder_browse.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 
-#include "app/folder_browse.h"
 #include "engine/settings.h"
 
 using namespace kelvane;
@@ -84,14 +85,22 @@ class FolderBrowseTest : public QObject {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("jpg") << "/p/a.jpg" << "jpg" << 0 << "/p/a.jpg";
-    QTest::newRow("upper case") << "/p/A.JPG" << "JPG " << 0 << "/p/A.JPG";
-    QTest::newRow("jpeg") << "/p/a.jpeg" << "jpg" << 0 << "/p/a.jpeg";
-    QTest::newRow("typed without") << "/p/a" << "jpg" << 0 << "/p/a.jpg";
-    QTest::newRow("ends with dot") << "/p/a." << "jpg" << 0 << "/p/a.jpg";
-    QTest::newRow("png") << "/p/a.png" << "jpg" << 66 << "";
-    QTest::newRow("any file") << "/p/a.png" << "" << 0 << "/p/a.png";
-    QTest::newRow("no name") << "/p/" << "jpg" << 65 << "";
+    QTest::newRow("jpg") << "/p/a.jpg"
+                         << "jpg" << 0 << "/p/a.jpg";
+    QTest::newRow("upper case") << "/p/A.JPG"
+                                << "JPG " << 0 << "/p/A.JPG";
+    QTest::newRow("jpeg") << "/p/a.jpeg"
+                          << "jpg" << 0 << "/p/a.jpeg";
+    QTest::newRow("typed without") << "/p/a"
+                                   << "jpg" << 0 << "/p/a.jpg";
+    QTest::newRow("ends with dot") << "/p/a."
+                                   << "jpg" << 0 << "/p/a.jpg";
+    QTest::newRow("png") << "/p/a.png"
+                         << "jpg" << 66 << "";
+    QTest::newRow("any file") << "/p/a.png"
+                              << "" << 0 << "/p/a.png";
+    QTest::newRow("no name") << "/p/"
+                             << "jpg" << 65 << "";
   }
 
   void RequiredExtension() {
@@ -128,13 +137,16 @@ class FolderBrowseTest : public QObject {
     QTest::newRow("restore source") << 1 << int(F::RestoreMetadata) << false << 0 << false << 4
                                     << "Select JPG File as Source" << kJpgFilter << "jpg";
     QTest::newRow("workbook") << 1 << int(F::ExportMetadata) << false << 2 << false << 5
-                              << "Set Workbook (.xlsx) file for Export" << ".XLSX|*.xlsx|All Files|*.*" << "xlsx";
-    QTest::newRow("database") << 1 << int(F::ExportMetadata) << false << 3 << false << 5
-                              << "Set SQLite file for Export" << kDatabaseFilter << "sqlite";
-    QTest::newRow("csv file") << 1 << int(F::ExportMetadata) << false << 0 << false << 5
-                              << "Set 'csv' file for Export" << ".CSV|*.csv|All Files|*.*" << "";
-    QTest::newRow("csv folder") << 1 << int(F::ExportMetadata) << false << 0 << true << 7
-                                << "Select folder for Export" << kCsvFilter << "";
+                              << "Set Workbook (.xlsx) file for Export"
+                              << ".XLSX|*.xlsx|All Files|*.*"
+                              << "xlsx";
+    QTest::newRow("database") << 1 << int(F::ExportMetadata) << false << 3 << false << 5 << "Set SQLite file for Export"
+                              << kDatabaseFilter << "sqlite";
+    QTest::newRow("csv file") << 1 << int(F::ExportMetadata) << false << 0 << false << 5 << "Set 'csv' file for Export"
+                              << ".CSV|*.csv|All Files|*.*"
+                              << "";
+    QTest::newRow("csv folder") << 1 << int(F::ExportMetadata) << false << 0 << true << 7 << "Select folder for Export"
+                                << kCsvFilter << "";
   }
 
   void ButtonRequests() {
@@ -147,8 +159,8 @@ class FolderBrowseTest : public QObject {
     QFETCH(QString, title);
     QFETCH(QString, filter);
     QFETCH(QString, extension);
-    const std::optional<BrowseRequest> request = BrowseRequestFor(
-        index, static_cast<ProgramFunction>(function), single, static_cast<ExportType>(type), folderTarget);
+    const std::optional<BrowseRequest> request = BrowseRequestFor(index, static_cast<ProgramFunction>(function), single,
+                                                                  static_cast<ExportType>(type), folderTarget);
     QVERIFY(request);
     QCOMPARE(int{request->mode}, mode);
     QCOMPARE(QString::fromUtf8(request->title), title);

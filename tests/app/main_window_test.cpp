@@ -1,6 +1,8 @@
 // The main window driven through its real widgets: function selection,
 // arrow keys, Run enabling, the entry checks with their messages and focus
 // moves, the single-photo toggle, browsing, recent folders and placement.
+#include "app/main_window.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +21,6 @@
 
 #include "app/adjustment_panel.h"
 #include "app/function_column.h"
-#include "app/main_window.h"
 #include "engine/settings.h"
 #include "support/test_support.h"
 
@@ -79,9 +80,7 @@ class MainWindowTest : public QObject {
     if (button != Action(QStringLiteral("RunSMu"))->isEnabled()) qFatal("Run and its menu entry differ");
     return button;
   }
-  QString StatusText(int panel) const {
-    return Find<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(panel))->text();
-  }
+  QString StatusText(int panel) const { return Find<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(panel))->text(); }
 
   static std::string FolderOfPhoto(const std::string& photo) {
     return std::filesystem::path(photo).parent_path().string() + "/";
@@ -104,9 +103,7 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
   }
 
-  QString LastMessageText() const {
-    return shown_.empty() ? QString() : QString::fromStdString(shown_.back().text);
-  }
+  QString LastMessageText() const { return shown_.empty() ? QString() : QString::fromStdString(shown_.back().text); }
 
  private slots:
   void init() {
@@ -476,8 +473,7 @@ class MainWindowTest : public QObject {
     Action(QStringLiteral("SingleFileSMu"))->trigger();
     QVERIFY(!State().SinglePhotoMode);
     QVERIFY(!Find<QCheckBox>(QStringLiteral("SingleFileCBLbl"))->isChecked());
-    QCOMPARE(Find<QLabel>(QStringLiteral("DirSelLbl"))->text(),
-             QStringLiteral("Photos to Amend Folder (Directory):"));
+    QCOMPARE(Find<QLabel>(QStringLiteral("DirSelLbl"))->text(), QStringLiteral("Photos to Amend Folder (Directory):"));
     QCOMPARE(Field(QStringLiteral("SrceDirTxt0"))->text().toStdString(), photos);
     QCOMPARE(StatusText(2), QStringLiteral("Total Files: 2"));
     QVERIFY(Find<QRadioButton>(QStringLiteral("AddPrefixOpt2"))->isEnabled());
@@ -629,8 +625,7 @@ class MainWindowTest : public QObject {
     QVERIFY(Field(QStringLiteral("InitSeqTxt"))->isVisible());
     dialogAnswers_.push_back(MakeFolder("out3", {}) + "t.xlsx");
     QTest::mouseClick(Find<QPushButton>(QStringLiteral("DirBtn1")), Qt::LeftButton);
-    QCOMPARE(LastMessageText(),
-             QStringLiteral("This data is not suited to the Workbook (.xlsx) file type selected."));
+    QCOMPARE(LastMessageText(), QStringLiteral("This data is not suited to the Workbook (.xlsx) file type selected."));
     QCOMPARE(shown_.back().title, std::string("File select warning"));
     QVERIFY(State().ExportTargetSet);
 
@@ -771,8 +766,7 @@ class MainWindowTest : public QObject {
 
     QCOMPARE(LastMessageText(), QStringLiteral("All files processed successfully"));
     QCOMPARE(Field(QStringLiteral("CRYearTxt1"))->text(), QStringLiteral("2010"));
-    const std::optional<std::string> copyright =
-        test::RunCommand("exiftool -s3 -Copyright " + test::ShellQuote(photo));
+    const std::optional<std::string> copyright = test::RunCommand("exiftool -s3 -Copyright " + test::ShellQuote(photo));
     QVERIFY(copyright);
     QVERIFY2(copyright->find("Copyright(C) 2010 Example Editor - All Rights Reserved.") != std::string::npos,
              copyright->c_str());

@@ -2,6 +2,8 @@
 // Reset Defaults stages the defaults, Cancel and the close box discard; the
 // limit checks with their messages and cues; the twin menu items; the sound
 // box follows the sound rule; the delimiter list.
+#include "app/options_dialog.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +15,6 @@
 #include <fstream>
 #include <memory>
 
-#include "app/options_dialog.h"
 #include "app/options_rules.h"
 #include "recording_services.h"
 
@@ -60,7 +61,9 @@ class OptionsDialogTest : public QObject {
   QComboBox* Delimiters() const { return Find<QComboBox>(QStringLiteral("DelimCmb")); }
   std::string Stored(const char* key) const { return session_->store.ReadSetting("GENERAL", key); }
 
-  void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
+  void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+  }
   void TypeLimit(const QString& text) {
     Limit()->selectAll();
     QTest::keyClicks(Limit(), text);

@@ -1,6 +1,8 @@
 // The Qt side of the user-interface port: message boxes with their title,
 // text, icon, buttons and default button; progress, status texts, the busy
 // cursor and the Cancel flag.
+#include "app/qt_user_interface.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,7 +13,6 @@
 #include <functional>
 
 #include "app/message_box.h"
-#include "app/qt_user_interface.h"
 
 using namespace kelvane;
 
@@ -64,9 +65,9 @@ class QtUserInterfaceTest : public QObject {
   void EscapeGivesCancel() {
     QWidget parent;
     WhenBoxShows([](QMessageBox& box) { QCOMPARE(box.icon(), QMessageBox::Warning); }, Qt::Key_Escape);
-    QCOMPARE(ShowMessageBox(&parent, {"File 'Wipe'", "Confirm", MessageIcon::kExclamation,
-                                      MessageButtons::kOkCancel, 1}),
-             MessageAnswer::kCancel);
+    QCOMPARE(
+        ShowMessageBox(&parent, {"File 'Wipe'", "Confirm", MessageIcon::kExclamation, MessageButtons::kOkCancel, 1}),
+        MessageAnswer::kCancel);
     WhenBoxShows([](QMessageBox&) {}, Qt::Key_Escape);
     QCOMPARE(ShowMessageBox(&parent, {"t", "x", MessageIcon::kQuestion, MessageButtons::kYesNoCancel, 0}),
              MessageAnswer::kCancel);
@@ -80,8 +81,7 @@ class QtUserInterfaceTest : public QObject {
           QCOMPARE(box.standardButtons(), QMessageBox::Ok);
         },
         Qt::Key_Return);
-    QCOMPARE(ShowMessageBox(&parent, {"Completion Message", "All files processed successfully"}),
-             MessageAnswer::kOk);
+    QCOMPARE(ShowMessageBox(&parent, {"Completion Message", "All files processed successfully"}), MessageAnswer::kOk);
   }
 
   void PortDrivesTheWidgets() {

@@ -1,12 +1,13 @@
 // The recent-folder list: captions, moves, the eleventh folder, start-up
 // compaction and what is written to the settings.
+#include "app/recent_folders.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
-#include "app/recent_folders.h"
 #include "engine/settings.h"
 
 using namespace kelvane;
@@ -29,7 +30,8 @@ class RecentFoldersTest : public QObject {
   SettingsStore StoreWith(const std::vector<std::string>& entries) {
     std::filesystem::remove(SettingsPath());
     SettingsStore store(SettingsPath());
-    for (size_t k = 0; k < entries.size(); ++k) store.WriteSetting(kGeneralSection, Key(static_cast<int>(k)), entries[k]);
+    for (size_t k = 0; k < entries.size(); ++k)
+      store.WriteSetting(kGeneralSection, Key(static_cast<int>(k)), entries[k]);
     return store;
   }
 

@@ -161,9 +161,12 @@ class ShellDialogsTest : public QObject {
   void VersionLabel_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("label");
-    QTest::newRow("leading zero") << "02.00.001" << "Kelvane Version 2.00";
-    QTest::newRow("two-digit major") << "12.01.003" << "Kelvane Version 12.01";
-    QTest::newRow("short") << "3.1" << "Kelvane Version 3.1";
+    QTest::newRow("leading zero") << "02.00.001"
+                                  << "Kelvane Version 2.00";
+    QTest::newRow("two-digit major") << "12.01.003"
+                                     << "Kelvane Version 12.01";
+    QTest::newRow("short") << "3.1"
+                           << "Kelvane Version 3.1";
   }
 
   void VersionLabel() {
@@ -216,7 +219,8 @@ class ShellDialogsTest : public QObject {
     WhenModalShows(QStringLiteral("Options"), [&](QWidget& options) { placed = options.pos(); });
     dialogs_->ShowOptions(*window_);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(std::abs(placed.x() - (screen.width() - 1 - window_->findChild<QWidget*>(QStringLiteral("Options"))->width()) / 2) <= 1);
+    QVERIFY(std::abs(placed.x() -
+                     (screen.width() - 1 - window_->findChild<QWidget*>(QStringLiteral("Options"))->width()) / 2) <= 1);
     window_->close();
     QCOMPARE(session_->store.ReadSetting("FORMS", "OptionsX"), std::to_string(placed.x() * 15));
   }

@@ -106,12 +106,18 @@ class WindowRulesTest : public QObject {
     QTest::addColumn<bool>("overwrite");
     QTest::addColumn<bool>("enabled");
 
-    QTest::newRow("named photographer") << true << true << false << "Ann" << "" << false << true;
-    QTest::newRow("not edited") << false << true << false << "Ann" << "" << false << false;
-    QTest::newRow("photographer unnamed") << true << true << false << " " << "Bob" << false << false;
-    QTest::newRow("unnamed but overwrite") << true << true << false << "" << "" << true << true;
-    QTest::newRow("editor named") << true << false << true << "" << "Bob" << false << true;
-    QTest::newRow("both, one named") << true << true << true << "" << "Bob" << false << true;
+    QTest::newRow("named photographer") << true << true << false << "Ann"
+                                        << "" << false << true;
+    QTest::newRow("not edited") << false << true << false << "Ann"
+                                << "" << false << false;
+    QTest::newRow("photographer unnamed") << true << true << false << " "
+                                          << "Bob" << false << false;
+    QTest::newRow("unnamed but overwrite") << true << true << false << ""
+                                           << "" << true << true;
+    QTest::newRow("editor named") << true << false << true << ""
+                                  << "Bob" << false << true;
+    QTest::newRow("both, one named") << true << true << true << ""
+                                     << "Bob" << false << true;
   }
 
   void CopyrightRun() {
@@ -209,8 +215,10 @@ class WindowRulesTest : public QObject {
   void Headings() {
     QCOMPARE(ParametersHeading(ProgramFunction::AddCopyright, true, false), std::string("Existing Copyright entry:"));
     QCOMPARE(ParametersHeading(ProgramFunction::AddCopyright, true, true), std::string("Revised Copyright entry:"));
-    QCOMPARE(ParametersHeading(ProgramFunction::AddDescription, false, false), std::string("Revised Image Description entry:"));
-    QCOMPARE(ParametersHeading(ProgramFunction::WipeFiles, false, false), std::string("No parameters are needed for this function."));
+    QCOMPARE(ParametersHeading(ProgramFunction::AddDescription, false, false),
+             std::string("Revised Image Description entry:"));
+    QCOMPARE(ParametersHeading(ProgramFunction::WipeFiles, false, false),
+             std::string("No parameters are needed for this function."));
   }
 };
 

@@ -120,14 +120,14 @@ TEST_F(AmendRunTest, RestoreFolderListsEngineCodes) {
   state.ExportTargetSet = true;
   operations_.codes = {{"a.jpg", 3}, {"c.jpg", 5}, {"d.jpg", 10}, {"e.jpg", 8}};
   Run();
-  ExpectCompletion(kHeading + "a.jpg as No Metadata in Source file selected\r" +
-                       "c.jpg as Not a JPG (JPEG) file\r" + "d.jpg as Restore and Metadata already in file\r" +
+  ExpectCompletion(kHeading + "a.jpg as No Metadata in Source file selected\r" + "c.jpg as Not a JPG (JPEG) file\r" +
+                       "d.jpg as Restore and Metadata already in file\r" +
                        "e.jpg as Metadata extract problem for restore\r",
                    SoundCue::Error);
   ASSERT_EQ(operations_.calls.size(), 5u);
   EXPECT_EQ(operations_.calls[0].second, source);
-  EXPECT_EQ(Operations(), (std::vector<std::string>{"Restore a.jpg", "Restore b.jpg", "Restore c.jpg",
-                                                    "Restore d.jpg", "Restore e.jpg"}));
+  EXPECT_EQ(Operations(), (std::vector<std::string>{"Restore a.jpg", "Restore b.jpg", "Restore c.jpg", "Restore d.jpg",
+                                                    "Restore e.jpg"}));
 }
 
 TEST_F(AmendRunTest, CreateSinglePhotoKeepsCodeFive) {
@@ -202,8 +202,7 @@ TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
 
 TEST_F(AmendRunTest, UnexpectedFailureShowsTheStepMessage) {
   class ThrowingEngine : public FakeAmendOperations {
-    int16_t AddExifSegment(const std::string&, ProgramFunction, const std::string&,
-                           const FileProgressRange&) override {
+    int16_t AddExifSegment(const std::string&, ProgramFunction, const std::string&, const FileProgressRange&) override {
       throw std::runtime_error("boom");
     }
   } operations;
@@ -318,11 +317,17 @@ TEST_F(AmendRunTest, CopyrightDeleteConfirmation) {
     bool editor;
     std::string text;
   } cases[] = {
-      {false, {"", "bad year", "", ""}, false,
+      {false,
+       {"", "bad year", "", ""},
+       false,
        "This will delete Photographer Copyright entries for all files in the selected folder\rPlease confirm"},
-      {true, {"P", "2001", " ", ""}, true,
+      {true,
+       {"P", "2001", " ", ""},
+       true,
        "This will delete any Editor Copyright entry for the selected file\rPlease confirm"},
-      {false, {"", "", "", ""}, true,
+      {false,
+       {"", "", "", ""},
+       true,
        "This will delete both Photographer and Editor Copyright entries for all files in the selected folder\r"
        "Please confirm"},
   };
@@ -388,7 +393,8 @@ TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
 
 TEST_F(AmendRunTest, TextTagCodesInTheList) {
   test::WriteTextTagPhoto(photosFolder_, "1_dated.jpg", {"Old", "Old text", std::nullopt, std::nullopt});
-  test::WriteTextTagPhoto(photosFolder_, "2_writer.jpg", {std::nullopt, std::nullopt, std::nullopt, "2001:01:01 00:00:00"});
+  test::WriteTextTagPhoto(photosFolder_, "2_writer.jpg",
+                          {std::nullopt, std::nullopt, std::nullopt, "2001:01:01 00:00:00"});
   test::WriteBytes(photosFolder_.File("3_plain.jpg"), test::BuildJpeg({}, {.exif = false}));
   test::WriteBytes(photosFolder_.File("4_bad.jpg"), test::BuildJpeg({'M', 'M', 0, 41, 0, 0, 0, 8}));
   Files({"5_notes.txt"});
@@ -447,17 +453,18 @@ TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
   ExpectCompletion("All files processed successfully", SoundCue::Success);
   ASSERT_EQ(operations_.writes.size(), 1u);
   EXPECT_EQ(operations_.writes[0].record.text, "Copyright(C) 2008 Ann Lee - All Rights Reserved." + kNul +
-                                               " Copyright(C) 2010 Bob - All Rights Reserved." + kNul);
+                                                   " Copyright(C) 2010 Bob - All Rights Reserved." + kNul);
   EXPECT_EQ(inputs_.copyright, (CopyrightEntries{"Ann Lee", "2008", "Bob", "2010"}));
   EXPECT_FALSE(state.TextEditedByUser);
 }
 
 TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
-  const std::string photo = test::WriteTextTagPhoto(photosFolder_, "p.jpg", {std::nullopt, "Paris", std::nullopt, std::nullopt});
+  const std::string photo =
+      test::WriteTextTagPhoto(photosFolder_, "p.jpg", {std::nullopt, "Paris", std::nullopt, std::nullopt});
   operations_.onWrite = [](const FakeAmendOperations::Write& write) {
-    test::WriteBytes(write.path, test::BuildTextTagPhoto({std::nullopt,
-                                                          write.record.text.substr(0, write.record.text.size() - 1),
-                                                          std::nullopt, std::nullopt}));
+    test::WriteBytes(write.path,
+                     test::BuildTextTagPhoto({std::nullopt, write.record.text.substr(0, write.record.text.size() - 1),
+                                              std::nullopt, std::nullopt}));
   };
   Select(ProgramFunction::AddDescription, true);
   state.NoticeForPhotographer = true;

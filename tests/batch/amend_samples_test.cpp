@@ -1,13 +1,12 @@
 // Whole amend runs over copies of the sample photos, checked on disk and
 // with exiftool.
-#include "batch/engine_amend_operations.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "batch/amend_operation.h"
 #include "batch/copyright_notice.h"
+#include "batch/engine_amend_operations.h"
 #include "batch_test_context.h"
 #include "support/exiftool_oracle.h"
 
@@ -103,8 +102,9 @@ TEST_F(AmendSampleRuns, CopyrightWritesBothNoticesAndNothingElse) {
   run.Run();
   EXPECT_EQ(run.Text(), kHeading + "branches.jpg as No Metadata in file\r");
   // exiftool shows the zero character between the notices as a line break.
-  const std::string expected = "Copyright(C) 2008 Ann Lee - All Rights Reserved.\n"
-                               " Copyright(C) 2010 Bob Ray - All Rights Reserved.";
+  const std::string expected =
+      "Copyright(C) 2008 Ann Lee - All Rights Reserved.\n"
+      " Copyright(C) 2010 Bob Ray - All Rights Reserved.";
   EXPECT_EQ(Tag(canon, "IFD0:Copyright"), expected);
   EXPECT_EQ(Tag(two, "IFD0:Copyright"), expected);
   const auto canonAfter = test::ExiftoolTags(canon);

@@ -35,12 +35,18 @@ TEST(ComposeCopyrightNotice, TypedYearLimits) {
     int16_t code;
     std::string usedYear;
   } cases[] = {
-      {"1799", compose_code::kPhotographerYearInvalid, ""}, {"1800", compose_code::kOk, "1800"},
-      {"2999", compose_code::kOk, "2999"},                  {"3000", compose_code::kPhotographerYearInvalid, ""},
-      {"", compose_code::kPhotographerYearInvalid, ""},     {"abc", compose_code::kPhotographerYearInvalid, ""},
-      {"2008abc", compose_code::kPhotographerYearInvalid, ""}, {"-2008", compose_code::kPhotographerYearInvalid, ""},
-      {"2008.6", compose_code::kOk, "2009"},                {"1799.6", compose_code::kOk, "1800"},
-      {"2999.4", compose_code::kOk, "2999"},                {"1e400", compose_code::kPhotographerYearInvalid, ""},
+      {"1799", compose_code::kPhotographerYearInvalid, ""},
+      {"1800", compose_code::kOk, "1800"},
+      {"2999", compose_code::kOk, "2999"},
+      {"3000", compose_code::kPhotographerYearInvalid, ""},
+      {"", compose_code::kPhotographerYearInvalid, ""},
+      {"abc", compose_code::kPhotographerYearInvalid, ""},
+      {"2008abc", compose_code::kPhotographerYearInvalid, ""},
+      {"-2008", compose_code::kPhotographerYearInvalid, ""},
+      {"2008.6", compose_code::kOk, "2009"},
+      {"1799.6", compose_code::kOk, "1800"},
+      {"2999.4", compose_code::kOk, "2999"},
+      {"1e400", compose_code::kPhotographerYearInvalid, ""},
   };
   for (const auto& c : cases) {
     CopyrightEntries entries{"Name", c.year, "", ""};
@@ -193,8 +199,7 @@ TEST_F(MergeCopyrightNoticeTest, YearFromThePhoto) {
       {"2007:05:06 07:08:09", "2007:05:06 07:08:09", false, merge_code::kOk,
        "(c) 2007 P" + kNul + " (c) 2007 E" + kNul},
       {"2007:05:06 07:08:09" + kNul, " 2007:05:06 07:08:09", true, merge_code::kOk, "(c) 2007 P" + kNul},
-      {"2010:01:01 00:00:00", "2007:05:06 07:08:09", true, merge_code::kOk,
-       "(c) 2007 P" + kNul + " (c) 2010 E" + kNul},
+      {"2010:01:01 00:00:00", "2007:05:06 07:08:09", true, merge_code::kOk, "(c) 2007 P" + kNul + " (c) 2010 E" + kNul},
       // No 'Modified': the Editor takes the 'Taken' year.
       {"", "2007:05:06 07:08:09", false, merge_code::kOk, "(c) 2007 P" + kNul + " (c) 2007 E" + kNul},
       // No 'Taken' or a year out of range: the photo fails.
@@ -263,11 +268,10 @@ class ExistingTextTest : public ::testing::Test {
 };
 
 TEST_F(ExistingTextTest, ReadsCopyrightFieldsAndDescription) {
-  const std::string path = Photo({"Copyright(C) 2008 Ann - All Rights Reserved." + kNul +
-                                      " Copyright(C) 2011 Bob Lee - All Rights Reserved.",
-                                  "  Paris  ", std::nullopt, std::nullopt});
-  EXPECT_EQ(ReadExistingText(" " + path + " ", ProgramFunction::AddCopyright, fileOps_),
-            "Ann\t2008\tBob Lee\t2011");
+  const std::string path = Photo(
+      {"Copyright(C) 2008 Ann - All Rights Reserved." + kNul + " Copyright(C) 2011 Bob Lee - All Rights Reserved.",
+       "  Paris  ", std::nullopt, std::nullopt});
+  EXPECT_EQ(ReadExistingText(" " + path + " ", ProgramFunction::AddCopyright, fileOps_), "Ann\t2008\tBob Lee\t2011");
   EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddDescription, fileOps_), "Paris");
   EXPECT_EQ(ReadExistingText(path, ProgramFunction::ExportMetadata, fileOps_), "");
   EXPECT_EQ(ReadExistingText(scratch_.File("missing.jpg"), ProgramFunction::AddCopyright, fileOps_), "");

@@ -1,8 +1,7 @@
 // The engine-backed operations, and whole runs over copies of the sample
 // photos checked on disk.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <ctime>
@@ -177,8 +176,7 @@ TEST(SampleRuns, APhotoWithoutTakenTimeStopsTheSequence) {
   EXPECT_EQ(run.Text(),
             "No Prefixes action applied as the following files could not be processed:\r\r"
             "Canon_40D_photoshop_import.jpg as could not extract time\r");
-  EXPECT_EQ(test::NamesIn(run.photos),
-            (std::vector<std::string>{"Canon_40D_photoshop_import.jpg", "DSCN0010.jpg"}));
+  EXPECT_EQ(test::NamesIn(run.photos), (std::vector<std::string>{"Canon_40D_photoshop_import.jpg", "DSCN0010.jpg"}));
 }
 
 }  // namespace

@@ -93,16 +93,25 @@ TEST(FilenamePrefix, AnyFailureRenamesNothing) {
     std::map<std::string, TakenTime> times;
     std::string expected;
   } cases[] = {
-      {{"IMG_0001.jpg", "IMG_00002.jpg"}, "8", false, {},
+      {{"IMG_0001.jpg", "IMG_00002.jpg"},
+       "8",
+       false,
+       {},
        "IMG_0001.jpg as no filename stem after characters removal\r"},
       {{"a1.jpg", "b1.jpg"}, "1", false, {}, "a1.jpg as characters removal created duplicate filename\r"},
       // Listed once for every later file of the same new name.
-      {{"a1.jpg", "b1.jpg", "c1.jpg", "d2.jpg"}, "1", false, {},
+      {{"a1.jpg", "b1.jpg", "c1.jpg", "d2.jpg"},
+       "1",
+       false,
+       {},
        "a1.jpg as characters removal created duplicate filename\r"
        "a1.jpg as characters removal created duplicate filename\r"
        "b1.jpg as characters removal created duplicate filename\r"},
       {{"a.jpg", "b.jpg"}, "", true, {{"a.jpg", Taken(1)}}, "b.jpg as could not extract time\r"},
-      {{"a.jpg", "b.jpg"}, "", true, {{"a.jpg", Taken(1, true)}},
+      {{"a.jpg", "b.jpg"},
+       "",
+       true,
+       {{"a.jpg", Taken(1, true)}},
        "Sort used File Times where Metadata not available\rb.jpg as could not extract time\r"},
   };
   for (const auto& c : cases) {
@@ -138,10 +147,8 @@ TEST(FilenamePrefix, TimeSequenceNumbersByTakenTime) {
     std::string firstName;  // of the earliest photo
     std::string lastName;   // of the latest photo
   } cases[] = {
-      {12, "1", "", "01p12.jpg", "12p01.jpg"},
-      {12, "1", "_x_", "01_x_p12.jpg", "12_x_p01.jpg"},
-      {9, "1", "", "01p09.jpg", "09p01.jpg"},
-      {8, "1", "", "1p08.jpg", "8p01.jpg"},
+      {12, "1", "", "01p12.jpg", "12p01.jpg"},  {12, "1", "_x_", "01_x_p12.jpg", "12_x_p01.jpg"},
+      {9, "1", "", "01p09.jpg", "09p01.jpg"},   {8, "1", "", "1p08.jpg", "8p01.jpg"},
       {5, " 5 ", "", "05p05.jpg", "09p01.jpg"},
   };
   for (const auto& c : cases) {
@@ -184,8 +191,8 @@ TEST(FilenamePrefix, FileTimesInTheSortAreMentioned) {
 }
 
 TEST(FilenamePrefix, StartValueIsAtLeastOneAndWrittenBack) {
-  for (const auto& [text, expected] : std::map<std::string, std::string>{
-           {"0", "1"}, {"", "1"}, {"abc", "1"}, {"-4", "1"}, {" 7 ", "7"}}) {
+  for (const auto& [text, expected] :
+       std::map<std::string, std::string>{{"0", "1"}, {"", "1"}, {"abc", "1"}, {"-4", "1"}, {" 7 ", "7"}}) {
     PrefixRun run({"a.jpg"}, "", "", true);
     run.operations.times = {{"a.jpg", Taken(1)}};
     run.inputs.startValueText = text;

@@ -23,8 +23,7 @@ std::map<std::string, std::string> Contents(const ScratchFolder& folder) {
 
 // A chain (a -> b -> c), a swap (x <-> y), a plain rename and an entry left
 // alone.
-const std::vector<PlannedRename> kPlan = {
-    {"a", "b"}, {"b", "c"}, {"x", "y"}, {"y", "x"}, {"p", "q"}, {"same", "same"}};
+const std::vector<PlannedRename> kPlan = {{"a", "b"}, {"b", "c"}, {"x", "y"}, {"y", "x"}, {"p", "q"}, {"same", "same"}};
 
 TEST(RenameAll, ChainsAndSwapsReachTheirNewNames) {
   ScratchFolder folder;
@@ -61,8 +60,7 @@ TEST(RenameAll, NeverReplacesAnExistingEntry) {
   EXPECT_FALSE(RenameWithoutReplacing(folder.File("a"), folder.File("taken")));
   EXPECT_FALSE(RenameWithoutReplacing(folder.File("a"), folder.File("dir")));
   // An entry outside the plan holds a new name: nothing moves.
-  EXPECT_FALSE(RenameAllOrNothing(folder.path().string() + "/", {{"b", "c"}, {"a", "taken"}},
-                                  RenameWithoutReplacing));
+  EXPECT_FALSE(RenameAllOrNothing(folder.path().string() + "/", {{"b", "c"}, {"a", "taken"}}, RenameWithoutReplacing));
   EXPECT_EQ(Contents(folder), (std::map<std::string, std::string>{{"a", "a"}, {"b", "b"}, {"taken", "taken"}}));
 }
 

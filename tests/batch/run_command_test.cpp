@@ -12,8 +12,8 @@ TEST(RunCommand, DispatchesEachFunctionToItsProcedure) {
     int function;
     const char* expected;  // "" = nothing runs
   } cases[] = {
-      {0, "time"}, {1, "time"}, {2, "prefix"}, {3, "amend"}, {4, "amend"},
-      {5, "amend"}, {6, "amend"}, {7, "amend"}, {8, "amend"}, {42, ""},
+      {0, "time"},  {1, "time"},  {2, "prefix"}, {3, "amend"}, {4, "amend"},
+      {5, "amend"}, {6, "amend"}, {7, "amend"},  {8, "amend"}, {42, ""},
   };
   for (const auto& c : cases) {
     test::BatchTestContext t;

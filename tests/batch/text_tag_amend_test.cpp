@@ -23,9 +23,7 @@ class TextTagAmendTest : public ::testing::Test {
   }
 
   // The text written by the last call, or "<none>".
-  std::string Written() const {
-    return operations_.writes.empty() ? "<none>" : operations_.writes.back().record.text;
-  }
+  std::string Written() const { return operations_.writes.empty() ? "<none>" : operations_.writes.back().record.text; }
 
   static TextTagRequest Description(const std::string& text, DescriptionMode mode) {
     TextTagRequest request;
@@ -118,8 +116,7 @@ TEST_F(TextTagAmendTest, DescriptionDelete) {
 
   // "Skip if text already present" refuses the delete of an existing text.
   request.overwriteExisting = false;
-  EXPECT_EQ(Amend(Photo({std::nullopt, "Old", std::nullopt, std::nullopt}), request),
-            text_tag_code::kDeleteRefused);
+  EXPECT_EQ(Amend(Photo({std::nullopt, "Old", std::nullopt, std::nullopt}), request), text_tag_code::kDeleteRefused);
   EXPECT_EQ(Written(), "<none>");
   EXPECT_EQ(Amend(Photo({}), request), text_tag_code::kWritten);
 }
@@ -187,8 +184,7 @@ TEST_F(CopyrightAmendTest, DeleteUnderSkip) {
   request.deletePhotographer = true;
   request.overwriteExisting = false;
   // The photo holds a Photographer notice: the delete is refused.
-  EXPECT_EQ(Amend(Photo({"Old P", std::nullopt, std::nullopt, std::nullopt}), request),
-            text_tag_code::kDeleteRefused);
+  EXPECT_EQ(Amend(Photo({"Old P", std::nullopt, std::nullopt, std::nullopt}), request), text_tag_code::kDeleteRefused);
   // Nothing to delete: the Editor notice is added.
   EXPECT_EQ(Amend(Photo({" " + kNul + "Old E", std::nullopt, std::nullopt, std::nullopt}), request),
             text_tag_code::kWritten);

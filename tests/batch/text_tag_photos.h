@@ -29,8 +29,7 @@ inline Bytes BuildTextTagPhoto(const TextTagPhoto& photo) {
   return BuildJpeg(BuildTiff(layout));
 }
 
-inline std::string WriteTextTagPhoto(const ScratchFolder& folder, const std::string& name,
-                                     const TextTagPhoto& photo) {
+inline std::string WriteTextTagPhoto(const ScratchFolder& folder, const std::string& name, const TextTagPhoto& photo) {
   const std::string path = folder.File(name);
   WriteBytes(path, BuildTextTagPhoto(photo));
   return path;

@@ -75,7 +75,12 @@ TEST(TimeCorrections, AdjustmentSignsEachPartBeforeTheSum) {
     double expected;
   } cases[] = {
       {"1", DaysDirection::kLater, true, false, {"2", "", ""}, TimeDirection::kEarlier, 1 - 2.0 / 24},
-      {"3", DaysDirection::kEarlier, true, false, {"1", "30", "15"}, TimeDirection::kLater,
+      {"3",
+       DaysDirection::kEarlier,
+       true,
+       false,
+       {"1", "30", "15"},
+       TimeDirection::kLater,
        -3 + 1.0 / 24 + 30.0 / 1440 + 15.0 / 86400},
       {"3", DaysDirection::kLater, false, false, {"", "", "45"}, TimeDirection::kLater, 45.0 / 86400},
       {"20080501", DaysDirection::kAsDate, true, true, {"2", "", ""}, TimeDirection::kLater, 2.0 / 24},
@@ -99,8 +104,8 @@ TEST(TimeCorrections, FolderRunListsEveryCodeWithItsMessage) {
   TimeRun run(ProgramFunction::AdjustMetadataTime);
   run.state.DaysEntryValid = true;
   run.inputs.daysText = "1";
-  test::MakeFiles(run.photos, {"c1.jpg", "c2.jpg", "c3.jpg", "c4.jpg", "c5.jpg", "c6.jpg", "c7.jpg", "c8.jpg",
-                               "c9.jpg", "ok.jpg"});
+  test::MakeFiles(run.photos,
+                  {"c1.jpg", "c2.jpg", "c3.jpg", "c4.jpg", "c5.jpg", "c6.jpg", "c7.jpg", "c8.jpg", "c9.jpg", "ok.jpg"});
   for (int code = 1; code <= 9; ++code) run.operations.codes["c" + std::to_string(code) + ".jpg"] = code;
   run.Run();
   EXPECT_EQ(run.operations.adjustments, std::vector<double>(10, 1.0));
@@ -149,11 +154,11 @@ TEST(TimeCorrections, FolderRunShowsProgressAndCounters) {
   EXPECT_EQ(run.operations.paths, (std::vector<std::string>{folder + "a.jpg", folder + "b.jpg", folder + "c.jpg"}));
   EXPECT_EQ(run.ui.progress, (std::vector<int>{5, 35, 65, 95, 100, 0}));
   EXPECT_EQ(run.ui.statuses, (std::vector<std::pair<int, std::string>>{{2, "Total Files: 3"},
-                                                                         {1, "Files Processed: 1"},
-                                                                         {1, "Files Processed: 2"},
-                                                                         {1, "Files Processed: 3"},
-                                                                         {1, "Files Processed: 0"},
-                                                                         {2, "Total Files: 0"}}));
+                                                                       {1, "Files Processed: 1"},
+                                                                       {1, "Files Processed: 2"},
+                                                                       {1, "Files Processed: 3"},
+                                                                       {1, "Files Processed: 0"},
+                                                                       {2, "Total Files: 0"}}));
   EXPECT_EQ(run.ui.pumps, 3);
   EXPECT_EQ(run.ui.cancelEnabled, (std::vector<bool>{true, false}));
   EXPECT_EQ(run.ui.cues, std::vector<SoundCue>{SoundCue::Success});

@@ -82,14 +82,13 @@ TEST(CliAmendProgram, CopyrightWritesAndDeletesOnlyAfterConfirmation) {
   const auto before = test::ExiftoolTags(nikon);
   ASSERT_TRUE(before);
 
-  CliRun run = cli.Run({"copyright", "--photographer", "Jane Doe", "--photographer-year", "2008",
-                        photos.path().string()});
+  CliRun run =
+      cli.Run({"copyright", "--photographer", "Jane Doe", "--photographer-year", "2008", photos.path().string()});
   EXPECT_EQ(run.status, kExitSuccess) << run.out << run.err;
   const std::string notice = "Copyright(C) 2008 Jane Doe - All Rights Reserved.";
   EXPECT_EQ(Tag(nikon, "IFD0:Copyright"), notice);
   EXPECT_EQ(Tag(pentax, "IFD0:Copyright"), notice);
-  EXPECT_EQ(test::TagDifferences(*before, *test::ExiftoolTags(nikon), {"IFD0:Copyright"}),
-            std::vector<std::string>{})
+  EXPECT_EQ(test::TagDifferences(*before, *test::ExiftoolTags(nikon), {"IFD0:Copyright"}), std::vector<std::string>{})
       << "nothing else changes";
 
   run = cli.Run({"copyright", "--photographer", "", photos.path().string()});
@@ -147,15 +146,13 @@ TEST(CliAmendProgram, ExportWritesEachFormatAndAsksBeforeOverwriting) {
   EXPECT_NE(run.err.find("Overwrite existing file ?\n-> cancel"), std::string::npos) << run.err;
   EXPECT_EQ(cli.Run({"--yes", "export", "--to", csv, folder}).status, kExitSuccess);
 
-  EXPECT_EQ(cli.Run({"export", "--format", "sqlite", "--to", out.File("photos.sqlite"), folder}).status,
-            kExitSuccess);
+  EXPECT_EQ(cli.Run({"export", "--format", "sqlite", "--to", out.File("photos.sqlite"), folder}).status, kExitSuccess);
   EXPECT_EQ(Head(out.File("photos.sqlite"), 15), "SQLite format 3");
-  EXPECT_EQ(cli.Run({"export", "--format", "xlsx", "--to", out.File("photos.xlsx"), folder}).status,
-            kExitSuccess);
+  EXPECT_EQ(cli.Run({"export", "--format", "xlsx", "--to", out.File("photos.xlsx"), folder}).status, kExitSuccess);
   EXPECT_EQ(Head(out.File("photos.xlsx"), 2), "PK");
-  EXPECT_EQ(cli.Run({"export", "--format", "dbcsv", "--initial-number", "5", "--to", out.File("db.csv"), folder})
-                .status,
-            kExitSuccess);
+  EXPECT_EQ(
+      cli.Run({"export", "--format", "dbcsv", "--initial-number", "5", "--to", out.File("db.csv"), folder}).status,
+      kExitSuccess);
   EXPECT_TRUE(Exists(out.File("db_T.csv")) && Exists(out.File("db_F.csv")) && Exists(out.File("db_D.csv")));
 
   ScratchFolder perPhoto;

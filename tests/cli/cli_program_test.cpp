@@ -1,15 +1,15 @@
 // kelvane-cli run as a program over copies of the sample photos: each
 // command's effect on disk (read back with exiftool, file times and names),
 // its output, and the exit statuses scripts see.
-#include <gtest/gtest.h>
+#include "cli_program.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_status.h"
-#include "cli_program.h"
 #include "support/exiftool_oracle.h"
 
 namespace kelvane::cli {
@@ -35,10 +35,10 @@ std::vector<std::string> NamesIn(const ScratchFolder& folder) {
   return names;
 }
 
-#define REQUIRE_SAMPLES_AND_EXIFTOOL()                               \
-  do {                                                               \
-    KELVANE_REQUIRE_SAMPLES();                                       \
-    if (!test::HaveExiftool()) GTEST_SKIP() << "no exiftool";        \
+#define REQUIRE_SAMPLES_AND_EXIFTOOL()                        \
+  do {                                                        \
+    KELVANE_REQUIRE_SAMPLES();                                \
+    if (!test::HaveExiftool()) GTEST_SKIP() << "no exiftool"; \
   } while (0)
 
 TEST(CliProgram, FileTimeSetsFileTimesFromTheTakenTime) {

@@ -1,8 +1,8 @@
 // The command line's words: global options anywhere, a command's options
 // after its name, values joined or separate, and every usage error.
-#include <gtest/gtest.h>
-
 #include "cli/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace kelvane::cli {
 namespace {

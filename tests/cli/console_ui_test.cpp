@@ -1,15 +1,15 @@
 // The console's user interface: how boxes are printed and where, how
 // questions are answered (terminal, --yes, refused), the counters and
 // Ctrl-C as Cancel.
-#include <gtest/gtest.h>
+#include "cli/console_ui.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 
 #include <sstream>
 
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
-#include "cli/console_ui.h"
 #include "cli/interrupt_watch.h"
 
 namespace kelvane::cli {
@@ -57,8 +57,9 @@ TEST(ConsoleUi, QuietKeepsOnlyWhatNeedsAttentionAndJsonPrintsNothing) {
   Console console(quiet);
   console.ui.Show(CompletionMessage(kAllFilesProcessed));
   console.ui.Show(CompletionMessage("The following files where not processed successfuly:\ra.jpg as X\r"));
-  EXPECT_EQ(console.out.str(), "Completion Message: The following files where not processed successfuly:\n"
-                               "  a.jpg as X\n");
+  EXPECT_EQ(console.out.str(),
+            "Completion Message: The following files where not processed successfuly:\n"
+            "  a.jpg as X\n");
 
   ConsoleOptions json;
   json.json = true;

@@ -1,4 +1,6 @@
 // The exit status of every way a run can end, and the JSON report.
+#include "cli/run_outcome.h"
+
 #include <gtest/gtest.h>
 
 #include "batch/filename_prefix.h"
@@ -7,13 +9,12 @@
 #include "batch/time_corrections.h"
 #include "cli/exit_status.h"
 #include "cli/json_report.h"
-#include "cli/run_outcome.h"
 
 namespace kelvane::cli {
 namespace {
 
-ShownMessage Shown(std::string title, std::string text, MessageIcon icon,
-                   MessageButtons buttons = MessageButtons::kOk, MessageAnswer answer = MessageAnswer::kOk) {
+ShownMessage Shown(std::string title, std::string text, MessageIcon icon, MessageButtons buttons = MessageButtons::kOk,
+                   MessageAnswer answer = MessageAnswer::kOk) {
   return {{std::move(title), std::move(text), icon, buttons, 0}, answer};
 }
 
@@ -28,15 +29,14 @@ TEST(RunOutcome, ExitStatusOfEveryEnding) {
       Shown("Confirm file overwrite", "x", MessageIcon::kNone, MessageButtons::kOkCancel, MessageAnswer::kOk);
   const ShownMessage overwriteRefused =
       Shown("Confirm file overwrite", "x", MessageIcon::kNone, MessageButtons::kOkCancel, MessageAnswer::kCancel);
-  const ShownMessage replaceChosen = Shown("Confirm database amend", "x", MessageIcon::kQuestion,
-                                           MessageButtons::kYesNoCancel, MessageAnswer::kNo);
+  const ShownMessage replaceChosen =
+      Shown("Confirm database amend", "x", MessageIcon::kQuestion, MessageButtons::kYesNoCancel, MessageAnswer::kNo);
   const ShownMessage deleteRefused =
       Shown("Confirm Copyright Delete", "x", MessageIcon::kQuestion, MessageButtons::kYesNo, MessageAnswer::kNo);
   const ShownMessage failureBox = Shown("Error", "Folder not found", MessageIcon::kCritical);
   const ShownMessage warningBox = Shown("Error", "Restore file not set", MessageIcon::kExclamation);
   const ShownMessage cancelled = {UserCancellationMessage(), MessageAnswer::kOk};
-  const ShownMessage cancelledAmend =
-      Shown("User Process Cancellation", kUserAbort, MessageIcon::kExclamation);
+  const ShownMessage cancelledAmend = Shown("User Process Cancellation", kUserAbort, MessageIcon::kExclamation);
 
   const struct {
     const char* label;

@@ -1,8 +1,9 @@
 // Commands turned into the window's run state and entries: the function and
 // mode chosen from PATH, and every option through the window's entry rules.
+#include "cli/run_request.h"
+
 #include <gtest/gtest.h>
 
-#include "cli/run_request.h"
 #include "support/test_support.h"
 
 namespace kelvane::cli {
@@ -65,12 +66,33 @@ TEST(RunRequest, ShiftTimeEntries) {
   } cases[] = {
       {{"--days", "3"}, true, false, false, DaysDirection::kLater, TimeDirection::kLater, "3", "", {}},
       {{"--days", "-12"}, true, false, false, DaysDirection::kEarlier, TimeDirection::kLater, "12", "", {}},
-      {{"--days", "0", "--time", "-1:02:3"}, false, true, false, DaysDirection::kLater, TimeDirection::kEarlier,
-       "0", "", {"1", "02", "3"}},
-      {{"--time", "+00:00:00"}, false, false, false, DaysDirection::kLater, TimeDirection::kLater, "", "",
+      {{"--days", "0", "--time", "-1:02:3"},
+       false,
+       true,
+       false,
+       DaysDirection::kLater,
+       TimeDirection::kEarlier,
+       "0",
+       "",
+       {"1", "02", "3"}},
+      {{"--time", "+00:00:00"},
+       false,
+       false,
+       false,
+       DaysDirection::kLater,
+       TimeDirection::kLater,
+       "",
+       "",
        {"00", "00", "00"}},
-      {{"--date", "20080229", "--time", "-02:00:00"}, true, true, true, DaysDirection::kAsDate,
-       TimeDirection::kEarlier, "20080229", "2008/02/29", {"02", "00", "00"}},
+      {{"--date", "20080229", "--time", "-02:00:00"},
+       true,
+       true,
+       true,
+       DaysDirection::kAsDate,
+       TimeDirection::kEarlier,
+       "20080229",
+       "2008/02/29",
+       {"02", "00", "00"}},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"shift-time"};
@@ -258,8 +280,7 @@ TEST(RunRequest, AmendRefusals) {
        "an empty --text deletes the description, which --skip-existing doesn't allow"},
       {{"export", "--format", "xls", "--to", "/o"}, "unknown export format 'xls' (csv, dbcsv, xlsx or sqlite)"},
       {{"export"}, "export needs --to PATH"},
-      {{"export", "--format", "sqlite", "--per-photo", "--to", "/o"},
-       "--per-photo goes with the csv and xlsx formats"},
+      {{"export", "--format", "sqlite", "--per-photo", "--to", "/o"}, "--per-photo goes with the csv and xlsx formats"},
       {{"export", "--initial-number", "3", "--to", "/o"}, "--initial-number goes with --format dbcsv"},
       {{"export", "--format", "dbcsv", "--initial-number", "0", "--to", "/o"},
        "Form entry error: Invalid character entered"},

@@ -1,9 +1,9 @@
 // The Exif date/time text and date values.
+#include "engine/exif_date_time.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "engine/exif_date_time.h"
 
 namespace kelvane {
 namespace {
@@ -67,21 +67,17 @@ TEST(DateValues, CountDaysFrom18991230) {
     CalendarTime time;
     double value;
   } cases[] = {
-      {{1899, 12, 30, 0, 0, 0}, 0},
-      {{1900, 1, 1, 0, 0, 0}, 2},
-      {{1980, 1, 1, 0, 0, 0}, 29221},
-      {{2000, 1, 1, 0, 0, 0}, 36526},
-      {{2008, 5, 1, 12, 0, 0}, 39569.5},
-      {{9999, 12, 31, 0, 0, 0}, 2958465},
+      {{1899, 12, 30, 0, 0, 0}, 0},   {{1900, 1, 1, 0, 0, 0}, 2},        {{1980, 1, 1, 0, 0, 0}, 29221},
+      {{2000, 1, 1, 0, 0, 0}, 36526}, {{2008, 5, 1, 12, 0, 0}, 39569.5}, {{9999, 12, 31, 0, 0, 0}, 2958465},
   };
   for (const auto& c : cases) {
     const auto value = DateValueOf(c.time);
     ASSERT_TRUE(value);
     EXPECT_DOUBLE_EQ(*value, c.value) << c.time.year;
   }
-  for (const CalendarTime bad : {CalendarTime{2007, 2, 29, 0, 0, 0}, CalendarTime{2007, 13, 1, 0, 0, 0},
-                                 CalendarTime{2007, 257, 1, 0, 0, 0}, CalendarTime{2007, 1, 300, 0, 0, 0},
-                                 CalendarTime{2007, 1, 1, 24, 0, 0}, CalendarTime{10000, 1, 1, 0, 0, 0}}) {
+  for (const CalendarTime bad :
+       {CalendarTime{2007, 2, 29, 0, 0, 0}, CalendarTime{2007, 13, 1, 0, 0, 0}, CalendarTime{2007, 257, 1, 0, 0, 0},
+        CalendarTime{2007, 1, 300, 0, 0, 0}, CalendarTime{2007, 1, 1, 24, 0, 0}, CalendarTime{10000, 1, 1, 0, 0, 0}}) {
     EXPECT_FALSE(DateValueOf(bad)) << bad.month << "/" << bad.day;
   }
 }
@@ -95,7 +91,7 @@ TEST(FormatExifDateTime, RoundsToTheNearestSecondAndCarries) {
       {0, ""},
       {-1, ""},
       {-0.5, ""},
-      {2958466, ""},  // 10000-01-01
+      {2958466, ""},                  // 10000-01-01
       {2958466 - 0.4 * kSecond, ""},  // rounds up into the year 10000
       {2958466 - kSecond, "9999:12:31 23:59:59"},
       {39095 + (9 * 3600 + 5 * 60 + 7) * kSecond, "2007:01:13 09:05:07"},

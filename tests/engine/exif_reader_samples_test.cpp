@@ -1,9 +1,8 @@
 // Reads every sample photo and compares the nine slots with exiftool.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "engine/exif_reader.h"

@@ -11,9 +11,9 @@ namespace kelvane {
 namespace {
 
 using test::Ascii;
-using test::Bytes;
 using test::BuildJpeg;
 using test::BuildTiff;
+using test::Bytes;
 using test::JpegLayout;
 using test::Long;
 using test::Short;
@@ -44,9 +44,9 @@ class ExifReaderTest : public ::testing::Test {
     TiffLayout t;
     t.bigEndian = bigEndian;
     t.ifd0 = {Ascii(0x010F, "Maker"), Ascii(0x0132, "2007:01:13 10:20:30"), Ascii(0x8298, "Me")};
-    t.exif = std::vector<test::TiffEntry>{
-        test::Undefined(0x9000, "0220"), Ascii(0x9003, "2007:01:12 09:08:07"),
-        Ascii(0x9004, "2007:01:12 09:08:08"), Short(0xA002, 640, bigEndian), Long(0xA003, 480, bigEndian)};
+    t.exif = std::vector<test::TiffEntry>{test::Undefined(0x9000, "0220"), Ascii(0x9003, "2007:01:12 09:08:07"),
+                                          Ascii(0x9004, "2007:01:12 09:08:08"), Short(0xA002, 640, bigEndian),
+                                          Long(0xA003, 480, bigEndian)};
     return t;
   }
 

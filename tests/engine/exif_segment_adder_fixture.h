@@ -31,8 +31,8 @@ inline Bytes TargetJpeg(bool app0, uint16_t height, uint16_t width, size_t scanB
   Bytes table = {0xFF, 0xDB, 0, 67, 0};
   table.resize(table.size() + 64, 1);
   Append(out, table);
-  Append(out, {0xFF, frame, 0, 11, 8, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width), 1,
-               1, 0x11, 0});
+  Append(out, {0xFF, frame, 0, 11, 8, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width), 1, 1,
+               0x11, 0});
   Append(out, {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0});
   for (size_t i = 0; i < scanBytes; ++i) out.push_back(static_cast<uint8_t>(i * 7 % 251));
   Append(out, {0xFF, 0xD9});
@@ -58,14 +58,14 @@ class ScriptedLibrary : public FileOpsLibrary {
                   int32_t insertAt, int32_t donorOffset, int32_t insertLength, const std::string& sourceName,
                   const std::string& donorName, const std::string& outputName) override {
     ++calls;
-    const int32_t result = FileOpsLibrary::insert2(resumeAt, chunk > 0 ? chunk : chunkLimit, sourceLength, cutAt,
-                                                   cutLength, insertAt, donorOffset, insertLength, sourceName,
-                                                   donorName, outputName);
+    const int32_t result =
+        FileOpsLibrary::insert2(resumeAt, chunk > 0 ? chunk : chunkLimit, sourceLength, cutAt, cutLength, insertAt,
+                                donorOffset, insertLength, sourceName, donorName, outputName);
     return calls == failAt ? failWith : result;
   }
 
-  int32_t chunk = 0;     // above 0: used instead of the caller's chunk limit
-  int failAt = 0;        // the 1-based call that fails; 0 = none
+  int32_t chunk = 0;  // above 0: used instead of the caller's chunk limit
+  int failAt = 0;     // the 1-based call that fails; 0 = none
   int32_t failWith = -23;
   int calls = 0;
 };

@@ -1,9 +1,8 @@
 // Restore and create on the sample photos, read back by exiftool.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
@@ -42,7 +41,8 @@ class SegmentAdderSamplesTest : public test::SegmentAdderTest {
 // exiftool run for all of them.
 std::map<std::string, json> TagsOfFolder(const fs::path& folder) {
   std::map<std::string, json> tags;
-  const auto output = test::RunCommand("exiftool -j -a -G1 -s -n -b -ext jpg " + test::ShellQuote(folder) + " 2>/dev/null");
+  const auto output =
+      test::RunCommand("exiftool -j -a -G1 -s -n -b -ext jpg " + test::ShellQuote(folder) + " 2>/dev/null");
   if (!output) return tags;
   for (const auto& entry : json::parse(*output)) {
     tags[fs::path(entry["SourceFile"].get<std::string>()).filename()] = entry;

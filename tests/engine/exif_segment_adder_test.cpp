@@ -1,12 +1,12 @@
 #include "engine/exif_segment_adder.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -198,8 +198,8 @@ TEST_F(SegmentAdderTest, RestoreWritesTheTargetSizeInTheSourceByteOrderAndType) 
 TEST_F(SegmentAdderTest, RestoreAddsRoomOnlyWhenLittleFollowsTheExifData) {
   const struct {
     const char* name;
-    size_t bigIfd0Value;  // an unknown IFD0 tag of this many bytes before the Exif IFD
-    size_t trailingZeros;  // zero bytes after the Exif IFD's data
+    size_t bigIfd0Value;          // an unknown IFD0 tag of this many bytes before the Exif IFD
+    size_t trailingZeros;         // zero bytes after the Exif IFD's data
     int32_t expectedLengthField;  // 0: the source's own + what is added below
     int32_t added;
   } cases[] = {
@@ -231,7 +231,8 @@ TEST_F(SegmentAdderTest, RefusesAndLeavesTheTargetAsItWas) {
   using namespace add_segment_code;
   const Bytes plain = TargetJpeg(true, 10, 10);
   Bytes exifTarget = test::BuildJpeg(test::BuildTiff(test::SourceLayout(false)), {.app0 = true});
-  Bytes farExifTarget = test::BuildJpeg(test::BuildTiff(test::SourceLayout(false)), {.app0 = true, .paddingBefore = 120000});
+  Bytes farExifTarget =
+      test::BuildJpeg(test::BuildTiff(test::SourceLayout(false)), {.app0 = true, .paddingBefore = 120000});
   Bytes noSoi = plain;
   noSoi[0] = 0;
   noSoi[1] = 0;
@@ -304,7 +305,8 @@ TEST_F(SegmentAdderTest, CreateFailsWhenTheFileTimeCannotBeHad) {
 TEST_F(SegmentAdderTest, MissingTargetEmptiesTheName) {
   std::string target = scratch_.File("gone.jpg");
   EngineContext context{fileOps_, tempFolder_, options_, nullptr, {}};
-  EXPECT_EQ(AddExifSegment(target, Request(ProgramFunction::CreateMetadata), context), add_segment_code::kTargetMissing);
+  EXPECT_EQ(AddExifSegment(target, Request(ProgramFunction::CreateMetadata), context),
+            add_segment_code::kTargetMissing);
   EXPECT_TRUE(target.empty());
 }
 

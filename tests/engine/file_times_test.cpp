@@ -1,13 +1,13 @@
 // A file's own times read as and set from Exif date/time texts.
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "engine/file_times.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ctime>
 #include <string>
 
-#include "engine/file_times.h"
 #include "support/test_support.h"
 #include "time_zone_guard.h"
 

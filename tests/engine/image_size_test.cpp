@@ -22,8 +22,25 @@ Bytes Segment(uint8_t marker, size_t contentLength, uint8_t fill = 0x20) {
 }
 
 Bytes Frame(uint8_t marker, uint16_t height, uint16_t width) {
-  return {0xFF, marker, 0, 17, 8, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width),
-          3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1};
+  return {0xFF,
+          marker,
+          0,
+          17,
+          8,
+          uint8_t(height >> 8),
+          uint8_t(height),
+          uint8_t(width >> 8),
+          uint8_t(width),
+          3,
+          1,
+          0x22,
+          0,
+          2,
+          0x11,
+          1,
+          3,
+          0x11,
+          1};
 }
 
 struct SizeCase {

@@ -20,7 +20,7 @@ TEST(MinimalExifSegment, HasTheExactLayout) {
   ASSERT_EQ(segment.size(), kMinimalExifSegmentSize);
   // Offsets below are TIFF offsets; the TIFF header starts at segment byte 10.
   std::string expected = Bytes({0xFF, 0xE1, 0x04, 0xAC}) + std::string("Exif\0\0", 6);
-  expected += Bytes({'I', 'I', 42, 0, 8, 0, 0, 0});                      // 0: header
+  expected += Bytes({'I', 'I', 42, 0, 8, 0, 0, 0});                       // 0: header
   expected += Bytes({2, 0});                                              // 8: IFD0 count
   expected += Bytes({0x32, 0x01, 2, 0, 20, 0, 0, 0, 38, 0, 0, 0});        // 10: DateTime
   expected += Bytes({0x69, 0x87, 4, 0, 1, 0, 0, 0, 58, 0, 0, 0});         // 22: ExifOffset

@@ -1,20 +1,20 @@
 // The photo's date/times shifted in place, and the file's times set from
 // them, on synthetic photos.
+#include "engine/photo_times.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 
 #include "engine/exif_reader.h"
 #include "engine/file_times.h"
-#include "engine/photo_times.h"
 #include "support/jpeg_builder.h"
 #include "support/test_support.h"
 #include "time_zone_guard.h"
@@ -112,34 +112,80 @@ TEST_F(PhotoTimesTest, ShiftsTheDateTimesThatEqualTheTakenTime) {
     int32_t code;
     Dates after;
   } cases[] = {
-      {"all three equal, one day later", {t, t, t}, 1, Shift(), adjust_code::kOk,
+      {"all three equal, one day later",
+       {t, t, t},
+       1,
+       Shift(),
+       adjust_code::kOk,
        {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
-      {"digitised differs and keeps its value", {t, t, "2007:01:12 08:00:00"}, 1, Shift(), adjust_code::kOk,
+      {"digitised differs and keeps its value",
+       {t, t, "2007:01:12 08:00:00"},
+       1,
+       Shift(),
+       adjust_code::kOk,
        {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:12 08:00:00"}},
-      {"modified differs and keeps its value", {"2009:09:09 09:09:09", t, t}, -1, Shift(), adjust_code::kOk,
+      {"modified differs and keeps its value",
+       {"2009:09:09 09:09:09", t, t},
+       -1,
+       Shift(),
+       adjust_code::kOk,
        {"2009:09:09 09:09:09", "2007:01:12 09:05:07", "2007:01:12 09:05:07"}},
-      {"a missing modified time stays missing", {std::nullopt, t, t}, 2 * kHour, Shift(), adjust_code::kOk,
+      {"a missing modified time stays missing",
+       {std::nullopt, t, t},
+       2 * kHour,
+       Shift(),
+       adjust_code::kOk,
        {std::nullopt, "2007:01:13 11:05:07", "2007:01:13 11:05:07"}},
-      {"an invalid modified time is left alone", {"2007-01-13 09:05:07", t, t}, kHour, Shift(), adjust_code::kOk,
+      {"an invalid modified time is left alone",
+       {"2007-01-13 09:05:07", t, t},
+       kHour,
+       Shift(),
+       adjust_code::kOk,
        {"2007-01-13 09:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
-      {"as date plus two hours", {"2008:01:01 00:00:00", t, t}, 2 * kHour, AsDate(k20080501), adjust_code::kOk,
+      {"as date plus two hours",
+       {"2008:01:01 00:00:00", t, t},
+       2 * kHour,
+       AsDate(k20080501),
+       adjust_code::kOk,
        {"2008:01:01 00:00:00", "2008:05:01 11:05:07", "2008:05:01 11:05:07"}},
-      {"as date alone keeps the time of day", {t, t, t}, 0, AsDate(k20080501), adjust_code::kOk,
+      {"as date alone keeps the time of day",
+       {t, t, t},
+       0,
+       AsDate(k20080501),
+       adjust_code::kOk,
        {"2008:05:01 09:05:07", "2008:05:01 09:05:07", "2008:05:01 09:05:07"}},
       {"as date without a valid date shifts only",
-       {t, t, t}, kHour, {.metadataTimeSelected = true, .asDateChosen = true}, adjust_code::kOk,
+       {t, t, t},
+       kHour,
+       {.metadataTimeSelected = true, .asDateChosen = true},
+       adjust_code::kOk,
        {"2007:01:13 10:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
-      {"past midnight into a new year", {"2007:12:31 23:30:00", "2007:12:31 23:30:00", std::nullopt}, kHour,
-       Shift(), adjust_code::kOk, {"2008:01:01 00:30:00", "2008:01:01 00:30:00", std::nullopt}},
-      {"earlier across a leap day", {std::nullopt, "2008:03:01 01:00:00", std::nullopt},
-       -(1 + 2 * kHour + 3.0 / 1440 + 4.0 / 86400), Shift(), adjust_code::kOk,
+      {"past midnight into a new year",
+       {"2007:12:31 23:30:00", "2007:12:31 23:30:00", std::nullopt},
+       kHour,
+       Shift(),
+       adjust_code::kOk,
+       {"2008:01:01 00:30:00", "2008:01:01 00:30:00", std::nullopt}},
+      {"earlier across a leap day",
+       {std::nullopt, "2008:03:01 01:00:00", std::nullopt},
+       -(1 + 2 * kHour + 3.0 / 1440 + 4.0 / 86400),
+       Shift(),
+       adjust_code::kOk,
        {std::nullopt, "2008:02:28 22:56:56", std::nullopt}},
-      {"leading spaces stay in front of the new text", {"  " + t, "  " + t, t}, 1, Shift(), adjust_code::kOk,
+      {"leading spaces stay in front of the new text",
+       {"  " + t, "  " + t, t},
+       1,
+       Shift(),
+       adjust_code::kOk,
        {"  2007:01:14 09:05:07", "  2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
       {"no adjustment and no as date", {t, t, t}, 0, Shift(), adjust_code::kFailed, {t, t, t}},
       {"photo time not the selected function", {t, t, t}, 1, {}, adjust_code::kFailed, {t, t, t}},
       {"no taken time", {t, std::nullopt, t}, 1, Shift(), adjust_code::kNoTakenTime, {t, std::nullopt, t}},
-      {"invalid taken time", {t, "2007:02:30 10:00:00", t}, 1, Shift(), adjust_code::kNoTakenTime,
+      {"invalid taken time",
+       {t, "2007:02:30 10:00:00", t},
+       1,
+       Shift(),
+       adjust_code::kNoTakenTime,
        {t, "2007:02:30 10:00:00", t}},
       {"shifted before the first date value", {t, t, t}, -50000, Shift(), adjust_code::kFailed, {t, t, t}},
   };
@@ -212,10 +258,8 @@ TEST_F(PhotoTimesTest, SetsTheFileTimesFromTheNewTakenTime) {
     const char* lastWrite;  // nullptr: left as it was before the call
   } cases[] = {
       {"taken time", {"2009:09:09 09:09:09", t, t}, false, false, adjust_code::kOk, "2007:01:14 09:05:07"},
-      {"modified time by option", {"2009:09:09 09:09:09", t, t}, false, true, adjust_code::kOk,
-       "2009:09:09 09:09:09"},
-      {"modified time that moved with the taken time", {t, t, t}, false, true, adjust_code::kOk,
-       "2007:01:14 09:05:07"},
+      {"modified time by option", {"2009:09:09 09:09:09", t, t}, false, true, adjust_code::kOk, "2009:09:09 09:09:09"},
+      {"modified time that moved with the taken time", {t, t, t}, false, true, adjust_code::kOk, "2007:01:14 09:05:07"},
       {"modified time missing", {std::nullopt, t, t}, false, true, adjust_code::kFileTimesNotSet, nullptr},
       {"file times kept", {t, t, t}, true, false, adjust_code::kOk, nullptr},
   };

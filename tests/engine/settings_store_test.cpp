@@ -22,9 +22,7 @@ std::string ReadText(const std::string& path) {
   return text.str();
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
@@ -46,14 +44,18 @@ TEST_F(SettingsStoreTest, ReadsValuesAsTheProgramExpects) {
             "  Option0 =   padded value \t\n"
             "Option1=NOT FOUND\n"
             "Option2=\n"
-            "Dir0=" + longValue + "\n"
-            "Spaced=" + std::string(250, 'y') + "     z\n"
-            "Option3=first\n"
-            "Option3=second\n"
-            "[general]\n"
-            "Option4=in a second section of the same name\n"
-            "[Other]\n"
-            "Option0=other\n");
+            "Dir0=" +
+                longValue +
+                "\n"
+                "Spaced=" +
+                std::string(250, 'y') +
+                "     z\n"
+                "Option3=first\n"
+                "Option3=second\n"
+                "[general]\n"
+                "Option4=in a second section of the same name\n"
+                "[Other]\n"
+                "Option0=other\n");
   const struct {
     const char* section;
     const char* key;

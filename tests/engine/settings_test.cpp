@@ -70,8 +70,8 @@ TEST_F(LoadSettingsTest, ReadsStoredOptions) {
 
 TEST_F(LoadSettingsTest, InvalidValueLimitFallsBackAndIsWrittenBack) {
   const std::pair<const char*, int> cases[] = {
-      {"3", 250}, {"40000", 250}, {"letters", 250}, {"-5", 250}, {"99999999999", 250},
-      {"4", 4},   {"32767", 32767}, {"120 chars", 120},
+      {"3", 250},           {"40000", 250}, {"letters", 250}, {"-5", 250},
+      {"99999999999", 250}, {"4", 4},       {"32767", 32767}, {"120 chars", 120},
   };
   for (const auto& [stored, limit] : cases) {
     SCOPED_TRACE(stored);
@@ -84,8 +84,8 @@ TEST_F(LoadSettingsTest, InvalidValueLimitFallsBackAndIsWrittenBack) {
 
 TEST_F(LoadSettingsTest, InvalidDelimiterFallsBackToTab) {
   const std::pair<const char*, int> cases[] = {
-      {"59", 59}, {"44", 44}, {"32", 32}, {"255", 255}, {"059", 59},
-      {"0", 9},   {"", 9},    {"256", 9}, {"300", 9},   {"-1", 9}, {"tab", 9}, {"59x", 9},
+      {"59", 59}, {"44", 44}, {"32", 32}, {"255", 255}, {"059", 59}, {"0", 9},
+      {"", 9},    {"256", 9}, {"300", 9}, {"-1", 9},    {"tab", 9},  {"59x", 9},
   };
   for (const auto& [stored, delimiter] : cases) {
     SCOPED_TRACE(stored);
@@ -105,9 +105,9 @@ TEST_F(LoadSettingsTest, SoundsOffWhenSwitchedOffOrUnavailable) {
     bool available;
     const char* storedAfter;
   } cases[] = {
-      {"0", true, true, false, true, "0"},      {"1", true, true, true, true, "1"},
-      {"1", false, true, false, false, "0"},    {nullptr, false, true, false, false, "0"},
-      {"1", true, false, false, false, "0"},    {"0", true, false, false, false, "0"},
+      {"0", true, true, false, true, "0"},   {"1", true, true, true, true, "1"},
+      {"1", false, true, false, false, "0"}, {nullptr, false, true, false, false, "0"},
+      {"1", true, false, false, false, "0"}, {"0", true, false, false, false, "0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << (c.option0 ? c.option0 : "none") << c.cues << c.devices);
@@ -139,12 +139,9 @@ TEST(WindowPosition, StoredOrCentred) {
     int x;
     int y;
   } cases[] = {
-      {"1500", "900", 1500, 900},
-      {"0", "", 5100, 2400},
-      {"30000", "-20", 5100, 2400},
-      {"18300", "10200", 18300, 10200},   // a tenth of the window still on screen
-      {"18301", "10201", 5100, 2400},
-      {"abc", "12x", 5100, 12},
+      {"1500", "900", 1500, 900},     {"0", "", 5100, 2400},
+      {"30000", "-20", 5100, 2400},   {"18300", "10200", 18300, 10200},  // a tenth of the window still on screen
+      {"18301", "10201", 5100, 2400}, {"abc", "12x", 5100, 12},
   };
   for (const auto& c : cases) {
     const WindowPosition p = PlaceWindow(c.left, c.top, 19200, 10800, 9000, 6000);

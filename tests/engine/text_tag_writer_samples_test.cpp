@@ -16,8 +16,8 @@
 namespace kelvane {
 namespace {
 
-using test::StoredText;
 using test::Removal;
+using test::StoredText;
 
 using json = nlohmann::json;
 

@@ -17,9 +17,9 @@
 namespace kelvane {
 namespace {
 
-using test::Text;
 using test::Bytes;
 using test::Removal;
+using test::Text;
 
 // Lays a TIFF structure out block by block at chosen places: values and
 // directories are appended (at even offsets) and their offsets returned.

@@ -55,8 +55,8 @@ TEST(PathHelpers, TrimAndCapitalise) {
 
 TEST(PathHelpers, LeadingNumber) {
   const std::pair<const char*, int64_t> cases[] = {
-      {"250", 250}, {"  42abc", 42}, {"-7", -7}, {"+8", 8}, {"4.9", 4},
-      {"abc", 0},   {"", 0},         {"99999999999999999999999", INT64_MAX},
+      {"250", 250}, {"  42abc", 42}, {"-7", -7}, {"+8", 8},
+      {"4.9", 4},   {"abc", 0},      {"", 0},    {"99999999999999999999999", INT64_MAX},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
 }
@@ -67,9 +67,9 @@ TEST(FindInvalidNameChar, FirstInvalidCharacter) {
     int mode;
     int code;
   } cases[] = {
-      {"My Trip", 0, 0},  {"My Trip", 1, 0},  {" lead", 1, 32}, {" lead", 0, 0}, {"a/b", 0, 47},
-      {"a\\b", 0, 92},    {"x:y", 0, 58},     {"x*?", 0, 42},   {"q\"", 0, 34},  {"<>", 0, 60},
-      {"a>b", 0, 62},     {"a|b", 0, 124},    {"ok_2024-", 1, 0}, {"", 1, 0},   {"a b?", 1, 63},
+      {"My Trip", 0, 0}, {"My Trip", 1, 0}, {" lead", 1, 32},   {" lead", 0, 0}, {"a/b", 0, 47},
+      {"a\\b", 0, 92},   {"x:y", 0, 58},    {"x*?", 0, 42},     {"q\"", 0, 34},  {"<>", 0, 60},
+      {"a>b", 0, 62},    {"a|b", 0, 124},   {"ok_2024-", 1, 0}, {"", 1, 0},      {"a b?", 1, 63},
   };
   for (const auto& c : cases) EXPECT_EQ(FindInvalidNameChar(c.text, c.mode), c.code) << '"' << c.text << '"';
 }

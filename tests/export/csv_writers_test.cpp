@@ -29,8 +29,7 @@ ExportTable TableOf(std::vector<std::string> names, std::vector<int32_t> tags,
 }
 
 ExportTable CanonTable() {
-  return TableOf({"IMG_0001.JPG"}, {271, 272, 36867},
-                 {{"Canon"}, {"Canon EOS 350D DIGITAL"}, {"2007:06:02 14:11:05"}});
+  return TableOf({"IMG_0001.JPG"}, {271, 272, 36867}, {{"Canon"}, {"Canon EOS 350D DIGITAL"}, {"2007:06:02 14:11:05"}});
 }
 
 size_t LineCount(const std::string& text) {
@@ -90,8 +89,7 @@ TEST(SheetCsv, TwentyUnknownTagsAreCutToTheValueLimit) {
   tags.push_back(271);
   rows.push_back({"Canon"});
   ASSERT_TRUE(WriteSheetCsv(TableOf({"A.JPG"}, tags, rows), h.Out("a.csv"), h.writer));
-  EXPECT_EQ(ReadText(h.Out("a.csv")),
-            ",271\r\nFilename,Make,[Unknown Tags]\r\nA.JPG,Canon,[0001|0002|0003|0 ++\r\n");
+  EXPECT_EQ(ReadText(h.Out("a.csv")), ",271\r\nFilename,Make,[Unknown Tags]\r\nA.JPG,Canon,[0001|0002|0003|0 ++\r\n");
 }
 
 TEST(SheetCsv, FollowsThePhotoAndSlotOrders) {
@@ -189,8 +187,8 @@ TEST(DbCsv, WritesTagsFilesAndDataFiles) {
     SCOPED_TRACE(hex ? "hex ids" : "decimal ids");
     ExportHarness h;
     h.writer.hexTagIds = hex;  // never applies to the database files
-    const ExportTable table = TableOf({"IMG_0001.JPG", "IMG_0002.JPG"}, {1, 271, 272},
-                                      {{"x", "y"}, {"Canon", "Nikon"}, {"", "D70"}});
+    const ExportTable table =
+        TableOf({"IMG_0001.JPG", "IMG_0002.JPG"}, {1, 271, 272}, {{"x", "y"}, {"Canon", "Nikon"}, {"", "D70"}});
     ASSERT_TRUE(WriteDbCsv(table, h.Out("Trip"), {"_T.csv", "_F.csv", "_D.csv"}, h.writer));
 
     const std::string tags = ReadText(h.Out("Trip_T.csv"));
@@ -214,13 +212,14 @@ TEST(DbCsv, InitialFileNumber) {
     const char* box;
     const char* firstRef;
     const char* boxAfter;
-  } cases[] = {{"0", "1", "1"}, {"abc", "1", "1"}, {"-3", "1", "1"}, {"", "1", "1"}, {"7", "7", "7"}, {" 12", "12", " 12"}};
+  } cases[] = {{"0", "1", "1"}, {"abc", "1", "1"}, {"-3", "1", "1"},
+               {"", "1", "1"},  {"7", "7", "7"},   {" 12", "12", " 12"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.box);
     ExportHarness h;
     h.initialFileNumber = c.box;
-    ASSERT_TRUE(WriteDbCsv(TableOf({"A.JPG"}, {271}, {{"Canon"}}), h.Out("t"), {"_T.csv", "_F.csv", "_D.csv"},
-                           h.writer));
+    ASSERT_TRUE(
+        WriteDbCsv(TableOf({"A.JPG"}, {271}, {{"Canon"}}), h.Out("t"), {"_T.csv", "_F.csv", "_D.csv"}, h.writer));
     EXPECT_EQ(ReadText(h.Out("t_F.csv")), std::string(c.firstRef) + ",A.JPG\r\n");
     EXPECT_EQ(ReadText(h.Out("t_D.csv")), std::string(c.firstRef) + ",271,Canon\r\n");
     EXPECT_EQ(h.initialFileNumber, c.boxAfter);

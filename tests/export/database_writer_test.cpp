@@ -119,8 +119,9 @@ TEST_F(DatabaseWriter, TagLibraryUpdateQuestionsAndNotices) {
 
   // An existing database and release 3 again: answering No changes nothing
   // and the question comes back; Yes refreshes the tags table.
-  ASSERT_TRUE(Sqlite(target, "UPDATE ExifTagsPG SET Description = 'Maker' WHERE ExifID = 271;"
-                             "DELETE FROM ExifTagsPG WHERE ExifID = 272"));
+  ASSERT_TRUE(Sqlite(target,
+                     "UPDATE ExifTagsPG SET Description = 'Maker' WHERE ExifID = 271;"
+                     "DELETE FROM ExifTagsPG WHERE ExifID = 272"));
   w.settings.WriteSetting("GENERAL", "RESVer", "3");
   const std::string question =
       "Tag Library update detected to Release 4\n\nThe existing ExifTagsPG table should be updated to include the "

@@ -60,9 +60,7 @@ struct DriverHarness : ExportHarness {
     test::WriteBytes(Photo(name), BuildJpeg(BuildTiff(layout)));
   }
 
-  int16_t Folder(const std::string& target = "export.csv") {
-    return ExportFolder(photos, out + target, context).code;
-  }
+  int16_t Folder(const std::string& target = "export.csv") { return ExportFolder(photos, out + target, context).code; }
 
   // The written value of tag for the named photo; nothing when the tag has no row.
   std::optional<std::string> Cell(uint16_t tag, const std::string& photo = "a.jpg") const {
@@ -185,8 +183,8 @@ TEST(ExportFolder, ValuesLongerThanTheLimitAreNotShown) {
   h.writer.valueCharLimit = 255;
   TiffLayout t;
   t.ifd0 = {Ascii(kMake, "Canon"), Ascii(kArtist, std::string(254, 'a'))};  // 255 bytes with the NUL
-  t.exif = std::vector<TiffEntry>{Undefined(kMakerNote, std::string(3000, 'm')),
-                                  Ascii(kCopyright, std::string(255, 'c'))};
+  t.exif =
+      std::vector<TiffEntry>{Undefined(kMakerNote, std::string(3000, 'm')), Ascii(kCopyright, std::string(255, 'c'))};
   h.AddPhoto("a.jpg", t);
   ASSERT_EQ(h.Folder(), export_code::kExported);
   EXPECT_EQ(h.Cell(kMakerNote), "<Not shown as is too long (3000 bytes) >");

@@ -74,8 +74,12 @@ TEST(ExportSamples, SpreadsheetCsvOfTheCameraPhotos) {
   const struct {
     const char* id;
     const char* title;
-  } columns[] = {{"271", "Make"}, {"272", "Model"}, {"33434", "ExposureTime"}, {"33437", "FNumber"},
-                 {"36867", "DateTimeOriginal"}, {"37386", "FocalLength"}};
+  } columns[] = {{"271", "Make"},
+                 {"272", "Model"},
+                 {"33434", "ExposureTime"},
+                 {"33437", "FNumber"},
+                 {"36867", "DateTimeOriginal"},
+                 {"37386", "FocalLength"}};
   for (const auto& c : columns) {
     const size_t at = IndexOf(ids, c.id);
     ASSERT_LT(at, ids.size()) << c.id;
@@ -191,8 +195,8 @@ TEST(ExportSamples, ValuesAgreeWithExiftool) {
     for (const auto& c : compared) {
       if (!oracle->contains(c.key)) continue;
       ASSERT_LT(p, table.PhotoCount()) << "exiftool reads " << c.key << " but the export has no column";
-      const size_t k = static_cast<size_t>(std::find(table.slotTags.begin(), table.slotTags.end(), c.tag) -
-                                           table.slotTags.begin());
+      const size_t k =
+          static_cast<size_t>(std::find(table.slotTags.begin(), table.slotTags.end(), c.tag) - table.slotTags.begin());
       ASSERT_LT(k, table.SlotCount()) << c.key;
       EXPECT_EQ(RightTrimmed(table.Value(k, p)), AsExported(c.tag, (*oracle)[c.key])) << c.key;
       ++comparisons;

@@ -32,8 +32,8 @@ TEST(ExportTarget, DatabaseCsvNaming) {
     const ExportTarget named = NameExportTarget("  " + h.Out(c.target) + " ", ExportType::DbCsv, h.settings);
     EXPECT_EQ(named.path, h.Out(c.path));
     EXPECT_EQ(named.suffixes, (DbCsvSuffixes{"_T.csv", "_F.csv", "_D.csv"}));
-    EXPECT_EQ(named.files, (std::vector<std::string>{h.Out(c.path) + "_T.csv", h.Out(c.path) + "_F.csv",
-                                                     h.Out(c.path) + "_D.csv"}));
+    EXPECT_EQ(named.files,
+              (std::vector<std::string>{h.Out(c.path) + "_T.csv", h.Out(c.path) + "_F.csv", h.Out(c.path) + "_D.csv"}));
     if (c.rewritten) {
       EXPECT_EQ(named.rewrittenText, h.Out(c.rewritten));
     } else {
@@ -89,8 +89,7 @@ TEST(ExportTarget, QuestionTexts) {
        "Trip_T.csv, Trip_D.csv\n - already exist,\n\nOverwrite existing files ?", MessageButtons::kOkCancel,
        MessageIcon::kNone},
       {ExportType::SheetCsv, true, ExportCaller::kPhoto, one, "Confirm spread-sheet amend",
-       "One or more files already exist,\n\nOverwrite existing files ?", MessageButtons::kOkCancel,
-       MessageIcon::kNone},
+       "One or more files already exist,\n\nOverwrite existing files ?", MessageButtons::kOkCancel, MessageIcon::kNone},
       {ExportType::SheetCsv, false, ExportCaller::kPhoto, one, "Confirm file overwrite",
        "Trip.xlsx\n - already exists,\n\nOverwrite existing file ?", MessageButtons::kOkCancel, MessageIcon::kNone},
       {ExportType::SheetCsv, true, ExportCaller::kFolder, one, "Confirm file overwrite",

@@ -84,10 +84,16 @@ TEST(FormatTagValue, FollowsTheRuleOfEachTag) {
       {"ComponentConfiguration unknown bytes", 0x9101, Undefined(0x07000901), "Y"},
       {"Copyright with two notices", 0x8298, Ascii("Jane\0Editor\0"s), "JaneEditor"},
       {"ImageDescription", 0x010E, Ascii("  Sunset at sea  "), "Sunset at sea"},
-      {"Windows XP title", 0x9C9B, {exif_type::kByte, 65, 0, {}},
-       "< Win XP non-std tags, content interpretation unknown >", format_status::kFixedText},
-      {"Windows XP subject", 0x9C9F, {exif_type::kByte, 65, 0, {}},
-       "< Win XP non-std tags, content interpretation unknown >", format_status::kFixedText},
+      {"Windows XP title",
+       0x9C9B,
+       {exif_type::kByte, 65, 0, {}},
+       "< Win XP non-std tags, content interpretation unknown >",
+       format_status::kFixedText},
+      {"Windows XP subject",
+       0x9C9F,
+       {exif_type::kByte, 65, 0, {}},
+       "< Win XP non-std tags, content interpretation unknown >",
+       format_status::kFixedText},
       {"YCbCrSubSampling", 0x0212, Short(0x00010002), "< content interpretation from bytes >",
        format_status::kFixedText},
       {"Print Image Matching", 0xC4A5, Undefined(0, "PrintIM"), "< content interpretation unknown >",
@@ -179,17 +185,27 @@ TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
       {"RATIONAL MM", exif_type::kRational, 1, kMM, {0, 0, 0, 28, 0, 0, 0, 10}, 28, 10, ""},
       {"SRATIONAL MM", exif_type::kSRational, 1, kMM, {0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 3}, -2, 3, ""},
       {"SRATIONAL II", exif_type::kSRational, 1, kII, {0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}, -2, 3, ""},
-      {"UNDEFINED of 4 bytes, first byte lowest, II", exif_type::kUndefined, 4, kII, {1, 2, 3, 0},
-       0x00030201, 0, "\x01\x02\x03\x00"s},
-      {"UNDEFINED of 4 bytes, first byte lowest, MM", exif_type::kUndefined, 4, kMM, {1, 2, 3, 0},
-       0x00030201, 0, "\x01\x02\x03\x00"s},
-      {"UNDEFINED longer than 4 bytes", exif_type::kUndefined, 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0,
-       "ASCII\0"s},
+      {"UNDEFINED of 4 bytes, first byte lowest, II",
+       exif_type::kUndefined,
+       4,
+       kII,
+       {1, 2, 3, 0},
+       0x00030201,
+       0,
+       "\x01\x02\x03\x00"s},
+      {"UNDEFINED of 4 bytes, first byte lowest, MM",
+       exif_type::kUndefined,
+       4,
+       kMM,
+       {1, 2, 3, 0},
+       0x00030201,
+       0,
+       "\x01\x02\x03\x00"s},
+      {"UNDEFINED longer than 4 bytes", exif_type::kUndefined, 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0, "ASCII\0"s},
       {"ASCII", exif_type::kAscii, 5, kII, {'J', 'a', 'n', 'e', 0}, 0, 0, "Jane"},
       {"ASCII without terminator", exif_type::kAscii, 4, kII, {'J', 'a', 'n', 'e'}, 0, 0, "Jane"},
       {"ASCII with padding", exif_type::kAscii, 8, kII, {'J', 'a', 'n', 'e', 0, 0, 0, 0}, 0, 0, "Jane"},
-      {"ASCII with two notices", exif_type::kAscii, 7, kII, {'A', 0, 'B', 0, ' ', 'C', 0}, 0, 0,
-       "A\0B\0 C"s},
+      {"ASCII with two notices", exif_type::kAscii, 7, kII, {'A', 0, 'B', 0, ' ', 'C', 0}, 0, 0, "A\0B\0 C"s},
       {"ASCII of count 0", exif_type::kAscii, 0, kII, {0, 0, 0, 0}, 0, 0, ""},
       {"ASCII of count 1", exif_type::kAscii, 1, kII, {0, 0, 0, 0}, 0, 0, ""},
   };
@@ -310,8 +326,9 @@ std::vector<PhotoEntry> ReadPhotoEntries(const Bytes& file, Bytes& tiff) {
       if (total > 4) valueAt = ReadNumber(tiff, entry + 8, 4, order);
       if (tag == 0x8769) directories.push_back(ReadNumber(tiff, entry + 8, 4, order));
       if (valueAt > tiff.size() || total > tiff.size() - valueAt) continue;
-      entries.push_back({tag, {type, valueCount, order,
-                               std::span<const uint8_t>(tiff).subspan(valueAt, std::max<size_t>(total, 4))}});
+      entries.push_back(
+          {tag,
+           {type, valueCount, order, std::span<const uint8_t>(tiff).subspan(valueAt, std::max<size_t>(total, 4))}});
     }
   }
   return entries;

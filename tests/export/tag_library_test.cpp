@@ -165,8 +165,8 @@ TEST(TagLibrary, UnusableFirstUnitIdLeavesNoSuffixBase) {
     const char* header20;  // nullptr: no string
     int32_t suffixBase;
   };
-  for (const Case& c : std::vector<Case>{{nullptr, -1}, {"", -1}, {"abc", -1}, {"31", -1}, {"32", 31},
-                                         {" 63488", 63487}}) {
+  for (const Case& c :
+       std::vector<Case>{{nullptr, -1}, {"", -1}, {"abc", -1}, {"31", -1}, {"32", 31}, {" 63488", 63487}}) {
     std::vector<LibraryString> strings = {{17, "0004 2007:01:13"}};
     if (c.header20) strings.push_back({20, c.header20});
     EXPECT_EQ(TagLibrary(strings).SuffixBase(), c.suffixBase) << (c.header20 ? c.header20 : "(none)");

@@ -62,8 +62,7 @@ TEST_F(WorkbookWriter, IdentifiersTitlesAndUnknownTagsFollowTheSheetLayout) {
   // characters XML can't carry come back in the spreadsheet's escaped form.
   w.ctx.hexTagIds = true;
   const std::string target = w.File("hex.xlsx");
-  const ExportTable table = MakeExportTable({"caf\xe9.jpg"}, {1, kMake, 0xA500},
-                                            {{"x", " 72 ", "a<b&c>\x01\r"}});
+  const ExportTable table = MakeExportTable({"caf\xe9.jpg"}, {1, kMake, 0xA500}, {{"x", " 72 ", "a<b&c>\x01\r"}});
   ASSERT_TRUE(WriteWorkbook(table, target, w.ctx));
   const json cells = Read(target)["cells"]["Metadata 001"];
   EXPECT_EQ(cells["B1"]["value"], "010F");

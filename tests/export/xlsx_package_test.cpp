@@ -20,13 +20,13 @@ TEST(XlsxText, CellTextIsValidXmlThatSpreadsheetsDecodeBack) {
       {std::string("nul\0one\x01", 8), "nul_x0000_one_x0001_"},
       {"cr\r", "cr_x000D_"},
       {"_x0041_ and _x00zz_", "_x005F_x0041_ and _x00zz_"},
-      {"caf\xc3\xa9", "caf\xc3\xa9"},              // valid UTF-8 kept
-      {"caf\xe9", "caf\xc3\xa9"},                  // a Latin-1 byte
-      {"\xc0\xaf", "\xc3\x80\xc2\xaf"},            // overlong form: two Latin-1 bytes
+      {"caf\xc3\xa9", "caf\xc3\xa9"},                // valid UTF-8 kept
+      {"caf\xe9", "caf\xc3\xa9"},                    // a Latin-1 byte
+      {"\xc0\xaf", "\xc3\x80\xc2\xaf"},              // overlong form: two Latin-1 bytes
       {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},  // a surrogate is not UTF-8
       {"\xef\xbf\xbe!", "_xFFFE_!"},
-      {"\xf0\x9f\x93\xb7", "\xf0\x9f\x93\xb7"},    // outside the basic plane
-      {"end\xe2\x82", "end\xc3\xa2\xc2\x82"},      // cut-off sequence
+      {"\xf0\x9f\x93\xb7", "\xf0\x9f\x93\xb7"},  // outside the basic plane
+      {"end\xe2\x82", "end\xc3\xa2\xc2\x82"},    // cut-off sequence
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CellTextXml(c.in), c.out) << c.in;
@@ -35,8 +35,8 @@ TEST(XlsxText, CellTextIsValidXmlThatSpreadsheetsDecodeBack) {
 }
 
 TEST(XlsxWorksheet, ColumnNamesAndCellOrder) {
-  const std::pair<uint32_t, const char*> names[] = {{1, "A"},    {26, "Z"},    {27, "AA"},   {52, "AZ"},
-                                                    {53, "BA"},  {702, "ZZ"},  {703, "AAA"}, {16384, "XFD"}};
+  const std::pair<uint32_t, const char*> names[] = {{1, "A"},   {26, "Z"},   {27, "AA"},   {52, "AZ"},
+                                                    {53, "BA"}, {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
   for (const auto& [column, name] : names) EXPECT_EQ(ColumnName(column), name);
 
   WorksheetXml sheet;
@@ -115,11 +115,12 @@ TEST(XlsxPackage, OpenRefusesWhatIsNotAWorkbook) {
   };
   for (const auto& b : broken) {
     const std::string path = scratch.File(b.name);
-    ASSERT_TRUE(test::RunCommand("/usr/bin/python3 -c " +
-                                 test::ShellQuote(std::string("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n"
-                                                              "for n, t in ") +
-                                                  b.members + ".items(): z.writestr(n, t)\nz.close()") +
-                                 " " + test::ShellQuote(path)));
+    ASSERT_TRUE(
+        test::RunCommand("/usr/bin/python3 -c " +
+                         test::ShellQuote(std::string("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n"
+                                                      "for n, t in ") +
+                                          b.members + ".items(): z.writestr(n, t)\nz.close()") +
+                         " " + test::ShellQuote(path)));
     EXPECT_EQ(XlsxPackage::Open(path, package), XlsxResult::kNotAWorkbook) << b.name;
   }
 }
@@ -137,9 +138,9 @@ TEST(XlsxPackage, SavingKeepsThePermissionsOfTheFileItReplaces) {
   EXPECT_FALSE(opened.SheetNameAllowed("one"));
   ASSERT_EQ(opened.AddWorksheet("Two", WorksheetXml().Finish()), XlsxResult::kOk);
   ASSERT_EQ(opened.Save(path), XlsxResult::kOk);
-  EXPECT_EQ(std::filesystem::status(path).permissions(),
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                std::filesystem::perms::group_read);
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write |
+                                                             std::filesystem::perms::group_read);
   XlsxPackage reopened;
   ASSERT_EQ(XlsxPackage::Open(path, reopened), XlsxResult::kOk);
   EXPECT_FALSE(reopened.SheetNameAllowed("TWO"));

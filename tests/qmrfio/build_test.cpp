@@ -51,9 +51,9 @@ std::vector<int32_t> RunInsert2(const Files& f, const BuildArgs& a, int32_t chun
   std::vector<int32_t> results;
   int32_t resumeAt = 0;
   do {
-    const int32_t r = insert2(resumeAt, chunkLimit, a.sourceLength, a.cutAt, a.cutLength, a.insertAt,
-                              a.donorOffset, a.insertLength, f.source.c_str(),
-                              a.withDonor ? f.donor.c_str() : "", a.inPlace ? "" : f.output.c_str());
+    const int32_t r =
+        insert2(resumeAt, chunkLimit, a.sourceLength, a.cutAt, a.cutLength, a.insertAt, a.donorOffset, a.insertLength,
+                f.source.c_str(), a.withDonor ? f.donor.c_str() : "", a.inPlace ? "" : f.output.c_str());
     results.push_back(r);
     if (r > 0 && r <= resumeAt) break;  // no progress: report rather than loop
     resumeAt = r;
@@ -101,9 +101,7 @@ void WriteFixture(const Files& f) {
   WriteBytes(f.donor, ToBytes("vwxyz"));
 }
 
-std::string Result(const Files& f, const BuildArgs& a) {
-  return ToText(ReadBytes(a.inPlace ? f.source : f.output));
-}
+std::string Result(const Files& f, const BuildArgs& a) { return ToText(ReadBytes(a.inPlace ? f.source : f.output)); }
 
 TEST(Insert2, EachModeBuildsItsOutputInOneCall) {
   for (const auto& c : kModes) {
@@ -121,8 +119,7 @@ TEST(Insert2, EachModeBuildsItsOutputInOneCall) {
 TEST(Insert2, ChunkedCallsGiveTheSameOutputAndCountPositions) {
   for (const auto& c : kModes) {
     // In place, the output positions are the donor bytes written.
-    const int32_t total =
-        c.args.inPlace ? c.args.insertLength : static_cast<int32_t>(std::string(c.expected).size());
+    const int32_t total = c.args.inPlace ? c.args.insertLength : static_cast<int32_t>(std::string(c.expected).size());
     for (int32_t limit = 1; limit <= total + 2; ++limit) {
       SCOPED_TRACE(std::string(c.name) + ", chunk limit " + std::to_string(limit));
       Files f;
@@ -154,8 +151,7 @@ TEST(Insert2, LargeBlocksMatchTheBytesExpected) {
   const Bytes source = Pattern(3'000'123, 1);
   const Bytes donor = Pattern(1'500'000, 77);
   const auto slice = [](const Bytes& b, size_t from, size_t length) {
-    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
-                 b.begin() + static_cast<std::ptrdiff_t>(from + length));
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + length));
   };
   const auto concat = [](std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -169,10 +165,12 @@ TEST(Insert2, LargeBlocksMatchTheBytesExpected) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"insert", {n, 0, 0, 1'234'567, 100'000, 1'200'000, true, false},
+      {"insert",
+       {n, 0, 0, 1'234'567, 100'000, 1'200'000, true, false},
        concat({slice(source, 0, 1'234'567), slice(donor, 100'000, 1'200'000),
                slice(source, 1'234'567, source.size() - 1'234'567)})},
-      {"replace with a longer block", {n, 2'000'001, 700'000, 2'000'001, 0, 1'300'000, true, false},
+      {"replace with a longer block",
+       {n, 2'000'001, 700'000, 2'000'001, 0, 1'300'000, true, false},
        concat({slice(source, 0, 2'000'001), slice(donor, 0, 1'300'000),
                slice(source, 2'700'001, source.size() - 2'700'001)})},
   };
@@ -277,10 +275,14 @@ const ErrorCase kErrors[] = {
 
 const char* NameFor(Name which, const std::string& file) {
   switch (which) {
-    case Name::kFile: return file.c_str();
-    case Name::kEmpty: return "";
-    case Name::kNull: return nullptr;
-    case Name::kMissing: return "/nonexistent-folder/file";
+    case Name::kFile:
+      return file.c_str();
+    case Name::kEmpty:
+      return "";
+    case Name::kNull:
+      return nullptr;
+    case Name::kMissing:
+      return "/nonexistent-folder/file";
   }
   return nullptr;
 }
@@ -293,11 +295,10 @@ TEST(Insert2, ErrorCodesLeaveTheSourceAlone) {
     const char* source = NameFor(c.source, f.source);
     const char* donor = NameFor(c.donor, f.donor);
     const char* output = NameFor(c.output, f.output);
-    const int32_t result =
-        c.olderForm ? insert(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength, c.insertAt,
-                             c.insertLength, source, donor, output)
-                    : insert2(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength, c.insertAt,
-                              c.donorOffset, c.insertLength, source, donor, output);
+    const int32_t result = c.olderForm ? insert(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength,
+                                                c.insertAt, c.insertLength, source, donor, output)
+                                       : insert2(c.resumeAt, c.chunkLimit, c.sourceLength, c.cutAt, c.cutLength,
+                                                 c.insertAt, c.donorOffset, c.insertLength, source, donor, output);
     EXPECT_EQ(result, c.expected);
     EXPECT_EQ(ToText(ReadBytes(f.source)), "ABCDEFGHIJ");
   }

@@ -12,9 +12,7 @@ using kelvane::test::Bytes;
 using kelvane::test::ScratchFolder;
 using kelvane::test::WriteBytes;
 
-void WriteText(const std::string& path, const std::string& text) {
-  WriteBytes(path, Bytes(text.begin(), text.end()));
-}
+void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, Bytes(text.begin(), text.end())); }
 
 struct SearchCase {
   const char* name;
@@ -48,7 +46,10 @@ const SearchCase kCases[] = {
     {"exact bytes", "xxEXIFyy", 2, 0, 0, "Exif", -1},
     {"letters in either case", "xxEXIFyy", 3, 0, 0, "Exif", 2},
     {"only ASCII letters fold", "a{b", 3, 0, 0, "[", -1},
-    {"high bytes don't fold", "a\xE0" "b", 3, 0, 0, "\xC0", -1},
+    {"high bytes don't fold",
+     "a\xE0"
+     "b",
+     3, 0, 0, "\xC0", -1},
     {"line at the start of a line", "first line\nkey=1\r\nKEY=2\n", 0, 0, 0, "KEY", 18},
     {"line in either case", "first line\nkey=1\r\nKEY=2\n", 1, 0, 0, "KEY", 11},
     {"negative odd mode is line mode in either case", "first line\nkey=1\r\nKEY=2\n", -1, 0, 0, "KEY", 11},
@@ -110,8 +111,8 @@ TEST(Search, BlockReadsMatchTheSinglePassOverText) {
     for (const int32_t mode : {0, 1, 2, 3}) {
       for (const int32_t start : {0, (1 << 20) - 10, (1 << 20) + 5}) {
         for (const int32_t end : {0, (1 << 20) + 2}) {
-          SCOPED_TRACE(pattern + " mode " + std::to_string(mode) + " start " + std::to_string(start) +
-                       " end " + std::to_string(end));
+          SCOPED_TRACE(pattern + " mode " + std::to_string(mode) + " start " + std::to_string(start) + " end " +
+                       std::to_string(end));
           EXPECT_EQ(filefindstr(mode, start, end, pattern.c_str(), file.c_str()),
                     cbfindstr(mode, start, end, pattern.c_str(), data.c_str()));
         }

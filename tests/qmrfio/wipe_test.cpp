@@ -1,6 +1,5 @@
 // wipefile: nothing-to-do cases, failures, and the zeroed result.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -41,8 +40,8 @@ TEST(Wipe, ZeroesTheFile) {
     const char* name;
     int32_t length;
   };
-  for (const auto& c : {Case{"its own length", 11}, Case{"shorter", 4}, Case{"longer", 20},
-                        Case{"several blocks", 2'500'000}}) {
+  for (const auto& c :
+       {Case{"its own length", 11}, Case{"shorter", 4}, Case{"longer", 20}, Case{"several blocks", 2'500'000}}) {
     SCOPED_TRACE(c.name);
     ScratchFolder dir;
     const std::string file = dir.File("photo.jpg");

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 #include <set>
 #include <string>
@@ -22,8 +21,7 @@ std::optional<nlohmann::json> ExiftoolTags(const std::string& path);
 std::multiset<std::string> ExiftoolWarnings(const std::string& path);
 
 // Warnings of after that before did not have.
-std::vector<std::string> NewWarnings(const std::multiset<std::string>& before,
-                                     const std::multiset<std::string>& after);
+std::vector<std::string> NewWarnings(const std::multiset<std::string>& before, const std::multiset<std::string>& after);
 
 // The differences between two readings, as "key: before -> after" lines.
 // Ignored: the System, File, ExifTool and Composite groups, the offset and

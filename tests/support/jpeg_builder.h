@@ -15,8 +15,8 @@ struct TiffEntry {
   uint16_t tag = 0;
   uint16_t type = 0;
   uint32_t count = 0;
-  Bytes data;                             // the value bytes, already in the file's byte order
-  std::optional<uint32_t> valueField;     // written instead of the real value/offset
+  Bytes data;                          // the value bytes, already in the file's byte order
+  std::optional<uint32_t> valueField;  // written instead of the real value/offset
 };
 
 // Value helpers (bytes in the given order; bigEndian = "MM").
@@ -37,10 +37,10 @@ struct TiffLayout {
 Bytes BuildTiff(const TiffLayout& layout);
 
 struct JpegLayout {
-  bool app0 = false;          // a 16-byte JFIF APP0 right after SOI
-  bool xmpBefore = false;     // an XMP APP1 before the Exif APP1
-  size_t paddingBefore = 0;   // an APP2 segment of this many data bytes before the Exif APP1
-  bool exif = true;           // whether the Exif APP1 is written at all
+  bool app0 = false;         // a 16-byte JFIF APP0 right after SOI
+  bool xmpBefore = false;    // an XMP APP1 before the Exif APP1
+  size_t paddingBefore = 0;  // an APP2 segment of this many data bytes before the Exif APP1
+  bool exif = true;          // whether the Exif APP1 is written at all
 };
 // SOI, the segments of layout, the Exif APP1 holding tiff, a tiny DQT and
 // SOF0 and SOS, a few scan bytes and EOI.

@@ -1,17 +1,17 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 

@@ -20,8 +20,8 @@ std::vector<std::filesystem::path> SamplePhotos();
 
 // Skips the current test when the samples folder is absent; use as
 //   KELVANE_REQUIRE_SAMPLES();
-#define KELVANE_REQUIRE_SAMPLES()                                          \
-  do {                                                                     \
+#define KELVANE_REQUIRE_SAMPLES()                                        \
+  do {                                                                   \
     if (!::kelvane::test::SamplesFolder()) GTEST_SKIP() << "no samples"; \
   } while (0)
 
