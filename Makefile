@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
-CMAKE_GEN  := -G Ninja
+CMAKE_GEN  := -G Ninja $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: deps build run run-cli test test-release test-sanitize bench fuzz clean
 
