@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The About window's texts taken from the tag library's header strings.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The About window: the program version, the operating platform and the
 // tag library release.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Adjust Photo Time panel: days (or "As Date") and time shifts with
 // their directions, each field checked as it is typed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The date/time difference calculator ("Dates2Days"): from an Original and
 // a Corrected date and/or time it works out the day and the time
 // difference, each with its direction, and pastes them into the main

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sound cues: the three wave files played through Qt Multimedia, and
 // the system beeps that stand in for them when sounds are off.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The date/time difference calculator's rules, free of widgets: the checks
 // of its date and time entries and the two pairs whose differences become
 // the main window's day and time adjustments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the Options, start message, About and calculator windows need from
 // the program besides the session: message boxes, sound cues and the help.
 // The program wires the real ones; tests record what the dialogs ask for.

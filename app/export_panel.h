@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Export Metadata panel: the export type, "Exclude 'Technical'" and the
 // database CSV files' initial number.
 #pragma once

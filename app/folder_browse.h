@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Choosing a folder or a file through the file dialog: the four remembered
 // start folders, the browse kinds and result codes, the required extension,
 // and what each Browse button asks for.

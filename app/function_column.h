@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The function column: an icon and a label per function, the selected one
 // framed. A press anywhere on a row chooses that row's function.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The function column's icons, drawn rather than loaded so that the
 // program needs no image files.
 #pragma once

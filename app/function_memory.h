@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Copyright and Image Description share one panel (the skip box and the
 // three-way option group); FunctionMemory keeps each function's choices
 // while the other function, or any other, is selected.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nine functions as the main window shows them: menu entry, column
 // label, title line, Run caption, description and help topic.
 #pragma once

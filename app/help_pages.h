@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The help pages: one per help topic number, a contents page and an index
 // page, all in the program's help folder.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The help window: the program's HTML help pages in a browser with
 // Contents, Index, Back and Forward. It stays open beside the other
 // windows until closed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The windows the main window opens besides itself: the Options dialog, the
 // start message, About, the date/time calculator and the help window. Each
 // dialog is made on first use and kept until CloseAll.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A dialog that the main window keeps while the program runs: modal over
 // the main window, placed by its stored position (in twips, section FORMS)
 // when first shown, with its position written back when its close box is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane: the desktop program.
 #include <QApplication>
 #include <QIcon>

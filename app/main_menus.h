@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window's three menus. Each item that twins a control is
 // checkable where its control is; the window keeps the two in step.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // KelvaneMain: the program's window. The function column, the title and
 // description, the photos folder (or single photo) with Browse, the
 // parameter panel of the selected function, Run / Cancel / Exit, the status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // KelvaneMain: the photos folder or single photo, the second path, and the
 // recent-folder menu.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // KelvaneMain: function selection and the per-function layout.
 #include <QAction>
 #include <QCheckBox>

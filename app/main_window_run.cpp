@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // KelvaneMain: the Run command.
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Message boxes of the user-interface port shown with QMessageBox.
 #pragma once
 

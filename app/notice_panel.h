@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The panel shared by Copyright and Image Description: the three-way
 // option group, the copyright names and years with the standard text, and
 // the description text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options dialog ("Options"): the seven switchable program options, the
 // CSV delimiter, the exported value length limit and hexadecimal tag ids.
 // Changes are staged in the controls and take effect only on Apply, which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options dialog's rules that need no widgets: the delimiter list and
 // the check of the exported value length limit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Filename Prefix panel: leading characters to remove, and the prefix
 // to add (a fixed text, a time-sequence number, or both).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the program finds the files it ships with: the cue sounds, the help
 // pages and its icon. Each is looked for beside the program first (a build
 // tree or a program unpacked into one folder), then in the install data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The file dialog behind Browse: Qt's folder picker for folders, its file
 // dialog (always an Open dialog) for files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The user-interface port over the main window's widgets: message boxes,
 // beeps for the cues, the busy cursor, the progress bar, the two status
 // panels, the event pump and the Cancel flag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ten most recently chosen photo folders of the File menu, kept in the
 // settings as GENERAL Dir0..Dir9, most recent first.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/run_enabling.h"
 
 #include "engine/utility_functions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // When the Run command may be used, from the run state and the panel texts.
 #pragma once
 

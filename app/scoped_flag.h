@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A flag held set for the length of a scope: the change handlers use it to
 // keep from handling the changes they make themselves.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane-screenshots DIR: renders the main window for each of the nine
 // functions, then the Options dialog, the start message, About, the
 // calculator (with an example entered) and the help window, into PNG files

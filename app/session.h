@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the program keeps while it runs: the settings file and the settings
 // read from it, the shared run state, the export choices and the engine's
 // resources. main() owns it; the main window and the runs use it by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The windows the main window opens besides itself: options, the start
 // message, help, about and the date/time calculator. The main window shows
 // their menu entries and buttons only when it is given an implementation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The start-up message window ("StartMsg"): points to note before using the
 // program, and a check box that switches the message off for later starts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Small helpers for building the window's controls under their control
 // names (the object names the tests look them up by).
 #pragma once

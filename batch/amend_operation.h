@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The run of the six functions that amend or remove files one by one:
 // Restore, Create, Copyright, Image Description, Export and Wipe.
 #pragma once

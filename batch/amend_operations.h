@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The engine operations that the amend functions run on each file, behind
 // one small interface so that runs can be driven with chosen result codes.
 #pragma once

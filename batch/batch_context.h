@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a batch run works with: the shared run state, the settings, the
 // user-interface port and the engine's resources. Owned by the front end
 // (window or command line) and passed by reference.

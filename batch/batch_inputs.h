@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a run reads from the main window's controls, as plain values. The
 // window fills it before Run; the run may write a corrected value back
 // (the prefix start value, a copyright year, the photo's new text after a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/copyright_notice.h"
 
 #include <charconv>

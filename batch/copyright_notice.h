@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Copyright notices: built from a name and a year between the standard
 // leading and trailing texts, merged per photo with the notice already in
 // it, and read back into name and year for the Copyright panel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The amend functions' per-file operations carried out by the engine and the
 // export drivers.
 #pragma once

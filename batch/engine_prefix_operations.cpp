@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/engine_prefix_operations.h"
 
 #include "batch/rename_all.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The prefix function's per-file work: the taken time read by the engine,
 // renames by the platform.
 #pragma once

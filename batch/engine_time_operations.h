@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The time corrections' per-file work, done by the engine.
 #pragma once
 

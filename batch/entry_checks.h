@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The checks of the typed run parameters, shared by the main window and the
 // command line: the days (or "As Date") entry, the three time fields, the
 // filename prefix and its start value.

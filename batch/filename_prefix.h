@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Filename Prefix function: removes leading characters from file names,
 // adds a fixed prefix, a sequence number in taken-time order, or both, over
 // a folder or one photo. Every new name is worked out first; the files are

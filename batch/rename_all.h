@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Renaming a set of files of one folder as a whole: every file gets its new
 // name, or none does.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Run command (the Run button and its "&Run" menu entry): frames every
 // run and hands it to the procedure of the selected function.
 #pragma once

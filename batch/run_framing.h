@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What every run procedure shares: the messages that end a run, the event
 // pump with the Cancel check, progress values, the folder text and the
 // reset after a run.

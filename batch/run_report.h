@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The failure list of a run and the completion message composed from it.
 #pragma once
 

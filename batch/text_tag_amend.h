@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The per-photo step of the Copyright and Image Description functions: works
 // out the new Copyright or ImageDescription text of one photo and has it
 // written.

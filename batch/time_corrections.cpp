@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/time_corrections.h"
 
 #include "batch/run_framing.h"

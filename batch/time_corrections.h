@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two time corrections, Adjust File Time and Adjust Photo Time, over a
 // folder or one photo.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Time per photo of whole batch runs over a folder of 10,000 copies of the
 // sample photos that have a taken time (those under 64 KiB, to keep the
 // folder small): the photo-time shift, the file times from the photos, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shared by the benchmark programs: the sample photos, a scratch folder
 // full of copies, and a clock.
 #pragma once

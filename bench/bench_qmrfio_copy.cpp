@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Times insert2 building a 100 MB file (a small block inserted in the
 // middle, default chunks, resumed as the program does) next to cp of the
 // same file. Scratch folder: $KELVANE_BENCH_DIR, else a new one under /tmp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Time per photo to read the tags of a folder of sample copies, next to the
 // floor: open, read the first 64 KiB, close.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Time per photo to write a Copyright into a folder of sample copies:
 // - an edit that fits in place (the copies were edited once, so the segment
 //   has spare room), next to the floor: open, read the first 64 KiB, close;

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Times kelvane-cli next to jhead, exiv2, exiftool and shred, whole process,
 # on fresh copies of one folder of photos.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs a batch command the way the Run button does, through the batch
 // layer's runners, and reports what the user interface saw.
 #pragma once

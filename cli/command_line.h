@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line of kelvane-cli:
 //   kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH
 // Only the words are read here; what the values mean is worked out by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What kelvane-cli keeps while it runs: the settings file and the settings
 // read from it, and the engine's resources.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The batch layer's user-interface port on a console: messages printed with
 // their title, confirmations asked on the terminal (or answered by --yes, or
 // refused), progress on a terminal's stderr, Ctrl-C as the Cancel button.

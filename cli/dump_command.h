@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // `kelvane-cli dump PHOTO`: what the Exif reader finds in one photo, then
 // every tag of IFD0 and the Exif IFD as the export formats it.
 #pragma once

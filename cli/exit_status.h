@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The exit statuses of kelvane-cli; outside scripts rely on these numbers.
 #pragma once
 

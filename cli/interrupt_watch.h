@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Ctrl-C as the Cancel button: while the watch lives, SIGINT is held back
 // (blocked) and taken when asked for, so a run notices it between files,
 // where the batch layer checks for Cancel, instead of dying mid-write.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one JSON object --json prints at the end of a run.
 #pragma once
 

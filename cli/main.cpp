@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane-cli: Kelvane's functions from the command line, through the same
 // batch layer, engine and exporters as the desktop program.
 #include <unistd.h>

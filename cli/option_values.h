@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The values of the command options, checked by the very checks the main
 // window applies to the same entries (days, "As Date", the three time
 // fields, the prefix fields), with the window's messages for a refused entry.

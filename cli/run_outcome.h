@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a run came to, read from the boxes the user interface was shown.
 #pragma once
 

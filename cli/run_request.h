@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A command turned into what the main window would hold when Run is
 // pressed: the run state of the chosen function and mode, and the panel
 // entries as plain inputs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drives a file operations library build that works in chunks.
 #pragma once
 

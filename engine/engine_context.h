@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What engine operations need from their caller besides the photo itself.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "exif_date_time.h"
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Exif date/time text (YYYY:MM:DD HH:MM:SS) and the program's date
 // values: days since 1899-12-30 00:00 as a double, the fraction being the
 // time of day.

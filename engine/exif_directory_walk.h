@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads every entry of the directories of an Exif TIFF structure held in
 // memory: IFD0, the Exif IFD, the GPS IFD, the interoperability IFD and IFD1
 // with its thumbnail. Each directory is read at most once and every offset

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Finds the Exif APP1 segment of a JPEG file and reads its nine known tags.
 #pragma once
 

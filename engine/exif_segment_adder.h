@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Gives a photo without metadata a new Exif segment: the whole segment of a
 // source photo (restore) or a minimal one built from the file's own times
 // (create).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Makes the new Exif TIFF structure from a walked old one with one tag
 // added, replaced or removed.
 #pragma once

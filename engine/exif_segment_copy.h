@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Copies a source photo's whole Exif segment into a file, with a target
 // photo's pixel size written into it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Puts a rebuilt Exif segment in the place of the old one: over it when it
 // has the old size, or by writing the photo anew when it is longer.
 #pragma once

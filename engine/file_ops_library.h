@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Binds the qmrfio shared library by name on first use.
 #pragma once
 

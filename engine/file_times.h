@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A file's own times as Exif date/time texts in local time, and their
 // setting from such a text.
 //

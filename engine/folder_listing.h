@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The files of a folder, as every folder run visits them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a JPEG photo's segments before its frame header tell: the pixel
 // size, and whether an Exif segment is among them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Exif APP1 segment given to a photo that has none: date/times and size.
 #pragma once
 

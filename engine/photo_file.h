@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An open file with buffered, bounds-checked positioned access.
 #pragma once
 

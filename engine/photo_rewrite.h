@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replaces a photo by a complete new version without ever leaving it
 // half-written: the new version is written beside the photo, flushed, then
 // renamed over it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two time corrections, per photo: the file's own times set from the
 // photo's date/times, and the photo's three date/times shifted in place.
 #pragma once

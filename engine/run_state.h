@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The shared run-time state of the main window. Never saved.
 #pragma once
 

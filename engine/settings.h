@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's settings as the rest of the program sees them, and their
 // reading from the settings file at start-up.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads and writes single keys of the program's INI settings file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Ascending sorts of a key array that move a parallel index array along, so
 // that afterwards index[k] is the row of the k-th smallest key. Used for
 // photo names and tag numbers in exports and for taken times in filename

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three sound cues that accompany messages.
 #pragma once
 

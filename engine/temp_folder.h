@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's private folder for the engine's temporary files.
 #pragma once
 

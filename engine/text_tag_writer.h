@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Adds, replaces or deletes one of the known tags in a photo's Exif segment
 // by rebuilding the segment's directories.
 #pragma once

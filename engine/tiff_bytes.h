@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Numbers of a TIFF structure held in memory, read and written in its byte
 // order. Every read is checked against the end of the bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one way the batch and export layers reach the user: message boxes,
 // cues, progress, the status texts, the busy cursor, the event pump and the
 // Cancel command. The desktop window, the command line and the tests each

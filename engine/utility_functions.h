@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Small helpers every layer uses: trimming and number reading, path
 // splitting, file and folder tests, removal of a file whatever its
 // permissions, and the wipe of a file.

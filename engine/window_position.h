@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where a window opens, from its stored position and the screen's size.
 #pragma once
 

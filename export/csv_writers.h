@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two delimited-text writers of an export: the spreadsheet CSV (one line
 // per photo, one column per tag) and the database CSV (tags, files and data
 // files meant to be imported as related tables).

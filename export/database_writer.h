@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The database export: the value table merged into an SQLite export
 // database, one photo record per file name and one data record per photo
 // and tag.

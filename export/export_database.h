@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The export database: its four tables under the names the settings give,
 // their creation, the tags table filled from the tag library, and the
 // MetadataViewPG crosstab (one row per photo, one column per tag title).

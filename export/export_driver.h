@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two export drivers: all photos of a folder into one output, or one
 // photo into one output. Each names its target, settles an existing one with
 // the user, collects the photos' tag values and hands the table to the

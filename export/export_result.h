@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Result codes of the two export drivers and the answer a run keeps to the
 // question about existing targets.
 #pragma once

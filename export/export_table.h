@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The table an export collects: one row per tag, one column per photo, and
 // what the writers need to turn it into files.
 #pragma once

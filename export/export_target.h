@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The files an export writes, and what happens when they already exist: the
 // question to the user, the run's earlier answer, and the deletion of the
 // files to be overwritten.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Turns one tag value into the text that goes into an export, by the tag's
 // formatting rule in the tag library and its unit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Build step: turns resources/tag_library.txt into the C++ table behind
 // BuiltInLibraryStrings(). Usage: generate_tag_library <input.txt> <output.cpp>
 // Fails (exit code 1, message on stderr) on a malformed line or an id that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The tag library release check every export writer makes before writing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The column layout shared by the spreadsheet CSV and the workbook: which
 // tags get a column, their titles and identifiers, and the unknown-tags cell.
 #pragma once

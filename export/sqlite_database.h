@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A small owner of an SQLite 3 connection and its prepared statements.
 // Values always go in through bound parameters.
 #pragma once

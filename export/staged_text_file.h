@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An export file written under a hidden temporary name beside its target
 // and renamed into place only when complete, so that a failed export never
 // leaves a half-written file under the target's name.

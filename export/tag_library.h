@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The tag library: the read-only string table built into the program that
 // gives each known Exif tag its title, formatting rule, value texts and unit.
 #pragma once

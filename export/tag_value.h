@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Turns the raw bytes of one Exif directory entry's value into the numbers
 // and text that the value formatting works on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Collects the tag values of photos into an export table: walks every entry
 // of IFD0 and the Exif IFD, gives each tag a row on its first appearance and
 // each photo a column, and formats the values by the tag library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The workbook export: the value table as worksheet cells in an .xlsx file.
 #pragma once
 

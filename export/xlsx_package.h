@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An Office Open XML workbook package (.xlsx): a new one, or an existing one
 // opened so that worksheets can be appended while every other part is kept
 // as it is.

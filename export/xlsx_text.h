@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text as the XML parts of a workbook can hold it.
 #pragma once
 

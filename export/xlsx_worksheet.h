@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The XML part of one worksheet, built from cells given row by row.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary bytes to the Exif reader as a photo file. The reader must
 // return a code for anything, never crash, hang or read out of bounds.
 #include <unistd.h>

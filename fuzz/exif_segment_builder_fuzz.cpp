@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary bytes to the directory walk as a TIFF structure and
 // rebuilds every structure it accepts with a tag added, replaced and
 // removed. Nothing may crash or read out of bounds, and every rebuilt

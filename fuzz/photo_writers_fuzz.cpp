@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary bytes, as a photo file, to every operation that changes a
 // photo: the date/time shift, the text tag writer (add and delete) and
 // Create. None may crash, hang or read out of bounds; each that fails must

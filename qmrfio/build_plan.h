@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Turns the arguments of insert2 / insert into the list of byte blocks the
 // output is made of.
 #pragma once

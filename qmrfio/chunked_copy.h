@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs insert2 / insert: opens the files and copies the planned blocks from
 // the resume position up to the chunk limit.
 #pragma once

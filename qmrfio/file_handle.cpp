@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "file_handle.h"
 
 #include <fcntl.h>

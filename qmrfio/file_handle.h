@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An owned file descriptor and whole-block reads and writes on it.
 #pragma once
 

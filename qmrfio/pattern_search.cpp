@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "pattern_search.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Finding a byte string in a file or in a text held in memory.
 #pragma once
 

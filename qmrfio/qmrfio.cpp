@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The exported C functions. Each catches everything, so no exception reaches
 // the C caller, and turns it into the function's own failure code.
 #include "qmrfio.h"

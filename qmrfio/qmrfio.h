@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /* qmrfio - byte-level file operations for Kelvane.
  *
  * Every function works on files by name, opens and closes them within the

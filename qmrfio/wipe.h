@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Overwriting a file with zero bytes.
 #pragma once
 

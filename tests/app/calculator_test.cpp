@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The date/time difference calculator: its entry checks and pair results as
 // rules, and the dialog typed into and pasted into a real adjustment panel.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The checks of the days, "As Date", time, prefix and start value entries.
 #include "batch/entry_checks.h"
 

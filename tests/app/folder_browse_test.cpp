@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Browsing: the remembered start folders, result codes, required
 // extensions, what each Browse button asks for, and the export warnings.
 #include "app/folder_browse.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window driven through its real widgets: function selection,
 // arrow keys, Run enabling, the entry checks with their messages and focus
 // moves, the single-photo toggle, browsing, recent folders and placement.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options dialog through its controls: Apply writes the staged choices,
 // Reset Defaults stages the defaults, Cancel and the close box discard; the
 // limit checks with their messages and cues; the twin menu items; the sound

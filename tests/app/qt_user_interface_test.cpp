@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Qt side of the user-interface port: message boxes with their title,
 // text, icon, buttons and default button; progress, status texts, the busy
 // cursor and the Cancel flag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The recent-folder list: captions, moves, the eleventh folder, start-up
 // compaction and what is written to the settings.
 #include "app/recent_folders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Dialog services for tests: every message and cue is recorded, questions
 // get scripted answers (OK when none is left), help requests are noted.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The windows around the main window, opened the way the program opens
 // them: the start message once, About, the dialog positions, the help
 // window at its topics with pages that exist and links that resolve, where

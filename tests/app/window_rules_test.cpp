@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window's rules that need no widgets: Run enabling, the prefix
 // parameters, the shared panel memory, arrow-key wrap and help topics.
 #include <QTest>

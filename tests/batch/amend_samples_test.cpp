@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whole amend runs over copies of the sample photos, checked on disk and
 // with exiftool.
 #include <gtest/gtest.h>

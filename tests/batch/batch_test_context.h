@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A batch context over test doubles: a scripted user interface, a settings
 // store in a scratch folder, the built-in tag library.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The amend functions' engine operations on copies of real photos.
 #include "batch/engine_amend_operations.h"
 

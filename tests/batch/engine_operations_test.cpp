@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The engine-backed operations, and whole runs over copies of the sample
 // photos checked on disk.
 #include <fcntl.h>

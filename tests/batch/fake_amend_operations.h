@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An operations double for amend runs: records every call and answers with the
 // code chosen for the file's name (0 when none is chosen).
 #pragma once

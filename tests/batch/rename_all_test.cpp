@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/rename_all.h"
 
 #include <gtest/gtest.h>

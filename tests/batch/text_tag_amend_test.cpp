@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/text_tag_amend.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Small synthetic photos carrying chosen Copyright, ImageDescription and
 // date/time texts, for the notice and text tag tests of the batch layer.
 #pragma once

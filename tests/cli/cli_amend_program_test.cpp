@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane-cli's amend commands run as a program over copies of the sample
 // photos: what each leaves on disk, and how their confirmations go without
 // a terminal (refused, exit status 3) and with --yes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs the built kelvane-cli as a child process, as scripts do: standard
 // input from a file (not a terminal), a settings file of the test's own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane-cli run as a program over copies of the sample photos: each
 // command's effect on disk (read back with exiftool, file times and names),
 // its output, and the exit statuses scripts see.

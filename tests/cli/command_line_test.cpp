@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line's words: global options anywhere, a command's options
 // after its name, values joined or separate, and every usage error.
 #include "cli/command_line.h"

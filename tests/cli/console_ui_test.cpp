@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The console's user interface: how boxes are printed and where, how
 // questions are answered (terminal, --yes, refused), the counters and
 // Ctrl-C as Cancel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The exit status of every way a run can end, and the JSON report.
 #include "cli/run_outcome.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Commands turned into the window's run state and entries: the function and
 // mode chosen from PATH, and every option through the window's entry rules.
 #include "cli/run_request.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Exif date/time text and date values.
 #include "engine/exif_date_time.h"
 

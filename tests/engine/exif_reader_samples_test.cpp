@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads every sample photo and compares the nine slots with exiftool.
 #include <gtest/gtest.h>
 

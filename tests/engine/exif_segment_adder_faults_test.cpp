@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A failure at any write step of a restore or create leaves the photo
 // byte-identical to before or completely rewritten, and nothing beside it.
 #include <gtest/gtest.h>

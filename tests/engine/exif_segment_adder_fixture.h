@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shared by the tests of AddExifSegment: targets and sources built byte by
 // byte, file-time doubles, a library whose calls can be made to fail, and a
 // user interface that records the progress bar.

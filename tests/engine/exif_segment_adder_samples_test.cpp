@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Restore and create on the sample photos, read back by exiftool.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A file's own times read as and set from Exif date/time texts.
 #include "engine/file_times.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shifts the date/times of copies of every camera photo and checks the
 // result with exiftool.
 #include <gtest/gtest.h>

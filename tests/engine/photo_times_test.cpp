@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The photo's date/times shifted in place, and the file's times set from
 // them, on synthetic photos.
 #include "engine/photo_times.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The tag records the text tag writer's tests hand to WriteExifTag.
 #pragma once
 

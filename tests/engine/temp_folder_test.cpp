@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "engine/temp_folder.h"
 
 #include <gtest/gtest.h>

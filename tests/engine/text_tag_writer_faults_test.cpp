@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A failure at any write step of the text tag writer leaves the photo as it
 // was or completely written: the library call, the flush and the rename of
 // a new photo, the write over the old segment, a full disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Edits every camera photo of the samples and checks with exiftool and
 // exiv2 that nothing but the edited tag changed and no new fault appeared.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The text tag writer on synthetic photos: result codes, layouts, malformed
 // directories and the pointers that must follow (or go).
 #include "engine/text_tag_writer.h"

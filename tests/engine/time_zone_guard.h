@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Sets TZ for one test and puts the old value back afterwards.
 #pragma once
 

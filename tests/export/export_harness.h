@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the export tests share: a scratch folder with a photos folder and an
 // output folder, the settings, a scripted user interface and the contexts
 // the drivers and writers take.

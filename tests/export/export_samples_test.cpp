@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Exports of the sample photos, read back by an independent CSV reader
 // (Python's csv module) and compared with exiftool's reading.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shared by the export writer tests: export tables built by hand, a writer
 // context over a scratch settings file, and independent readers of the
 // written files (openpyxl for workbooks, the sqlite3 shell for databases).

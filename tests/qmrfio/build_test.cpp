@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // insert2 / insert: every mode, chunked resumption, every error code.
 #include <gtest/gtest.h>
 

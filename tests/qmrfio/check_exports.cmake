@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Checks that a shared library exports exactly the names in EXPECTED.
 # cmake -DNM=nm -DLIBRARY=libqmrfio.so -DEXPECTED="a;b" -P check_exports.cmake
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}

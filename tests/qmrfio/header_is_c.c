@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /* Compiled as C: the header must stay valid C and the functions callable
  * from C. Exits non-zero on the first unexpected result. */
 #include <stdio.h>

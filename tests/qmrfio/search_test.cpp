@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // filefindstr / cbfindstr: results, error codes, modes, block boundaries.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // wipefile: nothing-to-do cases, failures, and the zeroed result.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

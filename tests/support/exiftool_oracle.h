@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // exiftool as an independent reader for tests that change photos.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds small synthetic JPEG files with an Exif segment, for tests that
 // need layouts no camera photo shows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A user-interface double for headless tests: records every box, cue,
 // progress value and status text, and answers questions from a script.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Helpers shared by the tests: sample photos, scratch folders, file bytes.
 #pragma once
 
