@@ -19,7 +19,7 @@
 
 namespace kelvane {
 
-AdjustmentPanel::AdjustmentPanel(RunState& state, UserInterface& ui, QWidget* parent)
+AdjustmentPanel::AdjustmentPanel(RunState& state, QtUserInterface& ui, QWidget* parent)
     : QWidget(parent), state_(state), ui_(ui) {
   auto* header = new QLabel(QStringLiteral("Metadata Date / Time adjust values"), this);
   header->setObjectName(QStringLiteral("AdjHdrLbl"));

@@ -7,8 +7,8 @@
 #include <array>
 #include <string>
 
-#include "engine/run_state.h"
-#include "engine/user_interface.h"
+#include "batch/run_state.h"
+#include "app/qt_user_interface.h"
 
 class QButtonGroup;
 class QLabel;
@@ -26,7 +26,7 @@ class AdjustmentPanel : public QWidget {
   static constexpr int kEarlier = 1;
   static constexpr int kAsDate = 2;
 
-  AdjustmentPanel(RunState& state, UserInterface& ui, QWidget* parent = nullptr);
+  AdjustmentPanel(RunState& state, QtUserInterface& ui, QWidget* parent = nullptr);
 
   // The days and time directions; setting one works like choosing it.
   int DaysDirection() const;
@@ -58,7 +58,7 @@ class AdjustmentPanel : public QWidget {
   void RefreshTimeValidity();
 
   RunState& state_;
-  UserInterface& ui_;
+  QtUserInterface& ui_;
   QButtonGroup* daysGroup_;
   QButtonGroup* timeGroup_;
   QLabel* daysLabel_;

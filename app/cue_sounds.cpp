@@ -7,6 +7,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "app/cue_files.h"
 #include "engine/settings.h"
 
 namespace kelvane {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/sound_cue.h"
+#include "engine/user_interface.h"
 
 class QSoundEffect;
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/help_pages.h"
-#include "engine/sound_cue.h"
+#include "engine/user_interface.h"
 #include "engine/user_interface.h"
 
 class QWidget;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 #include "engine/settings_store.h"
 #include "engine/user_interface.h"
 #include "export/export_table.h"

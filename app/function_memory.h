@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 
 namespace kelvane {
 

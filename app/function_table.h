@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 
 namespace kelvane {
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QShortcut>
 
-#include "engine/window_position.h"
+#include "app/window_position.h"
 
 namespace kelvane {
 

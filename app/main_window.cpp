@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/main_window.h"
 
+#include "app/cue_files.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -24,7 +26,7 @@
 #include "app/prefix_panel.h"
 #include "app/shell_dialogs.h"
 #include "app/widget_helpers.h"
-#include "engine/window_position.h"
+#include "app/window_position.h"
 
 namespace kelvane {
 
@@ -50,7 +52,7 @@ KelvaneMain::KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* paren
   setObjectName(QStringLiteral("KelvaneMain"));
   setWindowTitle(QStringLiteral("Kelvane"));
 
-  session_.settings = LoadSettings(session_.store, session_.soundDevicesAvailable, session_.programFolder);
+  session_.settings = LoadSettings(session_.store, session_.soundDevicesAvailable && AllCuesPresent(session_.programFolder));
   state_.StdCopyrightAvailable = session_.settings.StdCopyrightAvailable;
   // The workbook writer is the program's own, so the workbook export is
   // always offered.

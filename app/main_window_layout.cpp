@@ -99,7 +99,7 @@ void KelvaneMain::SelectFunction(int index) {
 void KelvaneMain::ShowPhotoText(bool chooseNoticeType) {
   const ProgramFunction function = state_.SelectedFunction;
   const ExistingTextView view = kelvane::ShowExistingText(Trim(pathBoxes_[0]->text().toStdString()), function,
-                                                          chooseNoticeType, session_.fileOps);
+                                                          chooseNoticeType);
   state_.TextEditedByUser = false;
   if (function == ProgramFunction::AddDescription) {
     notice_->ShowDescription(view.description);

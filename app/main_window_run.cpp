@@ -16,6 +16,7 @@
 #include "batch/filename_prefix.h"
 #include "batch/run_command.h"
 #include "batch/time_corrections.h"
+#include "engine/run_journal.h"
 
 namespace kelvane {
 
@@ -58,10 +59,12 @@ void KelvaneMain::RunClicked() {
   menus_.runSMu->setEnabled(false);
 
   BatchInputs inputs = RunInputs();
-  BatchContext context{state_,           session_.settings,   session_.store,   *ui_,
-                       session_.fileOps, session_.tempFolder, session_.library, session_.exportOptions};
+  RunUi runUi(*ui_, *ui_, ui_.get());
+  BatchContext context{state_,           session_.settings, session_.store,        runUi,
+                       session_.fileOps, session_.library,  session_.exportOptions};
+  context.safety.journalFolder = DefaultJournalFolder();
   EngineTimeOperations timeOperations(context, inputs);
-  EnginePrefixOperations prefixOperations(session_.fileOps);
+  EnginePrefixOperations prefixOperations(context, inputs);
   EngineAmendOperations amendOperations(context, inputs);
   FunctionRunners runners;
   runners.amendOperation = [&] { RunAmendOperation(context, inputs, amendOperations); };

@@ -9,7 +9,7 @@
 
 #include "app/run_enabling.h"
 #include "batch/batch_inputs.h"
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 #include "engine/settings_store.h"
 
 class QButtonGroup;

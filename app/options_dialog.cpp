@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/cue_files.h"
 #include "app/options_rules.h"
 #include "app/widget_helpers.h"
 #include "engine/utility_functions.h"
@@ -219,11 +220,7 @@ void OptionsDialog::MarkChanged() {
 }
 
 bool OptionsDialog::SoundPossible() const {
-  if (!session_.soundDevicesAvailable) return false;
-  for (const SoundCue cue : {SoundCue::Success, SoundCue::Error, SoundCue::Attention}) {
-    if (!FileExists(CuePath(session_.programFolder, cue))) return false;
-  }
-  return true;
+  return session_.soundDevicesAvailable && AllCuesPresent(session_.programFolder);
 }
 
 void OptionsDialog::Apply() {

@@ -19,7 +19,7 @@
 
 namespace kelvane {
 
-PrefixPanel::PrefixPanel(UserInterface& ui, QWidget* parent) : QWidget(parent), ui_(ui) {
+PrefixPanel::PrefixPanel(QtUserInterface& ui, QWidget* parent) : QWidget(parent), ui_(ui) {
   removeFirst_ = Named(new QCheckBox(QStringLiteral("Remove first"), this), "RemChrCkB",
                        "To remove characters from start of filenames");
   removeCount_ = Named(new QComboBox(this), "RemChrCmb", "Set number of characters to remove from start of filenames");

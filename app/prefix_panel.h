@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "app/run_enabling.h"
-#include "engine/user_interface.h"
+#include "app/qt_user_interface.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -26,7 +26,7 @@ class PrefixPanel : public QWidget {
   static constexpr int kTimeSequenceAndFixed = 3;
   static constexpr int kLargestRemoveCount = 9;
 
-  PrefixPanel(UserInterface& ui, QWidget* parent = nullptr);
+  PrefixPanel(QtUserInterface& ui, QWidget* parent = nullptr);
 
   PrefixChoices Choices() const;
   QString PrefixText() const;
@@ -54,7 +54,7 @@ class PrefixPanel : public QWidget {
   void OnStartValueChanged();
   void Refuse(QLineEdit& field, const QString& previous);
 
-  UserInterface& ui_;
+  QtUserInterface& ui_;
   QCheckBox* removeFirst_;
   QComboBox* removeCount_;
   QButtonGroup* addGroup_;

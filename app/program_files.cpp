@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/help_pages.h"
+#include "app/cue_files.h"
 #include "engine/settings.h"
 #include "engine/utility_functions.h"
 

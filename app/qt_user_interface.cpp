@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QProgressBar>
 #include <algorithm>
 
@@ -49,6 +51,13 @@ void QtUserInterface::SetProgress(int value) { progress_.setValue(std::clamp(val
 
 void QtUserInterface::SetStatus(int panel, const std::string& text) {
   (panel == 2 ? totalPanel_ : processedPanel_).setText(QString::fromStdString(text));
+}
+
+void QtUserInterface::Notice(const std::string& text) {
+  constexpr int kShownMilliseconds = 15000;
+  if (auto* mainWindow = qobject_cast<QMainWindow*>(&window_)) {
+    mainWindow->statusBar()->showMessage(QString::fromStdString(text), kShownMilliseconds);
+  }
 }
 
 void QtUserInterface::PumpEvents() { QCoreApplication::processEvents(); }

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The user-interface port over the main window's widgets: message boxes,
+// The user-interface ports over the main window's widgets: message boxes,
 // beeps for the cues, the busy cursor, the progress bar, the two status
-// panels, the event pump and the Cancel flag.
+// panels, notices in the status bar, the event pump and the Cancel flag.
 #pragma once
 
 #include <functional>
 
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 #include "engine/settings.h"
 #include "engine/user_interface.h"
 
@@ -19,7 +19,7 @@ namespace kelvane {
 inline constexpr const char* kFilesProcessedText = "Files Processed: ";
 inline constexpr const char* kTotalFilesText = "Total Files: ";
 
-class QtUserInterface : public UserInterface {
+class QtUserInterface : public UserDialogs, public RunObserver, public RunPresentation {
  public:
   // Shows a message and returns the answer; the window's boxes by default,
   // a scripted answerer in tests.
@@ -53,6 +53,8 @@ class QtUserInterface : public UserInterface {
   void SetBusy(bool busy) override;
   void SetProgress(int value) override;
   void SetStatus(int panel, const std::string& text) override;
+  // In the window's status bar for a while.
+  void Notice(const std::string& text) override;
   void PumpEvents() override;
   bool CancelRequested() override { return state_.CancelRequested; }
   void SetRunEnabled(bool enabled) override;

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "engine/file_ops_library.h"
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 #include "engine/settings.h"
 #include "engine/settings_store.h"
-#include "engine/temp_folder.h"
 #include "export/export_table.h"
 #include "export/tag_library.h"
 
@@ -33,7 +32,6 @@ struct Session {
   RunState state;
   ExportOptions exportOptions;
   FileOpsLibrary fileOps;
-  TempFolder tempFolder;
   const TagLibrary& library = TagLibrary::BuiltIn();
 };
 

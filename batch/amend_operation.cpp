@@ -10,6 +10,7 @@
 #include "batch/run_report.h"
 #include "batch/text_tag_amend.h"
 #include "engine/folder_listing.h"
+#include "export/export_result.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -25,15 +26,6 @@ constexpr int kProgressSpan = 90;
 // Results of ExportFolder besides its failures 1..15.
 constexpr int16_t kExportDone = 0;
 constexpr int16_t kExportDoneExcluding = 16;
-
-// Results of a wipe declined in its confirmation, before the 51 is added.
-constexpr int kWipeDeclined = 3;
-constexpr int kWipeDeclinedHidden = 5;
-constexpr int kWipeCodeBase = 51;
-constexpr int kExportCodeBase = 40;
-constexpr int kTextTagCodeBase = 10;
-// AddExifSegment: the photo's image size could not be found.
-constexpr int16_t kSegmentNoImageSize = 5;
 
 bool IsAmendFunction(ProgramFunction function) {
   switch (function) {
@@ -65,6 +57,30 @@ bool IsHidden(const std::string& path) {
 }
 
 int ProgressAt(size_t done, size_t total) { return ProgressValue(done, total, kProgressSpan, kProgressStart); }
+
+// The list message of a one-photo export's result.
+FileStep ExportStepOf(int16_t code) {
+  switch (code) {
+    case export_code::kExported:
+      return FileStep::Done();
+    case export_code::kNoMetadataFound:
+      return FileStep::Failed(ListMessage::kExportNoMetadataFound);
+    case export_code::kNoTagsCollected:
+      return FileStep::Failed(ListMessage::kExportNoMetadataInFiles);
+    case export_code::kWriteFailed:
+      return FileStep::Failed(ListMessage::kExportWriteFailed);
+    case export_code::kOverwriteCancelled:
+      return FileStep::Failed(ListMessage::kExportOverwriteCancelled);
+    case export_code::kDeleteFailed:
+      return FileStep::Failed(ListMessage::kExportDeleteFailed);
+    case export_code::kTargetInPhotoFolder:
+      return FileStep::Failed(ListMessage::kExportInPhotoFolder);
+    case export_code::kExifUnreadable:
+      return FileStep::Failed(ListMessage::kExportNoMetadataInFile);
+    default:
+      return FileStep::Failed(ListMessage::kExportProcessingError);
+  }
+}
 
 std::string ExportFolderMessage(int16_t code) {
   switch (code) {
@@ -131,6 +147,41 @@ class AmendRun {
     stepMessage_ = kUndefinedProcessingError;
     if (single_) return RunSinglePhoto();
     RunFolder();
+  }
+
+  // The folder is the run's for as long as it lasts; false when the run
+  // ends here (its box shown).
+  bool Begin(const std::string& folder) {
+    switch (operations_.Begin(folder)) {
+      case PhotoRun::Start::kStarted:
+        return true;
+      case PhotoRun::Start::kCancelled:
+        Cancelled();
+        return false;
+      case PhotoRun::Start::kLockFailed:
+        stepMessage_ = FolderUnreadableMessage(operations_.BeginError());
+        break;
+      case PhotoRun::Start::kJournalFailed:
+        stepMessage_ = JournalFailedMessage(operations_.BeginError());
+        break;
+    }
+    FailureBox();
+    return false;
+  }
+
+  void Note(const std::string& name, size_t order, const FileStep& step) {
+    if (step.failure) report_.Add(name, *step.failure, step.osError, order);
+  }
+
+  void TakeCompleted() {
+    for (const PhotoRun::Completed& done : operations_.TakeCompleted()) {
+      Note(FileNameOf(done.path), done.order, done.step);
+    }
+  }
+
+  void EndRun() {
+    operations_.End();
+    TakeCompleted();
   }
 
   // The failure box: the step message with the critical icon and the Error
@@ -275,11 +326,13 @@ class AmendRun {
   }
 
   void RunSinglePhoto() {
+    if (function_ != ProgramFunction::ExportMetadata && !Begin(photosFolder_)) return;
     ui_.SetStatus(2, std::string(kTotalFiles) + "1");
     ui_.SetProgress(kProgressStart);
-    const int code = RunOnFile(path_, {kProgressStart, kProgressSpan});
+    Note(FileNameOf(path_), 0, RunOnFile(0, path_));
+    EndRun();
     if (function_ == ProgramFunction::AddCopyright || function_ == ProgramFunction::AddDescription) {
-      const ExistingTextView view = ShowExistingText(path_, function_, false, context_.fileOps);
+      const ExistingTextView view = ShowExistingText(path_, function_, false);
       if (function_ == ProgramFunction::AddCopyright) {
         inputs_.copyright = view.copyright;
       } else {
@@ -287,7 +340,6 @@ class AmendRun {
       }
     }
     ui_.PumpEvents();
-    if (code > 0) report_.Add(FileNameOf(path_), code);
     // A photo that is gone (wiped, or removed meanwhile) can't stay chosen.
     if (!FileExists(path_)) state_.SourceChosen = false;
     ui_.SetStatus(1, std::string(kFilesProcessed) + "1");
@@ -296,8 +348,8 @@ class AmendRun {
 
   void RunFolder() {
     const ExportOptions& exportOptions = context_.exportOptions;
-    if (function_ == ProgramFunction::ExportMetadata &&
-        !(exportOptions.exportType == ExportType::SheetCsv && exportOptions.perPhoto)) {
+    const bool exporting = function_ == ProgramFunction::ExportMetadata;
+    if (exporting && !(exportOptions.exportType == ExportType::SheetCsv && exportOptions.perPhoto)) {
       return ExportWholeFolder();
     }
     stepMessage_ = kFolderNotFound;
@@ -305,24 +357,34 @@ class AmendRun {
       const Message question = WipeQuestion("Confirm Unrecoverable Delete of All Files in Folder:\r" + path_);
       if (!Confirm(question, MessageAnswer::kOk)) return;
     }
-    const std::optional<std::vector<std::string>> names = ListFolderFiles(path_);
-    if (!names) return FailureBox();
-    if (names->empty()) {
+    int listError = 0;
+    const std::optional<FolderListing> listing = ListFolder(path_, &listError);
+    if (!listing) {
+      stepMessage_ = FolderUnreadableMessage(listError);
+      return FailureBox();
+    }
+    if (listing->entries.empty()) {
       stepMessage_ = kNoFilesFound;
       return FailureBox();
     }
-    const size_t total = names->size();
+    if (!exporting && !Begin(path_)) return;
+    const size_t total = listing->entries.size();
     ui_.SetStatus(2, kTotalFiles + std::to_string(total));
     ui_.SetProgress(kProgressStart);
     stepMessage_ = kUndefinedProcessingError;
     for (size_t index = 1; index <= total; ++index) {
-      const std::string& name = (*names)[index - 1];
-      const int code = RunOnFile(path_ + name, {ProgressAt(index - 1, total), ProgressAt(index, total)});
-      if (PumpEventsAndCheckCancel(context_)) return Cancelled();
+      const FolderEntry& entry = listing->entries[index - 1];
+      Note(entry.name, index - 1,
+           entry.link ? FileStep::Failed(ListMessage::kSymbolicLink) : RunOnFile(index - 1, path_ + entry.name));
+      TakeCompleted();
+      if (PumpEventsAndCheckCancel(context_)) {
+        EndRun();
+        return Cancelled();
+      }
       ui_.SetProgress(ProgressAt(index, total));
-      if (code > 0) report_.Add(name, code);
       ui_.SetStatus(1, kFilesProcessed + std::to_string(index));
     }
+    EndRun();
     Complete();
   }
 
@@ -336,40 +398,28 @@ class AmendRun {
     Complete();
   }
 
-  // The function's step on one file, with the codes as the list shows them.
-  int RunOnFile(const std::string& path, const FileProgressRange& progress) {
+  // The function's step on one file.
+  FileStep RunOnFile(size_t order, const std::string& path) {
     switch (function_) {
       case ProgramFunction::RestoreMetadata:
       case ProgramFunction::CreateMetadata: {
-        const int16_t code = operations_.AddExifSegment(path, function_, source_, progress);
-        return !single_ && code == kSegmentNoImageSize ? 2 : code;
+        const FileStep step = operations_.AddExifSegment(order, path, function_, source_);
+        // A folder run takes a photo without a frame for something else than a photo.
+        if (!single_ && step.failure == ListMessage::kNoImageSize) return FileStep::Failed(ListMessage::kNotJpeg);
+        return step;
       }
       case ProgramFunction::AddCopyright:
-      case ProgramFunction::AddDescription:
-        return ListedTextTagCode(AmendTextTagOfFile(path, request_, operations_, context_.fileOps, progress, ui_));
-      case ProgramFunction::ExportMetadata: {
-        const int16_t code = operations_.ExportPhoto(path, ExportOutput(path));
-        return code > 0 ? code + kExportCodeBase : 0;
+      case ProgramFunction::AddDescription: {
+        const FileStep step = operations_.AmendTextTag(order, path, request_);
+        ui_.PumpEvents();
+        return step;
       }
+      case ProgramFunction::ExportMetadata:
+        return ExportStepOf(operations_.ExportPhoto(path, ExportOutput(path)));
       case ProgramFunction::WipeFiles:
         return Wipe(path);
       default:
-        return 0;
-    }
-  }
-
-  static int ListedTextTagCode(int16_t code) {
-    switch (code) {
-      case text_tag_code::kWritten:
-        return 0;
-      case text_tag_code::kNotJpeg:
-        return 2;
-      case text_tag_code::kNoMetadata:
-        return 3;
-      case text_tag_code::kBadMetadata:
-        return 6;
-      default:
-        return code + kTextTagCodeBase;
+        return FileStep::Done();
     }
   }
 
@@ -383,18 +433,17 @@ class AmendRun {
     return FolderText(target) + FileNameWithoutExtension(photo) + ".csv";
   }
 
-  int Wipe(const std::string& path) {
+  FileStep Wipe(const std::string& path) {
     const bool hidden = IsHidden(path);
     if (single_ || hidden || context_.settings.Options[ProgramOption::ConfirmEachWipe]) {
-      const std::string text =
-          hidden ? "Confirm Unrecoverable Delete of File\r" + path + " - is a HIDDEN file\r** WARNING **"
-                 : "Confirm Unrecoverable Delete of File:\r" + path;
+      const std::string text = hidden ? "Confirm Unrecoverable Delete of File\r" + path +
+                                            " - is a HIDDEN file\r** WARNING **"
+                                      : "Confirm Unrecoverable Delete of File:\r" + path;
       if (!Confirm(WipeQuestion(text), MessageAnswer::kOk)) {
-        return (hidden ? kWipeDeclinedHidden : kWipeDeclined) + kWipeCodeBase;
+        return FileStep::Failed(hidden ? ListMessage::kWipeHiddenCancelled : ListMessage::kWipeCancelled);
       }
     }
-    const int32_t result = operations_.WipeFile(path);
-    return result < 0 ? 0 : result + kWipeCodeBase;
+    return operations_.WipeFile(path);
   }
 
   void Cancelled() {
@@ -404,8 +453,7 @@ class AmendRun {
   }
 
   void Complete() {
-    const auto messageOf = [this](int code) { return AmendListMessage(function_, code); };
-    if (context_.failures != nullptr) *context_.failures = report_.AllFailures(messageOf);
+    if (context_.failures != nullptr) *context_.failures = report_.AllFailures();
     ui_.SetProgress(100);
     std::string text;
     if (report_.Empty()) {
@@ -413,7 +461,7 @@ class AmendRun {
       if (exportExcluded_) text += std::string("\r") + kExportExcludedTail;
       ui_.Cue(exportExcluded_ ? SoundCue::Attention : SoundCue::Success);
     } else {
-      text = report_.CompletionText(kFailuresHeading, messageOf);
+      text = report_.CompletionText(kFailuresHeading);
       ui_.Cue(SoundCue::Error);
     }
     ui_.SetBusy(false);
@@ -422,7 +470,7 @@ class AmendRun {
 
   BatchContext& context_;
   RunState& state_;
-  UserInterface& ui_;
+  RunUi& ui_;
   BatchInputs& inputs_;
   AmendOperations& operations_;
   const ProgramFunction function_;
@@ -438,72 +486,6 @@ class AmendRun {
 };
 
 }  // namespace
-
-std::string AmendListMessage(ProgramFunction function, int code) {
-  const bool restore = function == ProgramFunction::RestoreMetadata;
-  const std::string textFunction = function == ProgramFunction::AddDescription ? "Image Description" : "Copyright";
-  switch (code) {
-    case 1:
-      return "File not found";
-    case 2:
-      return "Not a JPG (JPEG) file";
-    case 3:
-      return restore ? "No Metadata in Source file selected" : "No Metadata in file";
-    case 4:
-      return "Bad Metadata";
-    case 5:
-    case 9:
-      return kUndefinedProcessingError;
-    case 6:
-      return "Missing date/time in Metadata";
-    case 7:
-      return "File's date/time could not be modified";
-    case 8:
-      return std::string("Metadata extract problem for ") + (restore ? "restore" : "create");
-    case 10:
-      return std::string(restore ? "Restore" : "Create") + " and Metadata already in file";
-    case 11:
-      return textFunction + " text without change to existing";
-    case 12:
-      return textFunction + " change without overwrite permission";
-    case 19:
-      return textFunction + " text unspecified processing error";
-    case 41:
-      return "No files with Metadata found";
-    case 42:
-      return "Export path not found";
-    case 43:
-      return "No Metadata in files";
-    case 44:
-      return "Write to export file failed";
-    case 45:
-      return "Export file exists and Overwrite Cancelled";
-    case 46:
-      return "Previous Export file delete failed";
-    case 47:
-      return "Export file cannot be in same Folder as source files";
-    case 48:
-      return "no Metadata in file";
-    case 49:
-      return "Unidentified processing error";
-    case 51:
-      return "'Wipe' function aborted";
-    case 52:
-      return "Error during 'Wipe' function";
-    case 53:
-      return "'Wipe File' completed, error during Delete function";
-    case 54:
-      return "User cancelled 'Wipe'";
-    case 56:
-      return "Hidden file - user cancelled 'Wipe'";
-    case 57:  // never produced here: files have no system attribute on this platform
-      return "System file - user cancelled 'Wipe'";
-    case 61:
-      return "Delete invalid with 'Skip if text already present' set";
-    default:
-      return {};
-  }
-}
 
 void RunAmendOperation(BatchContext& context, BatchInputs& inputs, AmendOperations& operations) {
   AmendRun run(context, inputs, operations);

@@ -11,9 +11,6 @@
 
 namespace kelvane {
 
-// The list message of a result code in the completion message of function
-// ("" for a code without one).
-std::string AmendListMessage(ProgramFunction function, int code);
 
 // Runs the selected function (SelectedFunction) on the single photo or on
 // every file of the folder of inputs.sourcePath (sorted by name): checks the

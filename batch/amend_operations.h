@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The engine operations that the amend functions run on each file, behind
-// one small interface so that runs can be driven with chosen result codes.
+// The per-file work of the amend functions and the run's hold on its folder,
+// behind one small interface so that runs can be driven with chosen
+// outcomes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "engine/exif_reader.h"
-#include "engine/run_state.h"
-#include "engine/user_interface.h"
+#include "batch/photo_run.h"
+#include "batch/run_state.h"
+#include "batch/text_tag_amend.h"
 
 namespace kelvane {
 
@@ -16,21 +19,28 @@ class AmendOperations {
  public:
   virtual ~AmendOperations() = default;
 
+  // Takes the folder for the run (see PhotoRun::Begin).
+  virtual PhotoRun::Start Begin(const std::string& folder) = 0;
+  virtual int BeginError() const = 0;
   // Restore (the source's Exif segment) or Create (a minimal one) for one
-  // photo without metadata; the result codes of AddExifSegment.
-  virtual int16_t AddExifSegment(const std::string& target, ProgramFunction function, const std::string& source,
-                                 const FileProgressRange& progress) = 0;
-  // Adds, replaces or (byte length 0) deletes one text tag of IFD0; the
-  // result codes of WriteExifTag.
-  virtual int16_t WriteExifTag(const std::string& path, int slot, const ExifTagRecord& newTag,
-                               const FileProgressRange& progress) = 0;
+  // photo without metadata.
+  virtual FileStep AddExifSegment(size_t order, const std::string& target, ProgramFunction function,
+                                  const std::string& source) = 0;
+  // Copyright or Image Description: the photo's new text worked out from what
+  // it holds and written.
+  virtual FileStep AmendTextTag(size_t order, const std::string& path, const TextTagRequest& request) = 0;
   // All photos of the folder into the one export target; target is the
-  // export target text, which the export may correct.
+  // export target text, which the export may correct. The export's result
+  // code.
   virtual int16_t ExportFolder(const std::string& folder, std::string& target) = 0;
-  // One photo into one output.
+  // One photo into one output; the export's result code.
   virtual int16_t ExportPhoto(const std::string& photo, const std::string& output) = 0;
-  // Overwrites the file with zero bytes and deletes it: below 0 when done.
-  virtual int32_t WipeFile(const std::string& path) = 0;
+  // Overwrites the file with zero bytes and deletes it.
+  virtual FileStep WipeFile(const std::string& path) = 0;
+  // The steps whose outcome came in since the last call.
+  virtual std::vector<PhotoRun::Completed> TakeCompleted() = 0;
+  // Finishes what is pending and ends the run's hold on the folder.
+  virtual void End() = 0;
 };
 
 }  // namespace kelvane

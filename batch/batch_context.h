@@ -1,33 +1,59 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What a batch run works with: the shared run state, the settings, the
-// user-interface port and the engine's resources. Owned by the front end
-// (window or command line) and passed by reference.
+// user-interface ports, the engine's resources and how the run is to treat
+// the photos (preview or write, journal). Owned by the front end (window or
+// command line) and passed by reference.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 #include "batch/run_report.h"
+#include "batch/run_state.h"
 #include "engine/file_ops_library.h"
-#include "engine/run_state.h"
+#include "engine/photo_edit.h"
 #include "engine/settings.h"
 #include "engine/settings_store.h"
-#include "engine/temp_folder.h"
 #include "engine/user_interface.h"
 #include "export/export_table.h"
 #include "export/tag_library.h"
 
 namespace kelvane {
 
+// Receives what a run works out for each photo before it writes: the
+// preview of a dry run, and what the window's preview table shows.
+class PlanSink {
+ public:
+  virtual ~PlanSink() = default;
+  virtual void Planned(const std::string& photo, const std::vector<PreviewLine>& lines) = 0;
+};
+
+struct RunSafety {
+  // Work everything out and report it to `plan`, but write nothing: no
+  // photo, file time, name, journal or setting changes.
+  bool dryRun = false;
+  PlanSink* plan = nullptr;
+  // Where the journals of write runs go; empty: no journal.
+  std::string journalFolder;
+  // Rewritten photos made durable together.
+  size_t groupSize = 32;
+};
+
 struct BatchContext {
   RunState& state;
   Settings& settings;
   SettingsStore& store;
-  UserInterface& ui;
+  RunUi& ui;
   FileOpsLibrary& fileOps;
-  TempFolder& tempFolder;
   const TagLibrary& library;
   ExportOptions& exportOptions;
   // When set, a completed run leaves every failed file here: a console
   // report lists them all, where the completion message stops at ten.
   RunFailures* failures = nullptr;
+  RunSafety safety{};
+  // Temporary files of interrupted runs that this run removed.
+  size_t removedTemporaries = 0;
 };
 
 }  // namespace kelvane

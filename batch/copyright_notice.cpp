@@ -237,7 +237,18 @@ NoticeFields TakeNoticeApart(std::string_view notice) {
   return fields;
 }
 
-std::string ReadExistingText(const std::string& path, ProgramFunction function, FileOpsLibrary& fileOps) {
+std::string ExistingTextOf(const ExifTagTable& tags, ProgramFunction function) {
+  if (function == ProgramFunction::AddDescription) {
+    return Trim(WithoutTrailingZeros(tags[kSlotImageDescription].text));
+  }
+  if (function != ProgramFunction::AddCopyright) return {};
+  const NoticePair pair = SplitCopyrightText(WithoutTrailingZeros(tags[kSlotCopyright].text));
+  const NoticeFields photographer = TakeNoticeApart(pair.photographer);
+  const NoticeFields editor = TakeNoticeApart(pair.editor);
+  return photographer.name + '\t' + photographer.year + '\t' + editor.name + '\t' + editor.year;
+}
+
+std::string ReadExistingText(const std::string& path, ProgramFunction function) {
   const std::string photo = Trim(path);
   int32_t slot = 0;
   if (function == ProgramFunction::AddCopyright) {
@@ -247,21 +258,12 @@ std::string ReadExistingText(const std::string& path, ProgramFunction function, 
   } else {
     return {};
   }
-  if (!FileExists(photo)) return {};
   PhotoFile file;
   if (!file.Open(photo, PhotoFile::Mode::kRead)) return {};
   ExifReading reading;
   int32_t request = slot;
-  const int16_t code = ReadExifTags(file, photo, request, reading, fileOps);
-  file.Close();
-  if (code != read_code::kOk) return {};
-  const std::string text = WithoutTrailingZeros(reading.tags[static_cast<size_t>(slot)].text);
-  if (function == ProgramFunction::AddDescription) return Trim(text);
-
-  const NoticePair pair = SplitCopyrightText(text);
-  const NoticeFields photographer = TakeNoticeApart(pair.photographer);
-  const NoticeFields editor = TakeNoticeApart(pair.editor);
-  return photographer.name + '\t' + photographer.year + '\t' + editor.name + '\t' + editor.year;
+  if (ReadExifTags(file, request, reading) != ReadResult::kOk) return {};
+  return ExistingTextOf(reading.tags, function);
 }
 
 CopyrightEntries SplitExistingText(std::string_view text) {
@@ -279,10 +281,9 @@ CopyrightEntries SplitExistingText(std::string_view text) {
   return entries;
 }
 
-ExistingTextView ShowExistingText(const std::string& path, ProgramFunction function, bool chooseNoticeType,
-                                  FileOpsLibrary& fileOps) {
+ExistingTextView ShowExistingText(const std::string& path, ProgramFunction function, bool chooseNoticeType) {
   ExistingTextView view;
-  const std::string text = ReadExistingText(path, function, fileOps);
+  const std::string text = ReadExistingText(path, function);
   if (function == ProgramFunction::AddDescription) {
     view.description = text;
   } else if (function == ProgramFunction::AddCopyright) {

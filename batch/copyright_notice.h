@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "batch/batch_inputs.h"
-#include "engine/file_ops_library.h"
-#include "engine/run_state.h"
+#include "engine/exif_reader.h"
+#include "batch/run_state.h"
 #include "engine/settings_store.h"
 
 namespace kelvane {
@@ -133,7 +133,9 @@ NoticeFields TakeNoticeApart(std::string_view notice);
 // fields (Photographer name, year, Editor name, year) joined by tabs,
 // Image Description the trimmed description. Empty when the file does not
 // exist or has no such tag, and for every other function.
-std::string ReadExistingText(const std::string& path, ProgramFunction function, FileOpsLibrary& fileOps);
+std::string ReadExistingText(const std::string& path, ProgramFunction function);
+// The same from the tags already read from a photo.
+std::string ExistingTextOf(const ExifTagTable& tags, ProgramFunction function);
 
 // The tab-joined text of ReadExistingText split into the four fields
 // (missing fields empty).
@@ -149,8 +151,7 @@ struct ExistingTextView {
 };
 // Reads the photo's existing text for the window. The caller clears
 // TextEditedByUser.
-ExistingTextView ShowExistingText(const std::string& path, ProgramFunction function, bool chooseNoticeType,
-                                  FileOpsLibrary& fileOps);
+ExistingTextView ShowExistingText(const std::string& path, ProgramFunction function, bool chooseNoticeType);
 
 // Insert Standard Text: fills the boxes from the stored standard text; the
 // name boxes set FirstTextEmpty and SecondTextEmpty, and TextEditedByUser is

@@ -2,6 +2,7 @@
 #include "batch/engine_prefix_operations.h"
 
 #include "batch/rename_all.h"
+#include "batch/run_details.h"
 #include "engine/exif_date_time.h"
 #include "engine/exif_reader.h"
 #include "engine/file_times.h"
@@ -9,18 +10,21 @@
 
 namespace kelvane {
 
+EnginePrefixOperations::EnginePrefixOperations(BatchContext& context, const BatchInputs& inputs)
+    : run_(context, FunctionWord(ProgramFunction::FilenamePrefix), RunDetails(context.state, inputs)) {}
+
 TakenTime EnginePrefixOperations::ReadTakenTime(const std::string& path) {
   ExifReading reading;
-  int16_t result = read_code::kBadExif;
+  ReadResult result = ReadResult::kBadExif;
   {
     PhotoFile file;
     if (file.Open(path, PhotoFile::Mode::kRead)) {
       int32_t slotRequest = 0;
-      result = ReadExifTags(file, path, slotRequest, reading, fileOps_);
+      result = ReadExifTags(file, slotRequest, reading);
     }
   }
   TakenTime taken;
-  if (result != read_code::kOk) {
+  if (result != ReadResult::kOk) {
     // No usable metadata: the earliest of the file's own times stands in.
     int32_t which = kEarliestFileTime;
     const PhotoDateTime fileTime = ParseExifDateTime(FileTimeAsExifText(path, which));

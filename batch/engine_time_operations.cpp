@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "batch/run_details.h"
 #include "engine/exif_date_time.h"
 
 namespace kelvane {
@@ -46,16 +47,58 @@ PhotoTimeParameters PhotoTimeParametersOf(const RunState& state, const BatchInpu
   return parameters;
 }
 
-EngineTimeOperations::EngineTimeOperations(BatchContext& context, const BatchInputs& inputs)
-    : engine_{context.fileOps, context.tempFolder, context.settings.Options, &context.ui, {}},
-      parameters_(PhotoTimeParametersOf(context.state, inputs)) {}
-
-bool EngineTimeOperations::SetFileTimesFromPhoto(const std::string& path) {
-  return kelvane::SetFileTimesFromPhoto(path, engine_);
+FileStep TimeStepOf(const AdjustOutcome& outcome) {
+  switch (outcome.result) {
+    case AdjustResult::kOk:
+      return FileStep::Done();
+    case AdjustResult::kFileMissing:
+      return FileStep::Failed(ListMessage::kFileNotFound);
+    case AdjustResult::kNotJpeg:
+      return FileStep::Failed(ListMessage::kNotJpeg);
+    case AdjustResult::kNoExif:
+      return FileStep::Failed(ListMessage::kNoMetadata);
+    case AdjustResult::kNoTakenTime:
+      return FileStep::Failed(ListMessage::kMissingDateTime);
+    case AdjustResult::kFileTimesNotSet:
+      return FileStep::Failed(ListMessage::kDateNotModified, outcome.osError);
+    case AdjustResult::kFailed:
+      return FileStep::Failed(ListMessage::kUndefinedProcessingError);
+    case AdjustResult::kChanged:
+      return FileStep::Failed(ListMessage::kChangedMeanwhile);
+    case AdjustResult::kReadFailed:
+      return FileStep::Failed(ListMessage::kCouldNotRead, outcome.osError);
+    case AdjustResult::kWriteFailed:
+      return FileStep::Failed(ListMessage::kCouldNotWrite, outcome.osError);
+  }
+  return FileStep::Failed(ListMessage::kUndefinedProcessingError);
 }
 
-int EngineTimeOperations::AdjustPhotoDates(std::string& path, double adjustDays) {
-  return kelvane::AdjustPhotoDates(path, adjustDays, parameters_, engine_);
+EngineTimeOperations::EngineTimeOperations(BatchContext& context, const BatchInputs& inputs)
+    : options_(context.settings.Options),
+      parameters_(PhotoTimeParametersOf(context.state, inputs)),
+      run_(context, FunctionWord(context.state.SelectedFunction), RunDetails(context.state, inputs)) {}
+
+FileStep EngineTimeOperations::SetFileTimesFromPhoto(size_t order, const std::string& path) {
+  PhotoFile photo;
+  if (const auto failed = run_.Open(path, false, photo)) return *failed;
+  PhotoEdit edit;
+  if (!PlanFileTimesFromPhoto(photo, options_, edit)) return FileStep::Failed(ListMessage::kDateNotModified);
+  return run_.Submit(order, path, std::move(photo), std::move(edit), [](const CommitOutcome& committed) {
+    return TimeStepOf(AdjustOutcomeOf(AdjustResult::kOk, committed));
+  });
+}
+
+FileStep EngineTimeOperations::AdjustPhotoDates(size_t order, const std::string& path, double adjustDays) {
+  PhotoFile photo;
+  if (const auto failed = run_.Open(path, true, photo)) return *failed;
+  PhotoEdit edit;
+  const AdjustResult planned = PlanPhotoDates(photo, adjustDays, parameters_, options_, edit);
+  if (planned != AdjustResult::kOk && planned != AdjustResult::kFileTimesNotSet) {
+    return TimeStepOf({planned, 0});
+  }
+  return run_.Submit(order, path, std::move(photo), std::move(edit), [planned](const CommitOutcome& committed) {
+    return TimeStepOf(AdjustOutcomeOf(planned, committed));
+  });
 }
 
 }  // namespace kelvane

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/filename_prefix.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -102,49 +105,75 @@ class PrefixRun {
 
     ui_.SetProgress(95);
     if (report_.Empty()) {
-      std::vector<PlannedRename> plan;
-      plan.reserve(rows_.size());
-      for (const NameRow& row : rows_) plan.push_back({row.current, row.renamed});
-      const RenameFunction rename = [this](const std::string& from, const std::string& to) {
-        return operations_.RenameFile(from, to);
-      };
-      if (!RenameAllOrNothing(folder_, plan, rename)) return Fail(kUndefinedProcessingError);
+      if (const Ending renamed = RenameAll(); renamed != Ending::kCompleted) return renamed;
     }
     rows_.clear();
     ui_.SetProgress(100);
     return Ending::kCompleted;
   }
 
-  const char* FailureText() const { return failureText_; }
+  const std::string& FailureText() const { return failureText_; }
   const RunReport& Report() const { return report_; }
   bool FileTimesUsed() const { return fileTimesUsed_; }
 
  private:
-  Ending Fail(const char* text) {
-    failureText_ = text;
+  Ending Fail(std::string text) {
+    failureText_ = std::move(text);
     return Ending::kFailed;
   }
 
-  // The folder and the names to work on.
+  // The folder is the run's for as long as it lasts.
+  Ending Begin() {
+    switch (operations_.Begin(folder_)) {
+      case PhotoRun::Start::kStarted:
+        return Ending::kCompleted;
+      case PhotoRun::Start::kCancelled:
+        return Ending::kCancelled;
+      case PhotoRun::Start::kLockFailed:
+        return Fail(FolderUnreadableMessage(operations_.BeginError()));
+      case PhotoRun::Start::kJournalFailed:
+        return Fail(JournalFailedMessage(operations_.BeginError()));
+    }
+    return Fail(kUndefinedProcessingError);
+  }
+
+  static bool IsLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  }
+
+  // The folder and the names to work on. A symbolic link is not renamed:
+  // it is listed, and the all-or-nothing rule then renames nothing.
   Ending FindFiles() {
     if (state_.SinglePhotoMode) {
       const std::string path = Trim(inputs_.sourcePath);
       if (!FileExists(path)) return Fail(kFileNotFound);
       folder_ = FolderOf(path);
       names_ = {FileNameOf(path)};
+      if (IsLink(path)) report_.Add(names_.front(), ListMessage::kSymbolicLink);
     } else {
       folder_ = FolderText(inputs_.sourcePath);
       if (folder_.empty() || !FolderExists(folder_)) return Fail(kFolderNotFound);
-      auto names = ListFolderFiles(folder_);
-      if (!names) return Fail(kUndefinedProcessingError);
-      if (names->empty()) return Fail(kNoFilesFound);
-      names_ = std::move(*names);
+      int listError = 0;
+      auto listing = ListFolder(folder_, &listError);
+      if (!listing) return Fail(FolderUnreadableMessage(listError));
+      if (listing->entries.empty()) return Fail(kNoFilesFound);
+      for (size_t i = 0; i < listing->entries.size(); ++i) {
+        const FolderEntry& entry = listing->entries[i];
+        if (entry.link) {
+          report_.Add(entry.name, ListMessage::kSymbolicLink, 0, i);
+        } else {
+          names_.push_back(entry.name);
+        }
+      }
+      totalFiles_ = listing->entries.size();
     }
-    totalFiles_ = names_.size();
+    if (!report_.Empty()) failureSeen_ = true;
+    if (state_.SinglePhotoMode) totalFiles_ = names_.size();
     if (static_cast<uint64_t>(totalFiles_) > static_cast<uint64_t>(kLargestCount)) {
       return Fail(kUndefinedProcessingError);
     }
-    return Ending::kCompleted;
+    return Begin();
   }
 
   Ending FillNameTable() {
@@ -154,7 +183,7 @@ class PrefixRun {
       return Ending::kCompleted;
     }
     for (const std::string& name : names_) {
-      if (!FileExists(folder_ + name)) return Fail(kFileNotFound);
+      if (!FileExists(folder_ + name) && !IsLink(folder_ + name)) return Fail(kFileNotFound);
       rows_.push_back({name, name});
       if (PumpEventsAndCheckCancel(context_)) break;
     }
@@ -164,7 +193,7 @@ class PrefixRun {
   void RemoveLeadingCharacters(int64_t removeCount) {
     for (NameRow& row : rows_) {
       if (static_cast<int64_t>(StemLength(row.renamed)) - removeCount < 1) {
-        report_.Add(row.current, kNoStemCode);
+        report_.Add(row.current, ListMessage::kNoStem);
         row.renamed.clear();
         failureSeen_ = true;
         continue;
@@ -181,7 +210,7 @@ class PrefixRun {
       const NameRow& row = rows_.front();
       std::error_code ec;
       if (!row.renamed.empty() && std::filesystem::exists(std::filesystem::symlink_status(folder_ + row.renamed, ec))) {
-        report_.Add(row.current, kDuplicateNameCode);
+        report_.Add(row.current, ListMessage::kDuplicateName);
         failureSeen_ = true;
       }
       return;
@@ -194,7 +223,7 @@ class PrefixRun {
       if (row.renamed.empty()) continue;
       const size_t later = --remaining[row.renamed];
       if (later > 0) {
-        report_.AddRepeated(row.current, kDuplicateNameCode, later);
+        report_.AddRepeated(row.current, ListMessage::kDuplicateName, later);
         failureSeen_ = true;
       }
     }
@@ -211,7 +240,7 @@ class PrefixRun {
         keys[i] = taken.dateValue;
         fileTimesUsed_ = fileTimesUsed_ || taken.fromFileTime;
       } else {
-        report_.Add(rows_[i].current, kNoTimeCode);
+        report_.Add(rows_[i].current, ListMessage::kNoTime);
         rowFailed = true;
       }
       ui_.SetProgress(ProgressValue(i + 1, count, 25, 50));
@@ -231,12 +260,39 @@ class PrefixRun {
     return Ending::kCompleted;
   }
 
+  // Every file gets its new name, or none does; the journal has them all
+  // before the first rename. A dry run shows them instead.
+  Ending RenameAll() {
+    std::vector<PlannedRename> plan;
+    std::vector<std::pair<std::string, std::string>> renames;
+    plan.reserve(rows_.size());
+    for (const NameRow& row : rows_) {
+      plan.push_back({row.current, row.renamed});
+      if (row.current != row.renamed) renames.emplace_back(row.current, row.renamed);
+    }
+    if (context_.safety.dryRun) {
+      if (context_.safety.plan != nullptr) {
+        for (const auto& [from, to] : renames) context_.safety.plan->Planned(from, {{"Name", from, to}});
+      }
+      return Ending::kCompleted;
+    }
+    if (!operations_.RecordRenames(renames)) return Fail(JournalFailedMessage(errno));
+    const RenameFunction rename = [this](const std::string& from, const std::string& to) {
+      return operations_.RenameFile(from, to);
+    };
+    if (!RenameAllOrNothing(folder_, plan, rename)) return Fail(kUndefinedProcessingError);
+    std::vector<std::string> done;
+    for (const auto& rename : renames) done.push_back(rename.first);
+    operations_.RenamesDone(done);
+    return Ending::kCompleted;
+  }
+
   BatchContext& context_;
   RunState& state_;
-  UserInterface& ui_;
+  RunUi& ui_;
   BatchInputs& inputs_;
   PrefixOperations& operations_;
-  const char* failureText_ = kUndefinedProcessingError;
+  std::string failureText_ = kUndefinedProcessingError;
   std::string folder_;
   std::vector<std::string> names_;
   size_t totalFiles_ = 0;
@@ -247,9 +303,9 @@ class PrefixRun {
 };
 
 void ShowCompletion(BatchContext& context, const PrefixRun& run) {
-  UserInterface& ui = context.ui;
+  RunUi& ui = context.ui;
   const RunReport& report = run.Report();
-  if (context.failures != nullptr) *context.failures = report.AllFailures(PrefixFailureMessage);
+  if (context.failures != nullptr) *context.failures = report.AllFailures();
   std::string text;
   SoundCue cue = SoundCue::Success;
   if (report.Empty()) {
@@ -261,7 +317,7 @@ void ShowCompletion(BatchContext& context, const PrefixRun& run) {
   } else {
     std::string heading = std::string(kNotAppliedHeading) + "\r";
     if (run.FileTimesUsed()) heading += "\rSort used File Times where Metadata not available";
-    text = report.CompletionText(heading, PrefixFailureMessage);
+    text = report.CompletionText(heading);
     cue = SoundCue::Error;
   }
   ui.Cue(cue);
@@ -271,24 +327,13 @@ void ShowCompletion(BatchContext& context, const PrefixRun& run) {
 
 }  // namespace
 
-std::string PrefixFailureMessage(int code) {
-  switch (code) {
-    case kNoStemCode:
-      return "no filename stem after characters removal";
-    case kDuplicateNameCode:
-      return "characters removal created duplicate filename";
-    case kNoTimeCode:
-      return "could not extract time";
-    default:
-      return {};
-  }
-}
-
 void RunFilenamePrefix(BatchContext& context, BatchInputs& inputs, PrefixOperations& operations) {
-  UserInterface& ui = context.ui;
+  RunUi& ui = context.ui;
   PrefixRun run(context, inputs, operations);
   try {
-    switch (run.Execute()) {
+    const Ending ending = run.Execute();
+    operations.End();
+    switch (ending) {
       case Ending::kCompleted:
         ShowCompletion(context, run);
         break;

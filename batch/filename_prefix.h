@@ -6,9 +6,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "batch/batch_context.h"
 #include "batch/batch_inputs.h"
+#include "batch/photo_run.h"
 
 namespace kelvane {
 
@@ -19,23 +22,25 @@ struct TakenTime {
   double dateValue = 0;       // days since 1899-12-30, the time as the fraction
 };
 
-// The per-file work of the prefix function.
+// The per-file work of the prefix function, and the run's hold on its
+// folder.
 class PrefixOperations {
  public:
   virtual ~PrefixOperations() = default;
+  // Takes the folder for the run (see PhotoRun::Begin).
+  virtual PhotoRun::Start Begin(const std::string& folder) = 0;
+  virtual int BeginError() const = 0;
+  // Journals the renames before the first is made; false when the journal
+  // can't take them.
+  virtual bool RecordRenames(const std::vector<std::pair<std::string, std::string>>& renames) = 0;
+  virtual void RenamesDone(const std::vector<std::string>& oldNames) = 0;
+  virtual void End() = 0;
   // The photo's DateTimeOriginal; for a file whose metadata can't be read,
   // the earliest of its own times.
   virtual TakenTime ReadTakenTime(const std::string& path) = 0;
   // Renames a file, never replacing an existing entry.
   virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
 };
-
-// Result codes of the prefix function.
-inline constexpr int kNoStemCode = 11;
-inline constexpr int kDuplicateNameCode = 12;
-inline constexpr int kNoTimeCode = 13;
-// The list message of a code; empty for a code without one.
-std::string PrefixFailureMessage(int code);
 
 // Runs the prefix function over the folder or the single photo of
 // inputs.sourcePath with the prefix parameters of the run state, reporting

@@ -1,11 +1,22 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/run_framing.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "engine/utility_functions.h"
 
 namespace kelvane {
+
+std::string FolderUnreadableMessage(int osError) {
+  return std::string("Folder could not be read: ") + std::strerror(osError != 0 ? osError : EIO);
+}
+
+std::string JournalFailedMessage(int osError) {
+  return std::string("The run's journal could not be written, so nothing was changed: ") +
+         std::strerror(osError != 0 ? osError : EIO);
+}
 
 Message ErrorMessage(const std::string& text) {
   Message message;
@@ -23,7 +34,7 @@ Message UserCancellationMessage() {
   return message;
 }
 
-void ShowErrorBox(UserInterface& ui, const std::string& text) {
+void ShowErrorBox(RunUi& ui, const std::string& text) {
   ui.Cue(SoundCue::Error);
   ui.Show(ErrorMessage(text));
 }
@@ -45,7 +56,7 @@ std::string FolderText(const std::string& sourcePath) {
   return folder;
 }
 
-void ResetAfterRun(UserInterface& ui) {
+void ResetAfterRun(RunUi& ui) {
   ui.SetStatus(1, std::string(kFilesProcessed) + "0");
   ui.SetStatus(2, std::string(kTotalFiles) + "0");
   ui.SetProgress(0);

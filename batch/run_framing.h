@@ -21,13 +21,18 @@ inline constexpr const char* kUserAbort = "Files only partially processed due to
 inline constexpr const char* kFilesProcessed = "Files Processed: ";
 inline constexpr const char* kTotalFiles = "Total Files: ";
 
+// The error box of a folder the run can't read or lock, naming the reason.
+std::string FolderUnreadableMessage(int osError);
+// The error box of a run whose journal can't be written: it does not start.
+std::string JournalFailedMessage(int osError);
+
 // A failure that ends a run: critical icon, title "Error".
 Message ErrorMessage(const std::string& text);
 // The box after Cancel: critical icon, title "User Process Cancellation".
 Message UserCancellationMessage();
 
 // The Error cue, then the error box.
-void ShowErrorBox(UserInterface& ui, const std::string& text);
+void ShowErrorBox(RunUi& ui, const std::string& text);
 
 // Lets pending events run, then takes a Cancel press into the run state.
 // True when Cancel has been pressed during this run.
@@ -42,6 +47,6 @@ std::string FolderText(const std::string& sourcePath);
 
 // Ends every run, whatever way it went: the counters and progress bar back
 // to 0, the window rearranged, then Run, its menu twin and Cancel disabled.
-void ResetAfterRun(UserInterface& ui);
+void ResetAfterRun(RunUi& ui);
 
 }  // namespace kelvane

@@ -9,18 +9,30 @@ namespace {
 constexpr size_t kListed = RunReport::kListedFailures;
 }  // namespace
 
-void RunReport::AddRepeated(const std::string& fileName, int code, size_t times) {
-  for (; times > 0 && failures_.size() < kListed; --times) failures_.push_back({fileName, code});
+void RunReport::Add(std::string fileName, ListMessage message, int osError, size_t order) {
+  failures_.push_back({std::move(fileName), message, osError, order == kInRunOrder ? added_ : order});
+  ++added_;
+}
+
+void RunReport::AddRepeated(const std::string& fileName, ListMessage message, size_t times) {
+  for (; times > 0 && failures_.size() < kListed; --times) Add(fileName, message);
   unlistedRepeats_ += times;
 }
 
-std::string RunReport::CompletionText(const std::string& heading,
-                                      const std::function<std::string(int)>& messageOf) const {
+std::vector<FileFailure> RunReport::Failures() const {
+  std::vector<FileFailure> sorted = failures_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const FileFailure& a, const FileFailure& b) { return a.order < b.order; });
+  return sorted;
+}
+
+std::string RunReport::CompletionText(const std::string& heading) const {
   if (failures_.empty()) return kAllFilesProcessed;
+  const std::vector<FileFailure> failures = Failures();
   std::string text = heading + "\r";
-  const size_t listed = std::min(failures_.size(), kListed);
+  const size_t listed = std::min(failures.size(), kListed);
   for (size_t i = 0; i < listed; ++i) {
-    text += failures_[i].fileName + " as " + messageOf(failures_[i].code) + "\r";
+    text += failures[i].fileName + " as " + ListText(failures[i].message, failures[i].osError) + "\r";
   }
   if (Count() > kListed) {
     text += " - and an additional " + std::to_string(Count() - kListed) + " errors found not listed.\r";
@@ -28,11 +40,11 @@ std::string RunReport::CompletionText(const std::string& heading,
   return text;
 }
 
-RunFailures RunReport::AllFailures(const std::function<std::string(int)>& messageOf) const {
+RunFailures RunReport::AllFailures() const {
   RunFailures all;
-  all.files.reserve(failures_.size());
-  for (const FileFailure& failure : failures_) {
-    all.files.push_back({failure.fileName, failure.code, messageOf(failure.code)});
+  for (const FileFailure& failure : Failures()) {
+    all.files.push_back({failure.fileName, EntryOf(failure.message).code, ListText(failure.message, failure.osError),
+                         ErrorName(failure.osError)});
   }
   all.notListed = unlistedRepeats_;
   return all;

@@ -3,24 +3,27 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "batch/list_messages.h"
 #include "engine/user_interface.h"
 
 namespace kelvane {
 
 struct FileFailure {
   std::string fileName;  // name only, no folder
-  int code = 0;
+  ListMessage message = ListMessage::kUndefinedProcessingError;
+  int osError = 0;       // the operating system's reason, when it gave one
+  size_t order = 0;      // the file's place in the run: failures are listed in this order
 };
 
-// A failed file as a front end reports it: its name, code and list message.
+// A failed file as a front end reports it.
 struct ReportedFailure {
   std::string fileName;
   int code = 0;
   std::string message;
+  std::string errorName;  // "ENOSPC" and the like; empty when the system gave no reason
   bool operator==(const ReportedFailure&) const = default;
 };
 
@@ -35,13 +38,14 @@ class RunReport {
  public:
   static constexpr int kListedFailures = 10;
 
-  void Add(std::string fileName, int code) { failures_.push_back({std::move(fileName), code}); }
+  void Add(std::string fileName, ListMessage message, int osError = 0, size_t order = kInRunOrder);
   // Adds the same failure `times` times over; the entries that the
   // completion text would not list are only counted, so a run can't fill
   // memory with repeats.
-  void AddRepeated(const std::string& fileName, int code, size_t times);
-  // The entries held: every failure, except repeats past the listed ones.
-  const std::vector<FileFailure>& Failures() const { return failures_; }
+  void AddRepeated(const std::string& fileName, ListMessage message, size_t times);
+  // The entries held, in the order of the files: every failure, except
+  // repeats past the listed ones.
+  std::vector<FileFailure> Failures() const;
   bool Empty() const { return failures_.empty(); }
   // The number of failures, counted ones included.
   size_t Count() const { return failures_.size() + unlistedRepeats_; }
@@ -49,13 +53,16 @@ class RunReport {
   // The completion text: "All files processed successfully", or the heading
   // followed by at most ten "<name> as <message>" lines and the
   // " - and an additional " tail, each line ended by a carriage return.
-  // messageOf gives the list message of a code ("" for none).
-  std::string CompletionText(const std::string& heading, const std::function<std::string(int)>& messageOf) const;
-  // Every failure held, each with its list message.
-  RunFailures AllFailures(const std::function<std::string(int)>& messageOf) const;
+  std::string CompletionText(const std::string& heading) const;
+  // Every failure held, each with its code and list message.
+  RunFailures AllFailures() const;
 
  private:
+  // Failures added without a place are listed in the order they came.
+  static constexpr size_t kInRunOrder = static_cast<size_t>(-1);
+
   std::vector<FileFailure> failures_;
+  size_t added_ = 0;
   size_t unlistedRepeats_ = 0;
 };
 

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The per-photo step of the Copyright and Image Description functions: works
-// out the new Copyright or ImageDescription text of one photo and has it
-// written.
+// The per-photo rule of the Copyright and Image Description functions: the
+// new Copyright or ImageDescription text of one photo from what it holds.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "batch/amend_operations.h"
 #include "batch/copyright_notice.h"
-#include "engine/file_ops_library.h"
-#include "engine/user_interface.h"
+#include "batch/list_messages.h"
+#include "engine/exif_reader.h"
+#include "engine/exif_types.h"
 
 namespace kelvane {
 
@@ -35,28 +34,33 @@ struct TextTagRequest {
   bool noAutoSpace = false;        // no blank between old and new text
 };
 
-// Result codes of AmendTextTagOfFile.
-namespace text_tag_code {
-inline constexpr int16_t kWritten = 0;
-inline constexpr int16_t kNoChange = 1;     // nothing to add to the existing text
-inline constexpr int16_t kNoOverwrite = 2;  // existing description kept
-inline constexpr int16_t kNotJpeg = 4;
-inline constexpr int16_t kBadMetadata = 8;     // the Exif segment can't be read
-inline constexpr int16_t kNoValidYear = 9;     // year from the photo missing or out of range
-inline constexpr int16_t kNoMetadata = 10;     // no Exif segment, or the writer failed
-inline constexpr int16_t kDeleteRefused = 51;  // a delete while existing text is to be kept
-}  // namespace text_tag_code
+// What the rule decides for one photo.
+enum class TextTagResult : int16_t {
+  kWrite = 0,
+  kNoChange = 1,         // nothing to add to the existing text
+  kNoOverwrite = 2,      // existing description kept
+  kNoValidYear = 9,      // year from the photo missing or out of range
+  kDeleteRefused = 51,   // a delete while existing text is to be kept
+};
+
+struct NewText {
+  TextTagResult result = TextTagResult::kWrite;
+  // The new tag value, Exif ASCII with its closing zero; empty = delete.
+  std::string text;
+};
 
 // The smallest text value the writer takes: shorter descriptions are padded
 // with blanks.
 inline constexpr size_t kMinTextTagLength = 5;
 
-// Builds the new text and has operations write it (slot 7, tag 0x8298 or slot 8,
-// tag 0x010E; Exif ASCII with its closing zero; an empty text deletes the
-// tag; a photo without the tag is then left as it is). A delete of existing
-// text is refused while overwriteExisting is off. Pending events run after
-// the write.
-int16_t AmendTextTagOfFile(const std::string& path, const TextTagRequest& request, AmendOperations& operations,
-                           FileOpsLibrary& fileOps, const FileProgressRange& progress, UserInterface& ui);
+// The new text of a photo whose tags have been read. A delete of existing
+// text is refused while overwriteExisting is off.
+NewText NewTextOfPhoto(const ExifTagTable& tags, const TextTagRequest& request);
+
+// The tag record that writes text into slot (ASCII; an empty text deletes).
+ExifTagRecord TextTagRecord(ExifSlot slot, const std::string& text);
+
+// The list message of a result other than kWrite, for the request's function.
+ListMessage TextTagMessage(TextTagResult result, ProgramFunction function);
 
 }  // namespace kelvane

@@ -10,7 +10,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr const char* kDateNotModified = "File's date/time could not be modified";
 constexpr const char* kBadAdjustValue = "Bad date and/or time adjust value";
 
 enum class Ending { kCompleted, kCancelled, kFailed };
@@ -27,7 +26,7 @@ class TimeCorrectionRun {
 
   Ending Execute() {
     if (photoTime_) {
-      stepMessage_ = kDateNotModified;
+      stepMessage_ = EntryOf(ListMessage::kDateNotModified).text;
       adjustDays_ = AdjustmentInDays(context_.state, inputs_);
       stepMessage_ = kBadAdjustValue;
       // In "As Date" mode the date itself is set, so no shift is needed.
@@ -38,103 +37,120 @@ class TimeCorrectionRun {
     return context_.state.SinglePhotoMode ? RunSinglePhoto() : RunFolder();
   }
 
-  const char* StepMessage() const { return stepMessage_; }
+  const std::string& StepMessage() const { return stepMessage_; }
   const RunReport& Report() const { return report_; }
 
  private:
-  int Operate(std::string path) {
-    if (!photoTime_) return operations_.SetFileTimesFromPhoto(path) ? 0 : kFileTimesNotSetCode;
-    const int code = operations_.AdjustPhotoDates(path, adjustDays_);
-    // The photo has gone: the single-photo selection no longer holds.
-    if (code == 1 && context_.state.SinglePhotoMode) context_.state.SourceChosen = false;
-    return code;
+  FileStep Operate(size_t order, const std::string& path) {
+    if (!photoTime_) return operations_.SetFileTimesFromPhoto(order, path);
+    return operations_.AdjustPhotoDates(order, path, adjustDays_);
+  }
+
+  void Note(const std::string& name, size_t order, const FileStep& step) {
+    if (step.failure) report_.Add(name, *step.failure, step.osError, order);
+  }
+
+  void TakeCompleted() {
+    for (const PhotoRun::Completed& done : operations_.TakeCompleted()) {
+      Note(FileNameOf(done.path), done.order, done.step);
+    }
+  }
+
+  // The folder is the run's for as long as it lasts.
+  Ending Begin(const std::string& folder) {
+    switch (operations_.Begin(folder)) {
+      case PhotoRun::Start::kStarted:
+        return Ending::kCompleted;
+      case PhotoRun::Start::kCancelled:
+        return Ending::kCancelled;
+      case PhotoRun::Start::kLockFailed:
+        stepMessage_ = FolderUnreadableMessage(operations_.BeginError());
+        return Ending::kFailed;
+      case PhotoRun::Start::kJournalFailed:
+        stepMessage_ = JournalFailedMessage(operations_.BeginError());
+        return Ending::kFailed;
+    }
+    return Ending::kFailed;
+  }
+
+  Ending End(Ending ending) {
+    operations_.End();
+    TakeCompleted();
+    return ending;
   }
 
   Ending RunSinglePhoto() {
-    UserInterface& ui = context_.ui;
+    RunUi& ui = context_.ui;
     stepMessage_ = kFileNotFound;
     const std::string path = Trim(inputs_.sourcePath);
     if (!FileExists(path)) return Ending::kFailed;
     stepMessage_ = kUndefinedProcessingError;
+    if (const Ending begun = Begin(FolderOf(path)); begun != Ending::kCompleted) return begun;
     ui.SetStatus(2, std::string(kTotalFiles) + "1");
-    const int code = Operate(path);
+    const FileStep step = Operate(0, path);
+    // The photo has gone: the single-photo selection no longer holds.
+    if (step.failure == ListMessage::kFileNotFound) context_.state.SourceChosen = false;
+    Note(FileNameOf(path), 0, step);
+    End(Ending::kCompleted);
     ui.PumpEvents();
     ui.SetProgress(90);
-    if (code > 0) report_.Add(FileNameOf(path), code);
     ui.SetStatus(1, std::string(kFilesProcessed) + "1");
     return Ending::kCompleted;
   }
 
   Ending RunFolder() {
-    UserInterface& ui = context_.ui;
+    RunUi& ui = context_.ui;
     stepMessage_ = kFolderNotFound;
     const std::string folder = FolderText(inputs_.sourcePath);
     if (folder.empty() || !FolderExists(folder)) return Ending::kFailed;
     stepMessage_ = kUndefinedProcessingError;
-    const auto names = ListFolderFiles(folder);
-    if (!names) return Ending::kFailed;
-    if (names->empty()) {
+    int listError = 0;
+    const auto listing = ListFolder(folder, &listError);
+    if (!listing) {
+      stepMessage_ = FolderUnreadableMessage(listError);
+      return Ending::kFailed;
+    }
+    if (listing->entries.empty()) {
       stepMessage_ = kNoFilesFound;
       return Ending::kFailed;
     }
-    const size_t totalFiles = names->size();
+    if (const Ending begun = Begin(folder); begun != Ending::kCompleted) return begun;
+    const size_t totalFiles = listing->entries.size();
     ui.SetStatus(2, kTotalFiles + std::to_string(totalFiles));
     size_t fileIndex = 0;
-    for (const std::string& name : *names) {
+    for (const FolderEntry& entry : listing->entries) {
+      const FileStep step =
+          entry.link ? FileStep::Failed(ListMessage::kSymbolicLink) : Operate(fileIndex, folder + entry.name);
+      Note(entry.name, fileIndex, step);
+      TakeCompleted();
       ++fileIndex;
-      const int code = Operate(folder + name);
-      if (PumpEventsAndCheckCancel(context_)) return Ending::kCancelled;
+      if (PumpEventsAndCheckCancel(context_)) return End(Ending::kCancelled);
       ui.SetProgress(ProgressValue(fileIndex, totalFiles, 90, 5));
-      if (code > 0) report_.Add(name, code);
       ui.SetStatus(1, kFilesProcessed + std::to_string(fileIndex));
     }
-    return Ending::kCompleted;
+    return End(Ending::kCompleted);
   }
 
   BatchContext& context_;
   const BatchInputs& inputs_;
   TimeOperations& operations_;
   const bool photoTime_;
-  const char* stepMessage_ = kUndefinedProcessingError;
+  std::string stepMessage_ = kUndefinedProcessingError;
   double adjustDays_ = 0;
   RunReport report_;
 };
 
 void ShowCompletion(BatchContext& context, const RunReport& report) {
-  UserInterface& ui = context.ui;
-  if (context.failures != nullptr) *context.failures = report.AllFailures(TimeCorrectionMessage);
+  RunUi& ui = context.ui;
+  if (context.failures != nullptr) *context.failures = report.AllFailures();
   ui.SetProgress(100);
-  const std::string text = report.CompletionText(kFailuresHeading, TimeCorrectionMessage);
+  const std::string text = report.CompletionText(kFailuresHeading);
   ui.Cue(report.Empty() ? SoundCue::Success : SoundCue::Error);
   ui.Show(CompletionMessage(text));
   ui.SetBusy(false);
 }
 
 }  // namespace
-
-std::string TimeCorrectionMessage(int code) {
-  switch (code) {
-    case 1:
-      return kFileNotFound;
-    case 2:
-      return "Not a JPG (JPEG) file";
-    case 3:
-      return "No Metadata in file";
-    case 4:
-      return "Bad Metadata";
-    case 5:
-    case 9:
-      return kUndefinedProcessingError;
-    case 6:
-      return "Missing date/time in Metadata";
-    case 7:
-      return kDateNotModified;
-    case 8:
-      return "Metadata could not be restored";
-    default:
-      return {};
-  }
-}
 
 double AdjustmentInDays(const RunState& state, const BatchInputs& inputs) {
   double days = 0;
@@ -150,7 +166,7 @@ double AdjustmentInDays(const RunState& state, const BatchInputs& inputs) {
 }
 
 void RunTimeCorrections(BatchContext& context, const BatchInputs& inputs, TimeOperations& operations) {
-  UserInterface& ui = context.ui;
+  RunUi& ui = context.ui;
   if (!context.state.SinglePhotoMode) ui.SetCancelEnabled(true);
   context.state.CancelRequested = false;
   TimeCorrectionRun run(context, inputs, operations);

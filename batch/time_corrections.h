@@ -3,30 +3,34 @@
 // folder or one photo.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "batch/batch_context.h"
 #include "batch/batch_inputs.h"
+#include "batch/photo_run.h"
 
 namespace kelvane {
 
-// The per-file work of the two time corrections.
+// The per-file work of the two time corrections, and the run's hold on its
+// folder.
 class TimeOperations {
  public:
   virtual ~TimeOperations() = default;
-  // Sets the file's own times from the photo's date/times; false on any
-  // failure.
-  virtual bool SetFileTimesFromPhoto(const std::string& path) = 0;
+  // Takes the folder for the run (see PhotoRun::Begin).
+  virtual PhotoRun::Start Begin(const std::string& folder) = 0;
+  virtual int BeginError() const = 0;
+  // Sets the file's own times from the photo's date/times.
+  virtual FileStep SetFileTimesFromPhoto(size_t order, const std::string& path) = 0;
   // Shifts the photo's date/times by adjustDays (or sets their date in "As
-  // Date" mode) and returns the engine's result code, 0 for success. With
-  // code 1 (file missing) path may have been emptied.
-  virtual int AdjustPhotoDates(std::string& path, double adjustDays) = 0;
+  // Date" mode).
+  virtual FileStep AdjustPhotoDates(size_t order, const std::string& path, double adjustDays) = 0;
+  // The steps whose outcome came in since the last call.
+  virtual std::vector<PhotoRun::Completed> TakeCompleted() = 0;
+  // Finishes what is pending and ends the run's hold on the folder.
+  virtual void End() = 0;
 };
-
-// Result codes of the time corrections as the completion list shows them.
-inline constexpr int kFileTimesNotSetCode = 7;
-// The list message of a code; empty for a code without one.
-std::string TimeCorrectionMessage(int code);
 
 // The signed shift in days from the days and time entries with their
 // Later/Earlier choices; the days count only when the days entry is valid

@@ -15,6 +15,7 @@
 #include "cli/interrupt_watch.h"
 #include "cli/json_report.h"
 #include "cli/run_outcome.h"
+#include "engine/run_journal.h"
 
 namespace kelvane::cli {
 
@@ -28,13 +29,16 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   options.progress = streams.errIsTerminal;
 
   InterruptWatch interrupts;
-  ConsoleUi ui(options, streams.in, streams.out, streams.err, [&interrupts] { return interrupts.Interrupted(); });
-  BatchContext context{request.state,   session.settings,   session.store,   ui,
-                       session.fileOps, session.tempFolder, session.library, request.exportOptions};
+  ConsoleUi console(options, streams.in, streams.out, streams.err,
+                    [&interrupts] { return interrupts.Interrupted(); });
+  RunUi ui(console, console);
+  BatchContext context{request.state,   session.settings, session.store,        ui,
+                       session.fileOps, session.library,  request.exportOptions};
   RunFailures failures;
   context.failures = &failures;
+  context.safety.journalFolder = DefaultJournalFolder();
   EngineTimeOperations timeOperations(context, request.inputs);
-  EnginePrefixOperations prefixOperations(session.fileOps);
+  EnginePrefixOperations prefixOperations(context, request.inputs);
   EngineAmendOperations amendOperations(context, request.inputs);
   FunctionRunners runners;
   runners.timeCorrections = [&] { RunTimeCorrections(context, request.inputs, timeOperations); };
@@ -42,17 +46,20 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   runners.amendOperation = [&] { RunAmendOperation(context, request.inputs, amendOperations); };
   RunBtn_Click(context, runners);
 
-  const int status = ExitStatusOf(ui.Shown());
+  const int status = ExitStatusOf(console.Shown());
   if (line.global.json) {
     RunSummary summary;
     summary.command = EntryOf(*line.command).word;
     summary.path = line.path;
-    summary.total = ui.TotalFiles();
+    summary.total = console.TotalFiles();
     // The prefix function renames all files or none and counts none: a clean
     // run processed them all.
-    summary.processed = ui.FilesProcessed() == 0 && status == kExitSuccess ? ui.TotalFiles() : ui.FilesProcessed();
+    summary.processed =
+        console.FilesProcessed() == 0 && status == kExitSuccess ? console.TotalFiles() : console.FilesProcessed();
     summary.failures = std::move(failures);
-    summary.messages = ui.Shown();
+    summary.messages = console.Shown();
+    summary.notices = console.Notices();
+    summary.removedTemporaries = context.removedTemporaries;
     summary.exitStatus = status;
     streams.out << JsonText(ReportJson(summary)) << "\n" << std::flush;
   }

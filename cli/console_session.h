@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// What kelvane-cli keeps while it runs: the settings file and the settings
-// read from it, and the engine's resources.
+// What kelvane-cli keeps while it runs: the settings it reads, and the
+// engine's resources.
 #pragma once
 
 #include <string>
@@ -8,25 +8,28 @@
 #include "engine/file_ops_library.h"
 #include "engine/settings.h"
 #include "engine/settings_store.h"
-#include "engine/temp_folder.h"
 #include "export/tag_library.h"
 
 namespace kelvane::cli {
 
 struct ConsoleSession {
-  // settingsFile empty: the desktop program's settings file. The settings
-  // are read as the desktop program reads them, with its sound
-  // availability (the cue files beside the program) so that a console run
-  // leaves its sound option as it is; the console itself plays no cues.
+  // settingsFile empty: the desktop program's settings file. The console
+  // program reads the settings as the desktop program does, but never
+  // writes them: what a run would store (a default written back, a standard
+  // text) is kept in memory for that run only. Sound is taken as available
+  // so that the sound option reads as stored; the console plays no cues.
   explicit ConsoleSession(const std::string& settingsFile)
-      : store(settingsFile.empty() ? DefaultSettingsPath() : settingsFile),
-        settings(LoadSettings(store, true, ProgramFolder())) {}
+      : store(settingsFile.empty() ? DefaultSettingsPath() : settingsFile, SettingsStore::Writes::kInMemory),
+        settings(LoadSettings(store, true)) {}
 
   SettingsStore store;
   Settings settings;
   FileOpsLibrary fileOps;
-  TempFolder tempFolder;
   const TagLibrary& library = TagLibrary::BuiltIn();
 };
+
+// What is wrong with a file given as --settings: empty when it is a
+// readable regular text file (no NUL bytes) of at most 1 MiB.
+std::string SettingsFileProblem(const std::string& path);
 
 }  // namespace kelvane::cli

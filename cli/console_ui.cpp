@@ -164,7 +164,14 @@ MessageAnswer ConsoleUi::Ask(const Message& message) {
 
 void ConsoleUi::SetProgress(int value) {
   progress_ = value;
+  if (value == 0) return ClearProgress();
   DrawProgress();
+}
+
+void ConsoleUi::Notice(const std::string& text) {
+  ClearProgress();
+  err_ << "kelvane-cli: " << text << "\n" << std::flush;
+  notices_.push_back(text);
 }
 
 void ConsoleUi::SetStatus(int panel, const std::string& text) {

@@ -43,7 +43,7 @@ bool IsRefusal(const ShownMessage& shown);
 // each carriage return (or CR LF) as a line break, each line indented.
 std::string MessageForConsole(const Message& message);
 
-class ConsoleUi : public UserInterface {
+class ConsoleUi : public UserDialogs, public RunObserver {
  public:
   // cancelPressed is asked while events are pumped: true once the user has
   // asked to cancel (Ctrl-C).
@@ -51,18 +51,16 @@ class ConsoleUi : public UserInterface {
             std::function<bool()> cancelPressed);
 
   MessageAnswer Show(const Message& message) override;
-  // The console has no sounds: scripts and servers don't want bells.
-  void Cue(SoundCue) override {}
-  void SetBusy(bool) override {}
+  // The progress line is cleared when the run resets the bar to 0.
   void SetProgress(int value) override;
   void SetStatus(int panel, const std::string& text) override;
   void PumpEvents() override;
   bool CancelRequested() override { return cancelled_; }
-  void SetRunEnabled(bool) override {}
-  void SetCancelEnabled(bool) override {}
-  void ArrangeForFunction() override { ClearProgress(); }
+  // Printed on standard error at once, and kept for the report.
+  void Notice(const std::string& text) override;
 
   const std::vector<ShownMessage>& Shown() const { return shown_; }
+  const std::vector<std::string>& Notices() const { return notices_; }
   // The highest counts the status panels showed during the run ("Total
   // Files: ", "Files Processed: "); the reset after a run doesn't lower them.
   size_t TotalFiles() const { return totalFiles_; }
@@ -80,6 +78,7 @@ class ConsoleUi : public UserInterface {
   std::function<bool()> cancelPressed_;
   bool cancelled_ = false;
   std::vector<ShownMessage> shown_;
+  std::vector<std::string> notices_;
   size_t totalFiles_ = 0;
   size_t filesProcessed_ = 0;
   int progress_ = 0;

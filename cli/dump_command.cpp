@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/dump_command.h"
 
+#include <cerrno>
+#include <cstring>
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -120,28 +122,30 @@ nlohmann::ordered_json ReadingJson(const std::string& path, int16_t code, int32_
           {"locator", reading.segment},
           {"slots", std::move(slots)},
           {"tags", std::move(formatted)},
-          {"exitStatus", code == read_code::kOk ? kExitSuccess : kExitFailedFiles}};
+          {"exitStatus", code == static_cast<int16_t>(ReadResult::kOk) ? kExitSuccess : kExitFailedFiles}};
 }
 
 }  // namespace
 
 int DumpPhoto(const std::string& path, ConsoleSession& session, bool json, std::ostream& out, std::ostream& err) {
   PhotoFile file;
-  if (!FileExists(path) || !file.Open(path, PhotoFile::Mode::kRead)) {
-    err << "kelvane-cli: cannot open " << path << "\n";
+  if (!file.Open(path, PhotoFile::Mode::kRead)) {
+    err << "kelvane-cli: cannot open " << path << ": "
+        << (file.error() == ELOOP ? "a symbolic link (not followed)" : std::strerror(file.error())) << "\n";
     return kExitFailedFiles;
   }
   ExifReading reading;
   int32_t slotRequest = 0;
-  const int16_t code = ReadExifTags(file, path, slotRequest, reading, session.fileOps);
+  const ReadResult read = ReadExifTags(file, slotRequest, reading);
+  const auto code = static_cast<int16_t>(read);
   std::vector<FormattedTag> tags;
-  if (code == read_code::kOk) tags = FormattedTags(file, reading.segment, session);
+  if (read == ReadResult::kOk) tags = FormattedTags(file, reading.segment, session);
   if (json) {
     out << JsonText(ReadingJson(path, code, slotRequest, reading, tags)) << "\n";
   } else {
     PrintText(path, code, slotRequest, reading, tags, out);
   }
-  return code == read_code::kOk ? kExitSuccess : kExitFailedFiles;
+  return read == ReadResult::kOk ? kExitSuccess : kExitFailedFiles;
 }
 
 }  // namespace kelvane::cli

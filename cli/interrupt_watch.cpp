@@ -8,6 +8,8 @@ namespace kelvane::cli {
 InterruptWatch::InterruptWatch() {
   sigemptyset(&interrupt_);
   sigaddset(&interrupt_, SIGINT);
+  sigaddset(&interrupt_, SIGTERM);
+  sigaddset(&interrupt_, SIGHUP);
   sigprocmask(SIG_BLOCK, &interrupt_, &previous_);
 }
 
@@ -24,9 +26,12 @@ bool InterruptWatch::Interrupted() {
 void InterruptWatch::TakePending() {
   sigset_t pending;
   sigemptyset(&pending);
-  if (sigpending(&pending) != 0 || sigismember(&pending, SIGINT) != 1) return;
+  if (sigpending(&pending) != 0) return;
+  if (sigismember(&pending, SIGINT) != 1 && sigismember(&pending, SIGTERM) != 1 && sigismember(&pending, SIGHUP) != 1) {
+    return;
+  }
   const timespec noWait{0, 0};
-  if (sigtimedwait(&interrupt_, nullptr, &noWait) == SIGINT) interrupted_ = true;
+  while (sigtimedwait(&interrupt_, nullptr, &noWait) > 0) interrupted_ = true;
 }
 
 }  // namespace kelvane::cli

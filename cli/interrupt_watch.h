@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Ctrl-C as the Cancel button: while the watch lives, SIGINT is held back
-// (blocked) and taken when asked for, so a run notices it between files,
-// where the batch layer checks for Cancel, instead of dying mid-write.
+// Ctrl-C as the Cancel button: while the watch lives, SIGINT — and SIGTERM
+// and SIGHUP, which a closing terminal, a service manager or `kill` send —
+// are held back (blocked) and taken when asked for, so a run notices them
+// between files, where the batch layer checks for Cancel, instead of dying
+// mid-write.
 #pragma once
 
 #include <signal.h>
@@ -17,7 +19,7 @@ class InterruptWatch {
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-  // True once SIGINT has arrived while the watch lives.
+  // True once one of the three has arrived while the watch lives.
   bool Interrupted();
 
  private:

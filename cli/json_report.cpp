@@ -54,7 +54,9 @@ const char* AnswerName(MessageAnswer answer) {
 nlohmann::ordered_json ReportJson(const RunSummary& summary) {
   nlohmann::ordered_json failures = nlohmann::ordered_json::array();
   for (const ReportedFailure& failure : summary.failures.files) {
-    failures.push_back({{"file", failure.fileName}, {"code", failure.code}, {"message", failure.message}});
+    nlohmann::ordered_json item = {{"file", failure.fileName}, {"code", failure.code}, {"message", failure.message}};
+    if (!failure.errorName.empty()) item["errno"] = failure.errorName;
+    failures.push_back(std::move(item));
   }
   nlohmann::ordered_json messages = nlohmann::ordered_json::array();
   for (const ShownMessage& shown : summary.messages) {
@@ -67,7 +69,8 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
   return {{"command", summary.command},      {"path", summary.path},
           {"total", summary.total},          {"processed", summary.processed},
           {"failures", std::move(failures)}, {"failuresNotListed", summary.failures.notListed},
-          {"messages", std::move(messages)}, {"exitStatus", summary.exitStatus}};
+          {"messages", std::move(messages)}, {"notices", summary.notices},
+          {"removedTemporaryFiles", summary.removedTemporaries}, {"exitStatus", summary.exitStatus}};
 }
 
 std::string JsonText(const nlohmann::ordered_json& object) {

@@ -19,11 +19,14 @@ struct RunSummary {
   size_t processed = 0;
   RunFailures failures;  // every failed file of a completed run
   std::vector<ShownMessage> messages;
+  std::vector<std::string> notices;  // lines about the run (a wait, temporary files removed)
+  size_t removedTemporaries = 0;
   int exitStatus = 0;
 };
 
-// {command, path, total, processed, failures [{file, code, message}],
-// failuresNotListed, messages [{title, icon, text, answer (questions only)}],
+// {command, path, total, processed, failures [{file, code, message, errno
+// (when the system gave a reason)}], failuresNotListed, messages [{title,
+// icon, text, answer (questions only)}], notices, removedTemporaryFiles,
 // exitStatus}. Texts have their carriage returns as line feeds.
 nlohmann::ordered_json ReportJson(const RunSummary& summary);
 

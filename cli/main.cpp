@@ -39,6 +39,12 @@ int main(int argc, char** argv) {
     return kExitSuccess;
   }
 
+  if (!line.global.settingsFile.empty()) {
+    if (const std::string problem = SettingsFileProblem(line.global.settingsFile); !problem.empty()) {
+      return UsageError("--settings " + line.global.settingsFile + ": " + problem, line);
+    }
+  }
+
   if (*line.command == CommandName::Dump) {
     if (!line.options.empty()) return UsageError("dump takes no options", line);
     ConsoleSession session(line.global.settingsFile);

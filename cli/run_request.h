@@ -8,7 +8,7 @@
 
 #include "batch/batch_inputs.h"
 #include "cli/command_line.h"
-#include "engine/run_state.h"
+#include "batch/run_state.h"
 #include "export/export_table.h"
 
 namespace kelvane::cli {

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "exif_directory_walk.h"
+#include "engine/exif_directory_walk.h"
 
 #include <algorithm>
-
-#include "engine/tiff_bytes.h"
 
 namespace kelvane {
 namespace {
@@ -15,10 +13,8 @@ constexpr uint16_t kTagThumbnailOffset = 0x0201;
 constexpr uint16_t kTagThumbnailLength = 0x0202;
 constexpr uint16_t kTagStripOffsets = 0x0111;
 constexpr uint16_t kTagStripByteCounts = 0x0117;
-
-constexpr uint16_t kTypeShort = 3;
-constexpr uint16_t kTypeLong = 4;
-constexpr uint16_t kTypeIfd = 13;
+// The TIFF header: nothing can start inside it.
+constexpr uint32_t kHeaderSize = 8;
 
 enum class DirectoryRead { kOk, kUnreachable, kMalformed };
 
@@ -38,28 +34,26 @@ bool Owns(IfdKind kind, uint16_t tag) {
   }
 }
 
-DirectoryRead ReadDirectory(const TiffBytes& tiff, uint32_t offset, Ifd& ifd) {
-  uint16_t count = 0;
-  if (offset < 8 || !tiff.U16(offset, count) || !tiff.Holds(uint64_t{offset} + 2, uint64_t{12} * count)) {
-    return DirectoryRead::kUnreachable;
+DirectoryRead ReadDirectory(TiffDecoder& tiff, uint32_t offset, Ifd& ifd) {
+  if (offset < kHeaderSize) return DirectoryRead::kUnreachable;
+  std::vector<TiffEntry> entries;
+  switch (tiff.Directory(offset, kMaxIfdEntries, entries)) {
+    case TiffDecoder::DirectoryRead::kUnreadable:
+      return DirectoryRead::kUnreachable;
+    case TiffDecoder::DirectoryRead::kTooManyEntries:
+      return DirectoryRead::kMalformed;
+    case TiffDecoder::DirectoryRead::kOk:
+      break;
   }
-  if (count > kMaxIfdEntries) return DirectoryRead::kMalformed;
   ifd.present = true;
   ifd.offset = offset;
-  ifd.entries.resize(count);
-  const uint8_t* p = tiff.bytes().data() + offset + 2;
-  for (IfdEntry& e : ifd.entries) {
-    e.tag = TiffBytes::Get16(p, tiff.bigEndian());
-    e.type = TiffBytes::Get16(p + 2, tiff.bigEndian());
-    e.count = TiffBytes::Get32(p + 4, tiff.bigEndian());
-    std::copy(p + 8, p + 12, e.field.begin());
-    p += 12;
-    const uint64_t size = ComponentSize(e.type);
-    const uint64_t byteLength = size * e.count;
-    if (size == 0 || byteLength > tiff.size()) return DirectoryRead::kMalformed;
-    e.byteLength = static_cast<uint32_t>(byteLength);
+  ifd.entries.resize(entries.size());
+  for (size_t k = 0; k < entries.size(); ++k) {
+    IfdEntry& e = ifd.entries[k];
+    static_cast<TiffEntry&>(e) = entries[k];
+    if (!e.KnownType()) return DirectoryRead::kMalformed;
     if (e.OutOfLine()) {
-      e.valueOffset = TiffBytes::Get32(e.field.data(), tiff.bigEndian());
+      e.valueOffset = e.FieldValue(tiff.order());
       if (!tiff.Holds(e.valueOffset, e.byteLength)) return DirectoryRead::kMalformed;
     }
   }
@@ -68,20 +62,23 @@ DirectoryRead ReadDirectory(const TiffBytes& tiff, uint32_t offset, Ifd& ifd) {
 
 // The offset a pointer entry holds, when it has a pointer's form: one LONG
 // (or IFD) value.
-bool PointerValue(const IfdEntry& e, bool bigEndian, uint32_t& value) {
-  if ((e.type != kTypeLong && e.type != kTypeIfd) || e.count != 1) return false;
-  value = TiffBytes::Get32(e.field.data(), bigEndian);
+bool PointerValue(const IfdEntry& e, ByteOrder order, uint32_t& value) {
+  if ((e.type != TypeCode(ExifType::kLong) && e.type != TypeCode(ExifType::kIfd)) || e.count != 1) return false;
+  value = e.FieldValue(order);
   return true;
 }
 
 // Element i of a SHORT or LONG entry whose value has been checked.
-bool ArrayElement(const TiffBytes& tiff, const IfdEntry& e, uint32_t i, uint32_t& value) {
-  if ((e.type != kTypeShort && e.type != kTypeLong) || i >= e.count) return false;
-  const uint32_t size = ComponentSize(e.type);
-  const uint8_t* base = e.OutOfLine() ? tiff.bytes().data() + e.valueOffset : e.field.data();
-  const uint8_t* p = base + uint64_t{size} * i;
-  value = size == 2 ? TiffBytes::Get16(p, tiff.bigEndian()) : TiffBytes::Get32(p, tiff.bigEndian());
-  return true;
+bool ArrayElement(TiffDecoder& tiff, const IfdEntry& e, uint32_t i, uint32_t& value) {
+  const bool isShort = e.type == TypeCode(ExifType::kShort);
+  if ((!isShort && e.type != TypeCode(ExifType::kLong)) || i >= e.count) return false;
+  const uint64_t at = tiff.ValueOffset(e) + uint64_t{ExifTypeSize(e.type)} * i;
+  uint16_t small = 0;
+  if (isShort && tiff.U16(at, small)) {
+    value = small;
+    return true;
+  }
+  return !isShort && tiff.U32(at, value);
 }
 
 const IfdEntry* FirstOf(const Ifd& ifd, uint16_t tag) {
@@ -93,7 +90,7 @@ const IfdEntry* FirstOf(const Ifd& ifd, uint16_t tag) {
 
 class Walker {
  public:
-  Walker(const TiffBytes& tiff, ExifStructure& out) : tiff_(tiff), out_(out) {}
+  Walker(TiffDecoder& tiff, ExifStructure& out) : tiff_(tiff), out_(out) {}
 
   WalkResult Run() {
     if (ReadDirectory(tiff_, out_.ifd0Offset, out_[IfdKind::kIfd0]) != DirectoryRead::kOk) {
@@ -104,7 +101,7 @@ class Walker {
 
     IfdEntry* exif = Pointer(IfdKind::kIfd0, kTagExifPointer);
     uint32_t exifOffset = 0;
-    if (exif != nullptr && PointerValue(*exif, tiff_.bigEndian(), exifOffset) && exifOffset != 0) {
+    if (exif != nullptr && PointerValue(*exif, tiff_.order(), exifOffset) && exifOffset != 0) {
       if (Visited(exifOffset) || ReadDirectory(tiff_, exifOffset, out_[IfdKind::kExif]) != DirectoryRead::kOk) {
         return WalkResult::kMalformed;
       }
@@ -151,7 +148,7 @@ class Walker {
     if (pointer == nullptr) return true;
     uint32_t offset = 0;
     DirectoryRead read = DirectoryRead::kUnreachable;
-    if (PointerValue(*pointer, tiff_.bigEndian(), offset) && !Visited(offset)) {
+    if (PointerValue(*pointer, tiff_.order(), offset) && !Visited(offset)) {
       read = ReadDirectory(tiff_, offset, out_[target]);
     }
     if (read == DirectoryRead::kMalformed) return false;
@@ -169,8 +166,7 @@ class Walker {
   bool FollowIfd1() {
     const Ifd& ifd0 = out_[IfdKind::kIfd0];
     uint32_t link = 0;
-    if (!tiff_.U32(uint64_t{ifd0.offset} + 2 + uint64_t{12} * ifd0.entries.size(), link) || link == 0 ||
-        Visited(link)) {
+    if (!tiff_.U32(TiffDecoder::LinkOffset(ifd0.offset, ifd0.entries.size()), link) || link == 0 || Visited(link)) {
       return true;
     }
     const DirectoryRead read = ReadDirectory(tiff_, link, out_[IfdKind::kIfd1]);
@@ -202,46 +198,19 @@ class Walker {
     return true;
   }
 
-  const TiffBytes& tiff_;
+  TiffDecoder& tiff_;
   ExifStructure& out_;
   std::vector<uint32_t> visited_;
 };
 
 }  // namespace
 
-uint32_t ComponentSize(uint16_t type) {
-  switch (type) {
-    case 1:
-    case 2:
-    case 6:
-    case 7:
-      return 1;
-    case 3:
-    case 8:
-      return 2;
-    case 4:
-    case 9:
-    case 11:
-    case kTypeIfd:
-      return 4;
-    case 5:
-    case 10:
-    case 12:
-      return 8;
-    default:
-      return 0;
-  }
-}
-
 WalkResult WalkExifDirectories(std::span<const uint8_t> tiff, ExifStructure& out) {
   out = ExifStructure{};
-  if (tiff.size() < 8 || tiff[0] != tiff[1] || (tiff[0] != 'I' && tiff[0] != 'M')) return WalkResult::kBadHeader;
-  const TiffBytes bytes(tiff, tiff[0] == 'M');
-  uint16_t magic = 0;
-  if (!bytes.U16(2, magic) || magic != 42) return WalkResult::kBadHeader;
-  out.bigEndian = bytes.bigEndian();
-  bytes.U32(4, out.ifd0Offset);
-  return Walker(bytes, out).Run();
+  MemoryBytes bytes(tiff);
+  if (ReadTiffHeader(bytes, 0, out.order, out.ifd0Offset) != TiffHeader::kOk) return WalkResult::kBadHeader;
+  TiffDecoder decoder(bytes, 0, out.order);
+  return Walker(decoder, out).Run();
 }
 
 }  // namespace kelvane

@@ -11,6 +11,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/tiff_decoder.h"
+
 namespace kelvane {
 
 enum class IfdKind : int { kIfd0 = 0, kExif, kGps, kInterop, kIfd1 };
@@ -25,16 +27,9 @@ enum class EntryRole : uint8_t {
   kDropped,         // a directory pointer that leads nowhere a reader should go: left out
 };
 
-struct IfdEntry {
-  uint16_t tag = 0;
-  uint16_t type = 0;
-  uint32_t count = 0;
-  uint32_t byteLength = 0;         // count x component size
-  std::array<uint8_t, 4> field{};  // the value field as stored
-  uint32_t valueOffset = 0;        // where the value lies, when it is out of line
+struct IfdEntry : TiffEntry {
+  uint32_t valueOffset = 0;  // where the value lies, when it is out of line
   EntryRole role = EntryRole::kPlain;
-
-  bool OutOfLine() const { return byteLength > 4; }
 };
 
 struct Ifd {
@@ -50,7 +45,7 @@ struct DataSpan {
 };
 
 struct ExifStructure {
-  bool bigEndian = false;
+  ByteOrder order = ByteOrder::kLittleEndian;
   uint32_t ifd0Offset = 0;
   std::array<Ifd, kIfdKindCount> ifds{};
   // IFD1's thumbnail: the JPEG thumbnail, or one span per strip.
@@ -67,9 +62,6 @@ enum class WalkResult {
 };
 
 inline constexpr int kMaxIfdEntries = 200;
-
-// Bytes of one component of an entry type; 0 for a type that is not known.
-uint32_t ComponentSize(uint16_t type);
 
 // Walks the structure that starts with the TIFF header at tiff[0].
 // kMalformed when IFD0 or the Exif IFD can't be read, a directory holds more

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_ops_library.h"
 #include "engine/photo_file.h"
 
 namespace kelvane {
@@ -65,26 +64,19 @@ struct ExifReading {
 };
 
 // Result codes of ReadExifTags.
-namespace read_code {
-inline constexpr int16_t kOk = 0;
-inline constexpr int16_t kNotJpeg = 2;
-inline constexpr int16_t kNoExif = 3;       // slotRequest holds the insertion offset
-inline constexpr int16_t kTagNotFound = 4;  // single-slot mode only
-inline constexpr int16_t kBadExif = 9;
-}  // namespace read_code
+enum class ReadResult : int16_t {
+  kOk = 0,
+  kNotJpeg = 2,
+  kNoExif = 3,  // slotRequest holds the insertion offset
+  kTagNotFound = 4,  // single-slot mode only
+  kBadExif = 9,
+};
 
-// Reads the Exif segment of an open file. slotRequest in: 0 or less = all
-// nine slots, 1..8 = only that slot (the other slots of reading.tags keep
-// their contents). slotRequest out: 0 when the segment was found; with
-// kNoExif the count of bytes before which a new segment belongs. fileName is
-// the same file, searched by name through fileOps.
-int16_t ReadExifTags(PhotoFile& file, const std::string& fileName, int32_t& slotRequest, ExifReading& reading,
-                     FileOpsLibrary& fileOps);
-
-// Reads the 12-byte entry at 1-based position entryPosition. order: 0 = II,
-// 1 = MM. slotSelector in: 1..8 (single slot), -98 (IFD0) or -99 (Exif IFD);
-// out: the slot 0..8, 98/99 for another tag with data outside the entry, -1
-// for an entry not wanted, -2 for an entry that can't be read.
-ExifTagRecord ReadIfdEntry(PhotoFile& file, int64_t entryPosition, int order, int32_t tiffBase, int& slotSelector);
+// Reads the Exif segment of an opened photo, from its head in memory.
+// slotRequest in: 0 or less = all nine slots, 1..8 = only that slot (the
+// other slots of reading.tags keep their contents). slotRequest out: 0 when
+// the segment was found; with kNoExif the count of bytes before which a new
+// segment belongs. The segment is looked for in the first 100,000 bytes.
+ReadResult ReadExifTags(PhotoFile& file, int32_t& slotRequest, ExifReading& reading);
 
 }  // namespace kelvane

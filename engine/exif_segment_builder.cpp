@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/tiff_bytes.h"
+#include "engine/exif_types.h"
 
 namespace kelvane {
 namespace {
@@ -51,14 +51,14 @@ class Builder {
   Builder(std::span<const uint8_t> oldTiff, const ExifStructure& structure, const TagEdit& edit)
       : old_(oldTiff), s_(structure), edit_(edit) {}
 
-  bool Build(size_t maxLength, std::vector<uint8_t>& out) {
+  BuildResult Build(size_t maxLength, std::vector<uint8_t>& out) {
     for (IfdKind kind : kKinds) {
       dirAt_[Index(kind)] = s_[kind].offset;
       if (!s_[kind].present) continue;
       const bool dropsSome = std::any_of(s_[kind].entries.begin(), s_[kind].entries.end(),
                                          [](const IfdEntry& e) { return e.role == EntryRole::kDropped; });
       rewritten_[Index(kind)] = kind == IfdKind::kIfd0 || kind == IfdKind::kExif || dropsSome;
-      if (rewritten_[Index(kind)] && !Plan(kind)) return false;
+      if (rewritten_[Index(kind)] && !Plan(kind)) return BuildResult::kTooManyEntries;
     }
     CollectKept();
 
@@ -69,10 +69,10 @@ class Builder {
     for (const Range& r : freedValues_) Free(out, r);
 
     const uint64_t total = Place(out);
-    if (total > maxLength) return false;
+    if (total > maxLength) return BuildResult::kTooLong;
     out.resize(total, 0);
     Emit(out);
-    return true;
+    return BuildResult::kBuilt;
   }
 
  private:
@@ -203,26 +203,26 @@ class Builder {
   }
 
   void EmitDirectory(IfdKind kind, uint8_t* p) const {
-    const bool be = s_.bigEndian;
+    const ByteOrder be = s_.order;
     const std::vector<OutEntry>& entries = entries_[Index(kind)];
-    TiffBytes::Put16(p, static_cast<uint16_t>(entries.size()), be);
+    Put16(p, static_cast<uint16_t>(entries.size()), be);
     p += 2;
     for (const OutEntry& e : entries) {
-      TiffBytes::Put16(p, e.tag, be);
-      TiffBytes::Put16(p + 2, e.type, be);
-      TiffBytes::Put32(p + 4, e.count, be);
+      Put16(p, e.tag, be);
+      Put16(p + 2, e.type, be);
+      Put32(p + 4, e.count, be);
       std::memcpy(p + 8, e.field.data(), 4);
-      if (e.pointsTo) TiffBytes::Put32(p + 8, static_cast<uint32_t>(dirAt_[Index(*e.pointsTo)]), be);
-      if (e.newValue) TiffBytes::Put32(p + 8, static_cast<uint32_t>(valueAt_), be);
+      if (e.pointsTo) Put32(p + 8, static_cast<uint32_t>(dirAt_[Index(*e.pointsTo)]), be);
+      if (e.newValue) Put32(p + 8, static_cast<uint32_t>(valueAt_), be);
       p += 12;
     }
     // Only IFD0 links on, to IFD1.
     const bool linksIfd1 = kind == IfdKind::kIfd0 && s_[IfdKind::kIfd1].present;
-    TiffBytes::Put32(p, linksIfd1 ? static_cast<uint32_t>(dirAt_[Index(IfdKind::kIfd1)]) : 0, be);
+    Put32(p, linksIfd1 ? static_cast<uint32_t>(dirAt_[Index(IfdKind::kIfd1)]) : 0, be);
   }
 
   void Emit(std::vector<uint8_t>& out) const {
-    TiffBytes::Put32(out.data() + 4, static_cast<uint32_t>(dirAt_[Index(IfdKind::kIfd0)]), s_.bigEndian);
+    Put32(out.data() + 4, static_cast<uint32_t>(dirAt_[Index(IfdKind::kIfd0)]), s_.order);
     if (edit_.value.size() > 4) std::memcpy(out.data() + valueAt_, edit_.value.data(), edit_.value.size());
     for (IfdKind kind : kKinds) {
       if (rewritten_[Index(kind)]) EmitDirectory(kind, out.data() + dirAt_[Index(kind)]);
@@ -243,7 +243,7 @@ class Builder {
 
 }  // namespace
 
-bool BuildExifStructure(std::span<const uint8_t> oldTiff, const ExifStructure& structure, const TagEdit& edit,
+BuildResult BuildExifStructure(std::span<const uint8_t> oldTiff, const ExifStructure& structure, const TagEdit& edit,
                         size_t maxLength, std::vector<uint8_t>& out) {
   return Builder(oldTiff, structure, edit).Build(maxLength, out);
 }

@@ -45,9 +45,11 @@ struct TagEdit {
 // longer. A new entry goes where its tag keeps the directory in ascending
 // order; new blocks start at even offsets.
 //
-// False when the result would be longer than maxLength, or a directory
-// would hold more than kMaxIfdEntries entries.
-bool BuildExifStructure(std::span<const uint8_t> oldTiff, const ExifStructure& structure, const TagEdit& edit,
+enum class BuildResult { kBuilt, kTooLong, kTooManyEntries };
+
+// kTooLong when the result would be longer than maxLength, kTooManyEntries
+// when a directory would hold more than kMaxIfdEntries entries.
+BuildResult BuildExifStructure(std::span<const uint8_t> oldTiff, const ExifStructure& structure, const TagEdit& edit,
                         size_t maxLength, std::vector<uint8_t>& out);
 
 }  // namespace kelvane

@@ -22,13 +22,15 @@ struct FileTimes {
   statx_timestamp write{};
 };
 
-// The times of a regular file; nothing for anything else or a failure.
-std::optional<FileTimes> ReadFileTimes(const std::string& fileName) {
+// The times of a regular file (by name, or open as fd when the name is
+// empty); nothing for anything else or a failure.
+std::optional<FileTimes> ReadFileTimes(const std::string& fileName, int fd = -1) {
   struct statx st {};
   constexpr unsigned kWanted = STATX_TYPE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
-  if (fileName.empty() || ::statx(AT_FDCWD, fileName.c_str(), AT_STATX_SYNC_AS_STAT, kWanted, &st) != 0) {
-    return std::nullopt;
-  }
+  const int found = fd >= 0 ? ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, kWanted, &st)
+                    : fileName.empty() ? -1
+                                       : ::statx(AT_FDCWD, fileName.c_str(), AT_STATX_SYNC_AS_STAT, kWanted, &st);
+  if (found != 0) return std::nullopt;
   constexpr unsigned kNeeded = STATX_TYPE | STATX_ATIME | STATX_MTIME;
   if ((st.stx_mask & kNeeded) != kNeeded || !S_ISREG(st.stx_mode)) return std::nullopt;
   FileTimes times;
@@ -94,12 +96,8 @@ std::string LocalExifText(const statx_timestamp& stamp) {
   return FormatExifDateTime(time);
 }
 
-}  // namespace
-
-std::string FileTimeAsExifText(const std::string& fileName, int32_t& which) {
-  if (which < kEarliestFileTime || which > kLastWriteTime) return {};
-  const auto times = ReadFileTimes(fileName);
-  if (!times) return {};
+std::string ChosenTimeText(const std::optional<FileTimes>& times, int32_t& which) {
+  if (which < kEarliestFileTime || which > kLastWriteTime || !times) return {};
   if (which == kEarliestFileTime) {
     // Ties go to creation, then last access, then last write.
     int32_t chosen = times->hasCreation ? kCreationTime : kLastAccessTime;
@@ -121,22 +119,39 @@ std::string FileTimeAsExifText(const std::string& fileName, int32_t& which) {
   }
 }
 
-bool SetFileTimes(int32_t which, const std::string& fileName, std::string_view exifText) {
-  constexpr int32_t kKnownBits = kSetCreationTime | kSetLastWriteTime | kSetLastAccessTime;
-  if ((which & kKnownBits) == 0) return false;
-  const PhotoDateTime parsed = ParseExifDateTime(exifText);
-  if (parsed.status != 0) return false;
-  const auto time = CalendarTimeOf(parsed.dateValue);
-  if (!time) return false;
-  const auto instant = InstantOfLocal(*time);
-  if (!instant || !ReadFileTimes(fileName)) return false;
-  if ((which & (kSetLastWriteTime | kSetLastAccessTime)) == 0) return true;  // creation only: can't be set
+}  // namespace
 
+std::string FileTimeAsExifText(const std::string& fileName, int32_t& which) {
+  return ChosenTimeText(ReadFileTimes(fileName), which);
+}
+
+std::string FileTimeAsExifText(int fd, int32_t& which) { return ChosenTimeText(ReadFileTimes({}, fd), which); }
+
+std::optional<timespec> InstantOfExifText(std::string_view exifText) {
+  const PhotoDateTime parsed = ParseExifDateTime(exifText);
+  if (parsed.status != 0) return std::nullopt;
+  const auto time = CalendarTimeOf(parsed.dateValue);
+  if (!time) return std::nullopt;
+  const auto instant = InstantOfLocal(*time);
+  if (!instant) return std::nullopt;
+  return timespec{*instant, 0};
+}
+
+std::optional<std::array<timespec, 2>> FileTimesFor(int32_t which, std::string_view exifText) {
+  constexpr int32_t kKnownBits = kSetCreationTime | kSetLastWriteTime | kSetLastAccessTime;
+  if ((which & kKnownBits) == 0) return std::nullopt;
+  const auto instant = InstantOfExifText(exifText);
+  if (!instant) return std::nullopt;
   const timespec omit{0, UTIME_OMIT};
-  const timespec value{*instant, 0};
-  const timespec times[2] = {(which & kSetLastAccessTime) != 0 ? value : omit,
-                             (which & kSetLastWriteTime) != 0 ? value : omit};
-  return ::utimensat(AT_FDCWD, fileName.c_str(), times, 0) == 0;
+  return std::array<timespec, 2>{(which & kSetLastAccessTime) != 0 ? *instant : omit,
+                                 (which & kSetLastWriteTime) != 0 ? *instant : omit};
+}
+
+bool SetFileTimes(int32_t which, const std::string& fileName, std::string_view exifText) {
+  const auto times = FileTimesFor(which, exifText);
+  if (!times || !ReadFileTimes(fileName)) return false;
+  if ((which & (kSetLastWriteTime | kSetLastAccessTime)) == 0) return true;  // creation only: can't be set
+  return ::utimensat(AT_FDCWD, fileName.c_str(), times->data(), 0) == 0;
 }
 
 }  // namespace kelvane

@@ -8,7 +8,11 @@
 // exactly; local time follows the system's time-zone rules (TZ honoured).
 #pragma once
 
+#include <time.h>
+
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +40,18 @@ enum FileTimeBits : int32_t {
 // Exif date/time), or a `which` outside 0..3; creation alone gives empty
 // where the file system records no birth time.
 std::string FileTimeAsExifText(const std::string& fileName, int32_t& which);
+// The same for a file open as fd.
+std::string FileTimeAsExifText(int fd, int32_t& which);
+
+// The instant of an Exif date/time text read as local time (see
+// SetFileTimes for skipped and repeated hours); nothing for a text that
+// ParseExifDateTime rejects.
+std::optional<timespec> InstantOfExifText(std::string_view exifText);
+
+// The access and modification times (in the order futimens takes them) that
+// SetFileTimes sets for `which` and a text; UTIME_OMIT where a time is left
+// as it is. Nothing for no known bit or a text that is not valid.
+std::optional<std::array<timespec, 2>> FileTimesFor(int32_t which, std::string_view exifText);
 
 // Sets the times named by the bits of `which` of a regular file to the local
 // date/time of an Exif text. Last write and last access are set; creation is

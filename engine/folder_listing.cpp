@@ -1,24 +1,81 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "engine/folder_listing.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+
+#include "engine/atomic_replace.h"
 
 namespace kelvane {
 
-std::optional<std::vector<std::string>> ListFolderFiles(const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  if (ec) return std::nullopt;
+std::vector<std::string> FolderListing::FileNames() const {
   std::vector<std::string> names;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) return std::nullopt;
-    std::error_code typeError;
-    if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+  for (const FolderEntry& entry : entries) {
+    if (!entry.link) names.push_back(entry.name);
   }
-  std::sort(names.begin(), names.end());
   return names;
+}
+
+std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // The stream takes the descriptor over; closedir closes it.
+  DIR* dir = dirFd >= 0 ? ::fdopendir(dirFd) : nullptr;
+  if (dir == nullptr) {
+    if (error != nullptr) *error = errno;
+    if (dirFd >= 0) ::close(dirFd);
+    return std::nullopt;
+  }
+  FolderListing listing;
+  errno = 0;
+  for (const dirent* item = ::readdir(dir); item != nullptr; item = ::readdir(dir)) {
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st {};
+    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      listing.entries.push_back({name, true});
+    } else if (S_ISREG(st.st_mode)) {
+      if (IsTemporaryName(name)) {
+        listing.temporaries.push_back(name);
+      } else {
+        listing.entries.push_back({name, false});
+      }
+    }
+  }
+  const int readError = errno;
+  ::closedir(dir);
+  if (readError != 0) {
+    if (error != nullptr) *error = readError;
+    return std::nullopt;
+  }
+  std::sort(listing.entries.begin(), listing.entries.end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  return listing;
+}
+
+std::optional<std::vector<std::string>> ListFolderFiles(const std::string& folder) {
+  const auto listing = ListFolder(folder);
+  if (!listing) return std::nullopt;
+  return listing->FileNames();
+}
+
+size_t RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& temporaries) {
+  std::string prefix = folder;
+  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  size_t removed = 0;
+  for (const std::string& name : temporaries) {
+    const long owner = TemporaryOwner(name);
+    // A process that still runs owns its file; so may one that can't be asked.
+    if (owner <= 0 || ::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH) continue;
+    if (::unlink((prefix + name).c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace kelvane

@@ -7,7 +7,11 @@ namespace kelvane {
 namespace {
 
 constexpr int kMaxSegments = 200;
-constexpr uint8_t kBaselineFrame = 0xC0;
+// Start-of-frame markers: 0xC0..0xCF but for DHT (0xC4), JPG (0xC8) and
+// DAC (0xCC), which share the range.
+bool IsFrameHeader(uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
 constexpr uint8_t kApp1 = 0xE1;
 // Length, precision, height and width of a frame header.
 constexpr int32_t kFrameHeaderMinLength = 8;
@@ -29,7 +33,7 @@ HeaderScan ScanHeader(PhotoFile& file) {
       at += 1;
       continue;
     }
-    if (marker[1] == kBaselineFrame) {
+    if (IsFrameHeader(marker[1])) {
       uint8_t header[7] = {};  // length, precision, height, width
       if (file.ReadAt(at + 2, header, sizeof header) && BigEndian16(header) >= kFrameHeaderMinLength) {
         scan.size.height = BigEndian16(header + 3);

@@ -15,14 +15,14 @@ struct ImageSize {
 };
 
 // Both walk at most 200 segments from the byte after the start-of-image
-// marker up to a baseline start-of-frame (0xC0). A marker whose next byte is
+// marker up to a start-of-frame header of any kind (baseline, extended,
+// progressive, lossless, arithmetic). A marker whose next byte is
 // 0xFF is taken as one without a length field: the walk examines the marker
 // that follows as a segment of its own. Fill bytes (0xFF 0xFF) are passed
 // over. The walk ends at anything that does not start with 0xFF, a length
 // below 2, or a read past the end of the file.
 
-// The height and width of the baseline frame; true when both are above 0.
-// Progressive and other frame kinds are not recognised.
+// The height and width of the frame; true when both are above 0.
 bool ReadImageSize(PhotoFile& file, ImageSize& size);
 
 // True when an Exif APP1 segment comes before the frame header, however far

@@ -1,117 +1,153 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "photo_file.h"
+#include "engine/photo_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 namespace kelvane {
+namespace {
 
-PhotoFile::~PhotoFile() { Close(); }
+// Most Exif segments end within the first tens of KiB: one read of this
+// size usually holds the whole head.
+constexpr size_t kFirstRead = 64 * 1024;
 
-PhotoFile::PhotoFile(PhotoFile&& other) noexcept { *this = std::move(other); }
-
-PhotoFile& PhotoFile::operator=(PhotoFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    size_ = std::exchange(other.size_, -1);
-    blockStart_ = other.blockStart_;
-    blockLength_ = std::exchange(other.blockLength_, 0);
-    fills_ = other.fills_;
-    block_ = std::move(other.block_);
+// Reads until length bytes are in or the file ends; the count read, -1 on error.
+ssize_t ReadFully(int fd, int64_t offset, uint8_t* out, size_t length) {
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = ::pread(fd, out + done, length - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
   }
-  return *this;
+  return static_cast<ssize_t>(done);
 }
 
-bool PhotoFile::Open(const std::string& path, Mode mode) {
+}  // namespace
+
+PhotoFile PhotoFile::InMemory(std::vector<uint8_t> bytes) {
+  PhotoFile file;
+  file.memory_ = true;
+  file.size_ = static_cast<int64_t>(bytes.size());
+  file.head_ = std::move(bytes);
+  return file;
+}
+
+bool PhotoFile::Open(const std::string& path, Mode mode, int folder) {
   Close();
-  const int flags = (mode == Mode::kRead ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  const int access = mode == Mode::kRead ? O_RDONLY : O_RDWR;
+  int fd;
   do {
-    fd_ = ::open(path.c_str(), flags);
-  } while (fd_ < 0 && errno == EINTR);
-  return fd_ >= 0;
+    fd = ::openat(folder >= 0 ? folder : AT_FDCWD, path.c_str(), access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
+  OwnedFd owned(fd);
+  if (::fstat(fd, &status_) != 0) {
+    error_ = errno;
+    return false;
+  }
+  if (!S_ISREG(status_.st_mode)) {
+    error_ = EINVAL;
+    return false;
+  }
+  // Only needed so that opening a FIFO by mistake can't block.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  fd_ = std::move(owned);
+  size_ = status_.st_size;
+  return true;
+}
+
+bool PhotoFile::OpenForEdit(const std::string& path, int folder) {
+  if (Open(path, Mode::kReadWrite, folder)) return true;
+  const int refusal = error_;
+  if (refusal != EACCES && refusal != EROFS && refusal != EPERM && refusal != ETXTBSY) return false;
+  if (!Open(path, Mode::kRead, folder)) return false;
+  writeRefusal_ = refusal;
+  return true;
 }
 
 void PhotoFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Reset();
+  memory_ = false;
   size_ = -1;
-  blockStart_ = 0;
-  blockLength_ = 0;
-  fills_ = 0;
+  error_ = 0;
+  writeRefusal_ = 0;
+  status_ = {};
+  head_.clear();
 }
 
-int64_t PhotoFile::Size() {
-  if (size_ < 0 && fd_ >= 0) {
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0) size_ = st.st_size;
+bool PhotoFile::GrowHead(size_t length) {
+  if (memory_ || !fd_.valid()) return head_.size() >= length;
+  const size_t want = std::min<size_t>(std::max({length, head_.size() * 2, kFirstRead}), kHeadLimit);
+  const size_t have = head_.size();
+  if (want <= have) return false;
+  head_.resize(want);
+  const ssize_t got = ReadFully(fd_.get(), static_cast<int64_t>(have), head_.data() + have, want - have);
+  if (got < 0) {
+    error_ = errno;
+    head_.resize(have);
+    return false;
   }
-  return size_;
-}
-
-bool PhotoFile::Fill(int64_t offset) {
-  if (!block_) block_ = std::make_unique<uint8_t[]>(kBlockSize);
-  const size_t want = fills_++ == 0 ? kFirstBlockSize : kBlockSize;
-  blockLength_ = 0;
-  ssize_t n;
-  do {
-    n = ::pread(fd_, block_.get(), want, static_cast<off_t>(offset));
-  } while (n < 0 && errno == EINTR);
-  if (n < 0) return false;
-  // A short read ends the block; a later read past it asks the file again.
-  blockStart_ = offset;
-  blockLength_ = static_cast<size_t>(n);
-  return true;
+  head_.resize(have + static_cast<size_t>(got));
+  return head_.size() >= length;
 }
 
 bool PhotoFile::ReadAt(int64_t offset, void* out, size_t length) {
-  if (fd_ < 0 || offset < 0) return false;
-  auto* dest = static_cast<uint8_t*>(out);
-  while (length > 0) {
-    const int64_t blockEnd = blockStart_ + static_cast<int64_t>(blockLength_);
-    if (offset < blockStart_ || offset >= blockEnd) {
-      if (!Fill(offset) || blockLength_ == 0) return false;
-      continue;
-    }
-    const size_t inBlock = static_cast<size_t>(offset - blockStart_);
-    const size_t take = std::min(length, blockLength_ - inBlock);
-    std::memcpy(dest, block_.get() + inBlock, take);
-    dest += take;
-    offset += static_cast<int64_t>(take);
-    length -= take;
+  if (!IsOpen() || offset < 0 || static_cast<uint64_t>(length) > static_cast<uint64_t>(size_) ||
+      offset > size_ - static_cast<int64_t>(length)) {
+    return false;
   }
-  return true;
+  const auto end = static_cast<size_t>(offset) + length;
+  if (end <= head_.size() || (end <= kHeadLimit && GrowHead(end))) {
+    if (length > 0) std::memcpy(out, head_.data() + offset, length);
+    return true;
+  }
+  if (memory_ || !fd_.valid()) return false;
+  const ssize_t got = ReadFully(fd_.get(), offset, static_cast<uint8_t*>(out), length);
+  if (got < 0) error_ = errno;
+  return got == static_cast<ssize_t>(length);
+}
+
+std::span<const uint8_t> PhotoFile::Head(size_t length) {
+  const size_t wanted = std::min<size_t>(length, size_ < 0 ? 0 : static_cast<size_t>(size_));
+  if (head_.size() < wanted) GrowHead(wanted);
+  return std::span<const uint8_t>(head_).first(std::min(wanted, head_.size()));
 }
 
 bool PhotoFile::WriteAt(int64_t offset, const void* data, size_t length) {
-  if (fd_ < 0 || offset < 0) return false;
+  if (!fd_.valid() || offset < 0) return false;
+  if (writeRefusal_ != 0) {
+    error_ = writeRefusal_;
+    return false;
+  }
   const auto* src = static_cast<const uint8_t*>(data);
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::pwrite(fd_, src + done, length - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    const ssize_t n =
+        ::pwrite(fd_.get(), src + done, length - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      blockLength_ = 0;
-      size_ = -1;
+      error_ = n < 0 ? errno : ENOSPC;
+      head_.clear();
       return false;
     }
     done += static_cast<size_t>(n);
   }
-  // Keep the cached block in step with what is now on disk.
-  const int64_t blockEnd = blockStart_ + static_cast<int64_t>(blockLength_);
+  // Keep the head in step with what is now in the file.
   const int64_t end = offset + static_cast<int64_t>(length);
-  if (offset >= blockStart_ && end <= blockEnd) {
-    std::memcpy(block_.get() + (offset - blockStart_), src, length);
-  } else if (end > blockStart_ && offset < blockEnd) {
-    blockLength_ = 0;  // partly cached: read it afresh next time
+  if (offset < static_cast<int64_t>(head_.size())) {
+    const size_t inHead = std::min(static_cast<size_t>(end), head_.size()) - static_cast<size_t>(offset);
+    std::memcpy(head_.data() + offset, src, inHead);
   }
-  if (size_ >= 0 && end > size_) size_ = end;
+  size_ = std::max(size_, end);
   return true;
 }
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "photo_times.h"
+#include "engine/photo_times.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
-#include <vector>
+#include <ctime>
 
 #include "engine/exif_date_time.h"
 #include "engine/exif_reader.h"
@@ -15,36 +19,44 @@ namespace {
 
 using PhotoDates = std::array<PhotoDateTime, kPhotoDateCount>;
 
+constexpr std::array<const char*, kPhotoDateCount> kDateNames = {"DateTime", "DateTimeOriginal", "DateTimeDigitized"};
+
 // The valid date/times of tag slots 2, 3, 4; a missing or invalid one keeps
 // a date value of 0.
 PhotoDates ParsePhotoDates(const ExifTagTable& tags) {
   PhotoDates dates;
   for (int k = 0; k < kPhotoDateCount; ++k) {
-    const std::string& text = tags[kSlotDateTime + k].text;
+    const std::string& text = tags[static_cast<size_t>(kSlotDateTime + k)].text;
     if (text.empty()) continue;
     PhotoDateTime parsed = ParseExifDateTime(text);
-    if (parsed.status == 0) dates[k] = std::move(parsed);
+    if (parsed.status == 0) dates[static_cast<size_t>(k)] = std::move(parsed);
   }
   return dates;
 }
 
-bool SetFileTimesFromDates(const std::string& fileName, const PhotoDates& dates, const ProgramOptions& options) {
-  if (dates[kDateOriginal].dateValue == 0) return false;
-  const std::string& taken = dates[kDateOriginal].exifText;
-  if (!options[ProgramOption::FileTimeFromModified]) {
-    return SetFileTimes(kSetCreationTime | kSetLastWriteTime, fileName, taken);
-  }
-  if (!SetFileTimes(kSetLastWriteTime, fileName, dates[kDateModified].exifText)) return false;
-  return SetFileTimes(kSetCreationTime, fileName, taken);
+std::string ModifiedTimeText(const PhotoFile& photo) {
+  const time_t seconds = photo.Status().st_mtim.tv_sec;
+  std::tm local{};
+  if (::localtime_r(&seconds, &local) == nullptr) return {};
+  CalendarTime time{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+  return FormatExifDateTime(time);
 }
 
-// One date/time text to overwrite: 0-based offset, the new text and the
-// bytes it replaces.
-struct TextPatch {
-  int64_t offset = 0;
-  std::string newText;
-  std::string oldText;
-};
+// The file times from a photo's dates; false when a date to use is missing
+// or not valid.
+bool TimesFromDates(const PhotoDates& dates, const ProgramOptions& options, const PhotoFile& photo,
+                    PhotoEdit& edit) {
+  if (dates[kDateOriginal].dateValue == 0) return false;
+  const std::string& text = options[ProgramOption::FileTimeFromModified] ? dates[kDateModified].exifText
+                                                                          : dates[kDateOriginal].exifText;
+  // Creation is asked for too; this platform can't set it.
+  const auto times = FileTimesFor(kSetCreationTime | kSetLastWriteTime, text);
+  if (!times) return false;
+  edit.times = times;
+  const std::string now = ModifiedTimeText(photo);
+  if (now != text) edit.preview.push_back({"File modified", now, text});
+  return true;
+}
 
 // The 0-based offset of the slot's 19 date/time characters, which start
 // after `lead` spaces (skipped by the parser), or -1 when they do not lie
@@ -59,99 +71,126 @@ int64_t TextOffset(const ExifTagRecord& slot, size_t lead, const ExifSegmentInfo
   return first - 1;
 }
 
-// Writes every patch. When a write fails, the patches up to and including the
-// failed one are put back, latest first, so that the photo keeps its old
-// texts. Each text is one small overwrite of equal length, so the photo is
-// whole at every moment; it is not flushed to the device, which would cost
-// far more than the edit itself on a folder of thousands of photos.
-bool WritePatches(PhotoFile& file, const std::vector<TextPatch>& patches, const InPlaceSteps& steps) {
-  size_t done = 0;
-  while (done < patches.size()) {
-    const TextPatch& p = patches[done];
-    if (!steps.write(file, p.offset, p.newText.data(), p.newText.size())) break;
-    ++done;
+struct TextChange {
+  int64_t offset = 0;
+  std::string text;
+};
+
+// One patch over the span that holds every changed text.
+bool MakePatch(PhotoFile& photo, const std::vector<TextChange>& changes, BytePatch& patch) {
+  int64_t first = changes.front().offset;
+  int64_t end = first;
+  for (const TextChange& c : changes) {
+    first = std::min(first, c.offset);
+    end = std::max(end, c.offset + static_cast<int64_t>(c.text.size()));
   }
-  if (done == patches.size()) return true;
-  for (size_t i = done + 1; i-- > 0;) {
-    const TextPatch& p = patches[i];
-    steps.write(file, p.offset, p.oldText.data(), p.oldText.size());
+  patch.offset = first;
+  patch.before.resize(static_cast<size_t>(end - first));
+  if (!photo.ReadAt(first, patch.before.data(), patch.before.size())) return false;
+  patch.after = patch.before;
+  for (const TextChange& c : changes) {
+    std::copy(c.text.begin(), c.text.end(), patch.after.begin() + (c.offset - first));
   }
-  return false;
+  return true;
 }
 
 }  // namespace
 
-InPlaceSteps InPlaceSteps::System() {
-  return {[](PhotoFile& file, int64_t offset, const void* data, size_t length) {
-    return file.WriteAt(offset, data, length);
-  }};
-}
-
-bool SetFileTimesFromPhoto(const std::string& fileName, EngineContext& context) {
-  ExifReading reading;
-  {
-    PhotoFile file;
-    if (!file.Open(fileName, PhotoFile::Mode::kRead)) return false;
-    int32_t slotRequest = 0;
-    if (ReadExifTags(file, fileName, slotRequest, reading, context.fileOps) != read_code::kOk) return false;
-  }
-  return SetFileTimesFromDates(fileName, ParsePhotoDates(reading.tags), context.options);
-}
-
-int32_t AdjustPhotoDates(std::string& fileName, double adjustment, const PhotoTimeParameters& parameters,
-                         EngineContext& context, const InPlaceSteps& steps) {
-  if (!parameters.metadataTimeSelected) return adjust_code::kFailed;
-  if (!FileExists(fileName)) {
-    fileName.clear();
-    return adjust_code::kFileMissing;
-  }
-
-  PhotoFile file;
-  // A photo that can't be opened for writing is still read, so that it gets
-  // its own answer (not a JPEG, no metadata, no taken time); a write to it
-  // then fails.
-  if (!file.Open(fileName, PhotoFile::Mode::kReadWrite) && !file.Open(fileName, PhotoFile::Mode::kRead)) {
-    return adjust_code::kFailed;
-  }
+bool PlanFileTimesFromPhoto(PhotoFile& photo, const ProgramOptions& options, PhotoEdit& edit) {
   ExifReading reading;
   int32_t slotRequest = 0;
-  const int16_t read = ReadExifTags(file, fileName, slotRequest, reading, context.fileOps);
-  if (read != read_code::kOk) return read;
+  if (ReadExifTags(photo, slotRequest, reading) != ReadResult::kOk) return false;
+  return TimesFromDates(ParsePhotoDates(reading.tags), options, photo, edit);
+}
+
+AdjustResult PlanPhotoDates(PhotoFile& photo, double adjustment, const PhotoTimeParameters& parameters,
+                            const ProgramOptions& options, PhotoEdit& edit) {
+  if (!parameters.metadataTimeSelected) return AdjustResult::kFailed;
+  ExifReading reading;
+  int32_t slotRequest = 0;
+  switch (ReadExifTags(photo, slotRequest, reading)) {
+    case ReadResult::kOk:
+      break;
+    case ReadResult::kNotJpeg:
+      return AdjustResult::kNotJpeg;
+    case ReadResult::kNoExif:
+      return AdjustResult::kNoExif;
+    case ReadResult::kTagNotFound:
+    case ReadResult::kBadExif:
+      return AdjustResult::kFailed;
+  }
 
   const PhotoDates old = ParsePhotoDates(reading.tags);
-  if (old[kDateOriginal].dateValue == 0) return adjust_code::kNoTakenTime;
-  if (adjustment == 0 && !parameters.asDateChosen) return adjust_code::kFailed;
+  if (old[kDateOriginal].dateValue == 0) return AdjustResult::kNoTakenTime;
+  if (adjustment == 0 && !parameters.asDateChosen) return AdjustResult::kFailed;
 
   const double oldTaken = old[kDateOriginal].dateValue;
   const double newTaken = parameters.asDateChosen && parameters.asDateValid
                               ? std::floor(parameters.asDateValue) + (oldTaken - std::floor(oldTaken)) + adjustment
                               : oldTaken + adjustment;
 
-  // Every new text is made and placed before the first byte is written.
   PhotoDates updated = old;
-  std::vector<TextPatch> patches;
-  const int64_t fileSize = file.Size();
+  std::vector<TextChange> changes;
   for (int k = 0; k < kPhotoDateCount; ++k) {
-    const bool followsTaken = k == kDateOriginal || old[k].exifText == old[kDateOriginal].exifText;
+    const auto index = static_cast<size_t>(k);
+    const bool followsTaken = k == kDateOriginal || old[index].exifText == old[kDateOriginal].exifText;
     if (!followsTaken) continue;  // differing or missing: keeps its value and text
     const std::string text = FormatExifDateTime(newTaken);
-    if (text.empty()) return adjust_code::kFailed;  // shifted before 1899-12-30 or past 9999
-    updated[k] = ParseExifDateTime(text);
-    if (text == old[k].exifText) continue;
-    const ExifTagRecord& slot = reading.tags[kSlotDateTime + k];
+    if (text.empty()) return AdjustResult::kFailed;  // shifted before 1899-12-30 or past 9999
+    updated[index] = ParseExifDateTime(text);
+    if (text == old[index].exifText) continue;
+    const ExifTagRecord& slot = reading.tags[static_cast<size_t>(kSlotDateTime + k)];
     const size_t lead = slot.text.find_first_not_of(' ');  // found: the text parsed
-    const int64_t offset = TextOffset(slot, lead, reading.segment, fileSize);
-    if (offset < 0) return adjust_code::kFailed;
-    patches.push_back({offset, text, slot.text.substr(lead, kExifDateTimeLength)});
+    const int64_t offset = TextOffset(slot, lead, reading.segment, photo.Size());
+    if (offset < 0) return AdjustResult::kFailed;
+    changes.push_back({offset, text});
+    edit.preview.push_back({kDateNames[index], old[index].exifText, text});
   }
-  if (!patches.empty() && !WritePatches(file, patches, steps)) return adjust_code::kFailed;
-  file.Close();
-  if (context.ui != nullptr) context.ui->PumpEvents();
+  if (!changes.empty()) {
+    BytePatch patch;
+    if (!MakePatch(photo, changes, patch)) return AdjustResult::kFailed;
+    edit.patch = std::move(patch);
+  }
+  if (options[ProgramOption::KeepFileTimes]) return AdjustResult::kOk;
+  return TimesFromDates(updated, options, photo, edit) ? AdjustResult::kOk : AdjustResult::kFileTimesNotSet;
+}
 
-  if (!context.options[ProgramOption::KeepFileTimes] && !SetFileTimesFromDates(fileName, updated, context.options)) {
-    return adjust_code::kFileTimesNotSet;
+AdjustOutcome AdjustOutcomeOf(AdjustResult planned, const CommitOutcome& committed) {
+  switch (committed.result) {
+    case CommitResult::kDone:
+      return {planned, 0};
+    case CommitResult::kChanged:
+      return {AdjustResult::kChanged, 0};
+    case CommitResult::kWriteFailed:
+      return {AdjustResult::kWriteFailed, committed.osError};
+    case CommitResult::kTimesNotSet:
+      return {AdjustResult::kFileTimesNotSet, committed.osError};
   }
-  return adjust_code::kOk;
+  return {AdjustResult::kFailed, 0};
+}
+
+bool SetFileTimesFromPhoto(const std::string& fileName, const ProgramOptions& options) {
+  PhotoFile photo;
+  PhotoEdit edit;
+  if (!photo.Open(fileName, PhotoFile::Mode::kRead) || !PlanFileTimesFromPhoto(photo, options, edit)) return false;
+  return CommitEdit(photo, fileName, edit).result == CommitResult::kDone;
+}
+
+AdjustOutcome AdjustPhotoDates(std::string& fileName, double adjustment, const PhotoTimeParameters& parameters,
+                               const ProgramOptions& options, const CommitSteps& steps) {
+  if (!parameters.metadataTimeSelected) return {AdjustResult::kFailed, 0};
+  PhotoFile photo;
+  if (!photo.OpenForEdit(fileName)) {
+    if (photo.error() == ENOENT) {
+      fileName.clear();
+      return {AdjustResult::kFileMissing, 0};
+    }
+    return {AdjustResult::kReadFailed, photo.error()};
+  }
+  PhotoEdit edit;
+  const AdjustResult planned = PlanPhotoDates(photo, adjustment, parameters, options, edit);
+  if (planned != AdjustResult::kOk && planned != AdjustResult::kFileTimesNotSet) return {planned, 0};
+  return AdjustOutcomeOf(planned, CommitEdit(photo, fileName, edit, steps));
 }
 
 }  // namespace kelvane

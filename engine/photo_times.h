@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The two time corrections, per photo: the file's own times set from the
 // photo's date/times, and the photo's three date/times shifted in place.
+// Each is worked out from the photo's head as an edit (what a preview shows
+// and a commit writes), then committed.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
-#include "engine/engine_context.h"
+#include "engine/photo_commit.h"
+#include "engine/photo_edit.h"
 #include "engine/photo_file.h"
+#include "engine/settings.h"
 
 namespace kelvane {
 
@@ -22,43 +24,50 @@ struct PhotoTimeParameters {
 };
 
 // Result codes of AdjustPhotoDates.
-namespace adjust_code {
-inline constexpr int32_t kOk = 0;
-inline constexpr int32_t kFileMissing = 1;  // fileName has been emptied
-inline constexpr int32_t kNotJpeg = 2;
-inline constexpr int32_t kNoExif = 3;
-inline constexpr int32_t kNoTakenTime = 6;      // no valid DateTimeOriginal
-inline constexpr int32_t kFileTimesNotSet = 7;  // the photo was changed, its file times not
-inline constexpr int32_t kFailed = 9;
-}  // namespace adjust_code
-
-// The writes of an in-place change, replaceable so that tests can make a
-// chosen write fail.
-struct InPlaceSteps {
-  std::function<bool(PhotoFile& file, int64_t offset, const void* data, size_t length)> write;
-  static InPlaceSteps System();
+enum class AdjustResult : int32_t {
+  kOk = 0,
+  kFileMissing = 1,  // fileName has been emptied
+  kNotJpeg = 2,
+  kNoExif = 3,
+  kNoTakenTime = 6,      // no valid DateTimeOriginal
+  kFileTimesNotSet = 7,  // the photo was changed, its file times not
+  kFailed = 9,
+  kChanged = 20,      // the photo changed under the run: left as it is
+  kReadFailed = 21,   // the photo could not be opened or read (osError)
+  kWriteFailed = 22,  // the new texts could not be written (osError); the photo is as it was
 };
 
-// Sets the file's last-write time (and creation time, which this platform
-// skips) to the photo's DateTimeOriginal; with the option
-// FileTimeFromModified the last-write time comes from DateTime(Modified)
-// instead. Never sets the last-access time. False when the photo has no
-// readable Exif segment, no valid date/time to use, or the times could not
-// be set.
-bool SetFileTimesFromPhoto(const std::string& fileName, EngineContext& context);
+struct AdjustOutcome {
+  AdjustResult result = AdjustResult::kOk;
+  int osError = 0;
+};
 
-// Shifts the photo's DateTimeOriginal by `adjustment` days (or, with As
-// Date, moves it to that date keeping its time of day, then shifts it), and
-// DateTime(Modified) and DateTimeDigitized with it where their text equalled
-// DateTimeOriginal's; each changed 19-character text is overwritten in place
-// (not flushed: an equal-length overwrite leaves the photo whole at every
-// moment), nothing else of the file changes. Then, unless the option
-// KeepFileTimes is on, sets the file times as SetFileTimesFromPhoto does.
-// All new texts are checked to lie inside the file's Exif segment before the
-// first write; if a write fails, the texts already written are put back.
-// Returns an adjust_code; with kFileMissing fileName is emptied, and the
-// caller drops its single-photo selection.
-int32_t AdjustPhotoDates(std::string& fileName, double adjustment, const PhotoTimeParameters& parameters,
-                         EngineContext& context, const InPlaceSteps& steps = InPlaceSteps::System());
+// Works out the shift of an opened photo: DateTimeOriginal moves by
+// `adjustment` days (or, with As Date, to that date keeping its time of day,
+// then by the adjustment), and DateTime(Modified) and DateTimeDigitized with
+// it where their text equalled DateTimeOriginal's. The changed 19-character
+// texts form one patch over the span that holds them all, so one write
+// changes them together. Unless KeepFileTimes is on, the edit also sets the
+// file times from the new values as SetFileTimesFromPhoto does. Every new
+// text is checked to lie inside the Exif segment. With kOk or
+// kFileTimesNotSet the edit is to be committed.
+AdjustResult PlanPhotoDates(PhotoFile& photo, double adjustment, const PhotoTimeParameters& parameters,
+                            const ProgramOptions& options, PhotoEdit& edit);
+
+// Works out the file times from an opened photo's date/times: last write
+// (and creation, which this platform can't set) from DateTimeOriginal, or
+// with FileTimeFromModified last write from DateTime(Modified). False when
+// the photo has no readable Exif segment or no valid date/time to use.
+bool PlanFileTimesFromPhoto(PhotoFile& photo, const ProgramOptions& options, PhotoEdit& edit);
+
+// The two corrections on a photo by name: open, work out, commit. With
+// kFileMissing the name is emptied, and the caller drops its single-photo
+// selection.
+bool SetFileTimesFromPhoto(const std::string& fileName, const ProgramOptions& options);
+AdjustOutcome AdjustPhotoDates(std::string& fileName, double adjustment, const PhotoTimeParameters& parameters,
+                               const ProgramOptions& options, const CommitSteps& steps = CommitSteps::System());
+
+// What committing an edit of a time correction makes of its planned result.
+AdjustOutcome AdjustOutcomeOf(AdjustResult planned, const CommitOutcome& committed);
 
 }  // namespace kelvane

@@ -24,51 +24,24 @@ uint8_t DelimiterCode(std::string_view text) {
   return value <= 255 ? static_cast<uint8_t>(value) : 0;
 }
 
-bool AllCuesPresent(const std::string& programFolder) {
-  for (const SoundCue cue : {SoundCue::Success, SoundCue::Error, SoundCue::Attention}) {
-    if (!FileExists(CuePath(programFolder, cue))) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string OptionKey(int number) { return "Option" + std::to_string(number); }
 
-const char* CueFileName(SoundCue cue) {
-  switch (cue) {
-    case SoundCue::Success:
-      return "success.wav";
-    case SoundCue::Error:
-      return "error.wav";
-    case SoundCue::Attention:
-      return "attention.wav";
-  }
-  return "";
-}
-
-std::string CuePath(const std::string& programFolder, SoundCue cue) {
-  if (programFolder.empty()) return {};
-  std::string path = programFolder;
-  if (path.back() != '/') path += '/';
-  return path + CueFileName(cue);
-}
-
-Settings LoadSettings(SettingsStore& store, bool soundDevicesAvailable, const std::string& programFolder) {
+Settings LoadSettings(SettingsStore& store, bool soundAvailable) {
   Settings settings;
-  const bool cuesPresent = AllCuesPresent(programFolder);
 
   // Sounds are on unless switched off by "0"; without a device or a cue file
   // they are switched off in the file too.
   const std::string useSounds = store.ReadSetting(kGeneralSection, OptionKey(0));
   if (useSounds != "0") {
-    if (cuesPresent && soundDevicesAvailable) {
+    if (soundAvailable) {
       settings.Options[ProgramOption::UseSounds] = true;
     } else {
       store.WriteSetting(kGeneralSection, OptionKey(0), "0");
     }
   }
-  settings.SoundAvailable = cuesPresent && soundDevicesAvailable;
+  settings.SoundAvailable = soundAvailable;
   settings.SoundsEnabled = settings.Options[ProgramOption::UseSounds] && settings.SoundAvailable;
 
   for (int i = 1; i < ProgramOptions::kCount; ++i) {

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "engine/settings_store.h"
-#include "engine/sound_cue.h"
 
 namespace kelvane {
 
@@ -39,11 +38,6 @@ struct ProgramOptions {
 // The key of option number 0..7 in the GENERAL section.
 std::string OptionKey(int number);
 
-// The cue's wave file name, and its path in the program's folder (empty
-// when the folder is unknown).
-const char* CueFileName(SoundCue cue);
-std::string CuePath(const std::string& programFolder, SoundCue cue);
-
 struct Settings {
   static constexpr uint8_t kDefaultCsvDelimiter = 9;  // Tab
   static constexpr int16_t kDefaultValueCharLimit = 250;
@@ -59,8 +53,8 @@ struct Settings {
 
 // Reads the settings at start-up, applying the defaults and writing back the
 // values that were missing or invalid (Option0 when sound is unavailable,
-// ValCharLim, CSVDelim). soundDevicesAvailable tells whether the system has
-// an audio output; the cue files are looked for in programFolder.
-Settings LoadSettings(SettingsStore& store, bool soundDevicesAvailable, const std::string& programFolder);
+// ValCharLim, CSVDelim). soundAvailable: the system has an audio output and
+// all three cue files are there.
+Settings LoadSettings(SettingsStore& store, bool soundAvailable);
 
 }  // namespace kelvane

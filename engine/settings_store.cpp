@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/atomic_replace.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -81,7 +83,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return std::nullopt;
   struct stat st {};
@@ -130,34 +132,21 @@ KeyPlace Locate(const std::vector<std::string>& lines, std::string_view section,
   return place;
 }
 
-// Writes text beside path, flushes it and renames it over path. A link is
-// followed, so that the file it points at is the one replaced.
+// Replaces the file at path by text. A link is followed, so that the file it
+// points at is the one replaced and the link stays.
 bool ReplaceFile(const std::string& linkOrPath, const std::string& text) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const bool link = fs::symlink_status(linkOrPath, ec).type() == fs::file_type::symlink;
-  const fs::path target = link ? fs::canonical(linkOrPath, ec) : fs::path(linkOrPath);
-  if (link && ec) return false;
-  const std::string path = target.string();
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  fs::create_directories(folder, ec);
-  if (ec) return false;
-
+  const fs::path folder = fs::path(linkOrPath).has_parent_path() ? fs::path(linkOrPath).parent_path() : fs::path(".");
+  if (fs::symlink_status(linkOrPath, ec).type() == fs::file_type::not_found) fs::create_directories(folder, ec);
+  AtomicReplace replace(linkOrPath, true);
   struct stat old {};
-  const bool existed = ::stat(path.c_str(), &old) == 0;
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text);
-  if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
+  const bool existed = ::stat(replace.Target().c_str(), &old) == 0;
+  if (!replace.Write(text) || (existed && ::fchmod(replace.fd(), old.st_mode & 07777) != 0) || !replace.Commit()) {
     return false;
   }
-  SyncFolder(folder.string());
+  const auto slash = replace.Target().rfind('/');
+  SyncFolder(slash == std::string::npos ? "." : replace.Target().substr(0, slash + 1));
   return true;
 }
 
@@ -170,12 +159,15 @@ bool ValidName(std::string_view name, char forbidden) {
 
 SettingsStore::SettingsStore() : SettingsStore(DefaultSettingsPath()) {}
 
-SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
+SettingsStore::SettingsStore(std::string path, Writes writes) : path_(std::move(path)), writes_(writes) {}
 
 std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key) const {
   section = TrimBlanks(section);
   key = TrimBlanks(key);
   if (path_.empty() || section.empty() || key.empty()) return {};
+  for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+    if (SameName(it->section, section) && SameName(it->key, key)) return it->value;
+  }
   const auto text = ReadWholeFile(path_);
   if (!text) return {};
   const std::vector<std::string> lines = SplitLines(*text);
@@ -194,6 +186,12 @@ int32_t SettingsStore::WriteSetting(std::string_view section, std::string_view k
   if (path_.empty() || !ValidName(section, ']') || !ValidName(key, '=') || key.front() == '[' || key.front() == ';' ||
       value.find_first_of(kLineBreaks) != std::string_view::npos) {
     return 0;
+  }
+  if (writes_ == Writes::kInMemory) {
+    std::string kept = Trim(value.substr(0, std::min(value.size(), kValueLimit)));
+    if (kept == kNotFound) kept.clear();
+    kept_.push_back({std::string(section), std::string(key), std::move(kept)});
+    return 1;
   }
   std::string text;
   if (const auto old = ReadWholeFile(path_)) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvane {
 
@@ -27,8 +28,13 @@ class SettingsStore {
   static constexpr size_t kValueLimit = 254;
 
   // The settings file in the user's configuration folder.
+  // kInMemory: written values are kept for the rest of the process and the
+  // file is never written (the console program reads the desktop program's
+  // settings but leaves them as they are).
+  enum class Writes { kToFile, kInMemory };
+
   SettingsStore();
-  explicit SettingsStore(std::string path);
+  explicit SettingsStore(std::string path, Writes writes = Writes::kToFile);
 
   const std::string& Path() const { return path_; }
 
@@ -39,7 +45,15 @@ class SettingsStore {
   int32_t WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
  private:
+  struct KeptValue {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+
   std::string path_;
+  Writes writes_ = Writes::kToFile;
+  std::vector<KeptValue> kept_;
 };
 
 // $XDG_CONFIG_HOME/kelvane/qmre0118.ini, with ~/.config standing in for an

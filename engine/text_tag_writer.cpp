@@ -1,26 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "text_tag_writer.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "engine/text_tag_writer.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
 #include <span>
-#include <system_error>
-#include <utility>
 #include <vector>
 
 #include "engine/exif_directory_walk.h"
 #include "engine/exif_segment_builder.h"
-#include "engine/exif_segment_replacement.h"
-#include "engine/tiff_bytes.h"
-#include "engine/utility_functions.h"
 
 namespace kelvane {
 namespace {
-
-namespace code = write_tag_code;
 
 // Marker, length field, "Exif" and two zero bytes: the bytes before the
 // TIFF header.
@@ -31,35 +21,9 @@ constexpr size_t kMaxSegment = 0xFFFF + 2;
 // Room left behind a segment that had to grow, so that later edits fit in place.
 constexpr size_t kSpareRoom = 2048;
 
-// One of the temporary files: removed right before it is used and when the
-// call ends.
-class TempFile {
- public:
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
-  ~TempFile() {
-    if (claimed_) RemoveFile(path_);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  // False when there is no temporary folder or an old file is in the way.
-  bool Claim() {
-    claimed_ = !path_.empty() && RemoveFile(path_) != kRemoveFailed;
-    return claimed_;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  bool claimed_ = false;
-};
-
-bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-  return ::close(fd) == 0 && written;
-}
+constexpr const char* kSlotNames[kSlotCount] = {"ExifOffset",       "ExifVersion",       "DateTime",
+                                                "DateTimeOriginal", "DateTimeDigitized", "ExifImageWidth",
+                                                "ExifImageHeight",  "Copyright",         "ImageDescription"};
 
 IfdKind DirectoryOfSlot(int slot) {
   return slot == kSlotDateTime || slot == kSlotCopyright || slot == kSlotImageDescription ? IfdKind::kIfd0
@@ -70,30 +34,30 @@ bool IsDateSlot(int slot) {
   return slot == kSlotDateTime || slot == kSlotDateTimeOriginal || slot == kSlotDateTimeDigitized;
 }
 
-// Turns the new value into an edit; a result code other than kOk when it
-// can't be written.
-int16_t MakeEdit(int slot, const ExifTagRecord& newTag, bool bigEndian, TagEdit& edit) {
+// Turns the new value into an edit; a result other than kOk when it can't
+// be written.
+WriteTagResult MakeEdit(int slot, const ExifTagRecord& newTag, ByteOrder order, TagEdit& edit) {
   edit.tag = static_cast<uint16_t>(kSlotTags[static_cast<size_t>(slot)]);
   edit.directory = DirectoryOfSlot(slot);
   edit.remove = newTag.byteLength == 0;
-  if (edit.remove) return code::kOk;
-  const bool text = newTag.type == 2 || newTag.type == 7;
-  const uint32_t size = ComponentSize(newTag.type);
+  if (edit.remove) return WriteTagResult::kOk;
+  const bool text = newTag.type == TypeCode(ExifType::kAscii) || newTag.type == TypeCode(ExifType::kUndefined);
+  const uint32_t size = ExifTypeSize(newTag.type);
   if (newTag.byteLength < 0 || newTag.count < 0 || size == 0 ||
       int64_t{newTag.count} * size != int64_t{newTag.byteLength}) {
-    return code::kFailed;
+    return WriteTagResult::kFailed;
   }
   edit.type = newTag.type;
   edit.count = static_cast<uint32_t>(newTag.count);
   if (newTag.byteLength <= 4) {
-    if (IsDateSlot(slot)) return code::kShortDate;
-    if (text) return code::kShortText;
-    TiffBytes::Put32(edit.field.data(), static_cast<uint32_t>(newTag.valueField), bigEndian);
-    return code::kOk;
+    if (IsDateSlot(slot)) return WriteTagResult::kShortDate;
+    if (text) return WriteTagResult::kShortText;
+    Put32(edit.field.data(), static_cast<uint32_t>(newTag.valueField), order);
+    return WriteTagResult::kOk;
   }
-  if (!text || newTag.text.size() != static_cast<size_t>(newTag.byteLength)) return code::kFailed;
+  if (!text || newTag.text.size() != static_cast<size_t>(newTag.byteLength)) return WriteTagResult::kFailed;
   edit.value = std::span(reinterpret_cast<const uint8_t*>(newTag.text.data()), newTag.text.size());
-  return code::kOk;
+  return WriteTagResult::kOk;
 }
 
 bool HasTag(const Ifd& ifd, uint16_t tag) {
@@ -110,75 +74,129 @@ std::vector<uint8_t> Segment(std::span<const uint8_t> oldSegment, const std::vec
   } else {
     segment.resize(std::min(segment.size() + kSpareRoom, kMaxSegment), 0);
   }
-  TiffBytes::Put16(segment.data() + 2, static_cast<uint16_t>(segment.size() - 2), true);
+  Put16(segment.data() + 2, static_cast<uint16_t>(segment.size() - 2), ByteOrder::kBigEndian);
   return segment;
 }
 
+// The bytes where old and new differ, as one patch.
+BytePatch DifferingSpan(std::span<const uint8_t> old, const std::vector<uint8_t>& segment, int64_t at) {
+  size_t first = 0;
+  while (first < old.size() && old[first] == segment[first]) ++first;
+  size_t end = old.size();
+  while (end > first && old[end - 1] == segment[end - 1]) --end;
+  BytePatch patch;
+  patch.offset = at + static_cast<int64_t>(first);
+  patch.before.assign(old.begin() + static_cast<ptrdiff_t>(first), old.begin() + static_cast<ptrdiff_t>(end));
+  patch.after.assign(segment.begin() + static_cast<ptrdiff_t>(first), segment.begin() + static_cast<ptrdiff_t>(end));
+  return patch;
+}
+
+// A text value as a preview shows it: up to its first zero byte.
+std::string ShownText(const std::string& value) { return value.substr(0, value.find('\0')); }
+
 }  // namespace
 
-int16_t WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTag, EngineContext& context,
-                     const RewriteSteps& steps) {
-  if (!FileExists(fileName)) {
-    fileName.clear();
-    return code::kNoFile;
-  }
-  if (slot < 1 || slot >= kSlotCount) return code::kNotJpeg;
-
-  PhotoFile photo;
-  if (!photo.Open(fileName, PhotoFile::Mode::kReadWrite)) return code::kFailed;
+WriteTagResult PlanExifTag(PhotoFile& photo, int slot, const ExifTagRecord& newTag, const ProgramOptions& options,
+                           PhotoEdit& edit) {
+  if (slot < 1 || slot >= kSlotCount) return WriteTagResult::kNotJpeg;
   ExifReading reading;
   int32_t request = 0;
-  const int16_t found = ReadExifTags(photo, fileName, request, reading, context.fileOps);
-  if (found == read_code::kNotJpeg || found == read_code::kNoExif) return found;
+  const ReadResult read = ReadExifTags(photo, request, reading);
+  return PlanExifTag(photo, reading, read, slot, newTag, options, edit);
+}
 
-  const int64_t photoSize = photo.Size();
+WriteTagResult PlanExifTag(PhotoFile& photo, const ExifReading& reading, ReadResult read, int slot,
+                           const ExifTagRecord& newTag, const ProgramOptions& options, PhotoEdit& edit) {
+  if (slot < 1 || slot >= kSlotCount) return WriteTagResult::kNotJpeg;
+  switch (read) {
+    case ReadResult::kNotJpeg:
+      return WriteTagResult::kNotJpeg;
+    case ReadResult::kNoExif:
+      return WriteTagResult::kNoExif;
+    case ReadResult::kOk:
+    case ReadResult::kTagNotFound:
+    case ReadResult::kBadExif:
+      break;
+  }
+
   const int64_t at = int64_t{reading.segment[kLocMarker]} - 1;
   const int64_t oldSize = int64_t{reading.segment[kLocLength]} + 2;
-  if (oldSize < static_cast<int64_t>(kSegmentHeader)) return code::kNoExif;
-  std::vector<uint8_t> old(static_cast<size_t>(oldSize));
-  if (photoSize < 0 || !photo.ReadAt(at, old.data(), old.size())) return code::kFailed;
+  if (oldSize < static_cast<int64_t>(kSegmentHeader)) return WriteTagResult::kNoExif;
+  const std::span<const uint8_t> head = photo.Head(static_cast<size_t>(at + oldSize));
+  if (static_cast<int64_t>(head.size()) < at + oldSize) return WriteTagResult::kFailed;
+  const std::span<const uint8_t> old = head.subspan(static_cast<size_t>(at), static_cast<size_t>(oldSize));
 
-  const std::span<const uint8_t> oldTiff = std::span<const uint8_t>(old).subspan(kSegmentHeader);
+  const std::span<const uint8_t> oldTiff = old.subspan(kSegmentHeader);
   ExifStructure structure;
   switch (WalkExifDirectories(oldTiff, structure)) {
     case WalkResult::kBadHeader:
-      return code::kNoExif;
+      return WriteTagResult::kNoExif;
     case WalkResult::kMalformed:
-      return code::kFailed;
+      return WriteTagResult::kFailed;
     case WalkResult::kOk:
       break;
   }
-  TagEdit edit;
-  if (const int16_t valueCheck = MakeEdit(slot, newTag, structure.bigEndian, edit); valueCheck != code::kOk) {
-    return valueCheck;
+  TagEdit tagEdit;
+  if (const WriteTagResult check = MakeEdit(slot, newTag, structure.order, tagEdit); check != WriteTagResult::kOk) {
+    return check;
   }
-  if (!structure[IfdKind::kExif].present) return code::kNoExifIfd;
-  if (edit.remove && !HasTag(structure[IfdKind::kIfd0], edit.tag) && !HasTag(structure[IfdKind::kExif], edit.tag)) {
-    return code::kTagAbsent;
-  }
+  if (!structure[IfdKind::kExif].present) return WriteTagResult::kNoExifIfd;
+  const bool present = HasTag(structure[IfdKind::kIfd0], tagEdit.tag) || HasTag(structure[IfdKind::kExif], tagEdit.tag);
+  if (tagEdit.remove && !present) return WriteTagResult::kTagAbsent;
 
   std::vector<uint8_t> tiff;
-  if (!BuildExifStructure(oldTiff, structure, edit, kMaxSegment - kSegmentHeader, tiff)) return code::kFailed;
+  switch (BuildExifStructure(oldTiff, structure, tagEdit, kMaxSegment - kSegmentHeader, tiff)) {
+    case BuildResult::kBuilt:
+      break;
+    case BuildResult::kTooLong:
+      return WriteTagResult::kSegmentFull;
+    case BuildResult::kTooManyEntries:
+      return WriteTagResult::kFailed;
+  }
   const std::vector<uint8_t> segment = Segment(old, tiff);
 
-  const SegmentPlace place{fileName, photoSize, at, old};
-  const auto done = [](bool written) { return written ? code::kOk : code::kFailed; };
-  if (segment.size() == old.size()) {
-    if (!context.options[ProgramOption::KeepOriginalCopy]) {
-      return done(ReplaceSegmentInPlace(photo, place, segment, ""));
-    }
-    TempFile safetyCopy(context.tempFolder.SecondTempFile());
-    std::error_code ec;
-    if (!safetyCopy.Claim() || !std::filesystem::copy_file(fileName, safetyCopy.path(),
-                                                           std::filesystem::copy_options::overwrite_existing, ec)) {
-      return code::kFailed;
-    }
-    return done(ReplaceSegmentInPlace(photo, place, segment, safetyCopy.path()));
+  edit.preview.push_back({kSlotNames[slot], ShownText(reading.tags[static_cast<size_t>(slot)].text),
+                          tagEdit.remove ? std::string() : ShownText(newTag.text)});
+  if (segment.size() == old.size() && !options[ProgramOption::KeepOriginalCopy]) {
+    BytePatch patch = DifferingSpan(old, segment, at);
+    if (!patch.after.empty()) edit.patch = std::move(patch);
+    return WriteTagResult::kOk;
   }
-  photo.Close();
-  TempFile donor(context.tempFolder.FirstTempFile());
-  if (!donor.Claim() || !WriteNewFile(donor.path(), segment)) return code::kFailed;
-  return done(ReplaceSegmentByRewrite(place, donor.path(), static_cast<int64_t>(segment.size()), context, steps));
+  HeadReplacement replacement;
+  replacement.oldHeadLength = at + oldSize;
+  replacement.newHead.assign(head.begin(), head.begin() + at);
+  replacement.newHead.insert(replacement.newHead.end(), segment.begin(), segment.end());
+  edit.replacement = std::move(replacement);
+  return WriteTagResult::kOk;
+}
+
+WriteTagOutcome WriteTagOutcomeOf(const CommitOutcome& committed) {
+  switch (committed.result) {
+    case CommitResult::kDone:
+    case CommitResult::kTimesNotSet:  // the writer sets no times
+      return {};
+    case CommitResult::kChanged:
+      return {WriteTagResult::kChanged, 0};
+    case CommitResult::kWriteFailed:
+      return {WriteTagResult::kWriteFailed, committed.osError};
+  }
+  return {WriteTagResult::kFailed, 0};
+}
+
+WriteTagOutcome WriteExifTag(std::string& fileName, int slot, const ExifTagRecord& newTag,
+                             const ProgramOptions& options, const CommitSteps& steps) {
+  PhotoFile photo;
+  if (!photo.OpenForEdit(fileName)) {
+    if (photo.error() == ENOENT) {
+      fileName.clear();
+      return {WriteTagResult::kNoFile, 0};
+    }
+    return {WriteTagResult::kReadFailed, photo.error()};
+  }
+  PhotoEdit edit;
+  const WriteTagResult planned = PlanExifTag(photo, slot, newTag, options, edit);
+  if (planned != WriteTagResult::kOk) return {planned, 0};
+  return WriteTagOutcomeOf(CommitEdit(photo, fileName, edit, steps));
 }
 
 }  // namespace kelvane

@@ -130,17 +130,29 @@ int RemoveFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 ? kRemoveDeleted : kRemoveFailed;
 }
 
-int32_t WipeFile(const std::string& path, FileOpsLibrary& library) {
+WipeOutcome WipeFile(const std::string& path, FileOpsLibrary& library) {
+  if (path.empty()) return {WipeResult::kNotOverwritten, ENOENT};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {errno == ELOOP ? WipeResult::kLink : WipeResult::kNotOverwritten, errno == ELOOP ? 0 : errno};
   struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    return kWipeNotOverwritten;
-  }
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   // The library takes a 32-bit length: a larger file can't be overwritten whole.
-  if (st.st_size > std::numeric_limits<int32_t>::max()) return kWipeNotOverwritten;
-  MakeWritable(path, st.st_mode);
-  const int32_t done = library.wipefile(static_cast<int32_t>(st.st_size), path);
-  if (done != -1) return kWipeNotOverwritten;
-  return RemoveFile(path) == kRemoveFailed ? kWipeNotDeleted : kWipeDone;
+  if (!regular || st.st_size > std::numeric_limits<int32_t>::max()) {
+    ::close(fd);
+    return {WipeResult::kNotOverwritten, regular ? EFBIG : EINVAL};
+  }
+  if ((st.st_mode & S_IWUSR) == 0) ::fchmod(fd, (st.st_mode & 07777) | S_IWUSR);
+  // The library opens by name: it is given the descriptor's own name, so
+  // that it overwrites this very file whatever the path names meanwhile.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const int32_t done = library.wipefile(static_cast<int32_t>(st.st_size), ::access(self.c_str(), F_OK) == 0 ? self : path);
+  ::close(fd);
+  if (done != -1) return {WipeResult::kNotOverwritten, 0};
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino) {
+    return {WipeResult::kNotDeleted, 0};
+  }
+  return ::unlink(path.c_str()) == 0 ? WipeOutcome{} : WipeOutcome{WipeResult::kNotDeleted, errno};
 }
 
 }  // namespace kelvane

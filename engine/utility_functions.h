@@ -69,13 +69,19 @@ bool WriteAll(int fd, std::string_view bytes);
 // stays renamed after a crash. Best effort: a failure changes nothing.
 void SyncFolder(const std::string& folder);
 
-enum WipeFileResult : int32_t {
-  kWipeDone = -1,           // overwritten with zeros and deleted
-  kWipeNotOverwritten = 1,  // not found, empty, too large or not overwritten
-  kWipeNotDeleted = 2,      // overwritten but not deleted
+enum class WipeResult : int32_t {
+  kDone = -1,           // overwritten with zeros and deleted
+  kNotOverwritten = 1,  // not found, empty, too large or not overwritten
+  kNotDeleted = 2,      // overwritten but not deleted
+  kLink = 3,            // a symbolic link: neither it nor what it names was touched
+};
+struct WipeOutcome {
+  WipeResult result = WipeResult::kDone;
+  int osError = 0;
 };
 // Overwrites a file with zero bytes through the library's wipefile, then
-// deletes it.
-int32_t WipeFile(const std::string& path, FileOpsLibrary& library);
+// deletes it. A symbolic link is never followed, and the name is deleted
+// only while it still names the file that was overwritten.
+WipeOutcome WipeFile(const std::string& path, FileOpsLibrary& library);
 
 }  // namespace kelvane

@@ -33,13 +33,12 @@ enum class PhotoRead { kRead, kNoMetadata };
 
 // Reads the photo's values into the collector; kNoMetadata when its Exif
 // segment can't be read (or the file can't be opened).
-PhotoRead CollectPhoto(const std::string& path, const std::string& name, ValueCollector& collector,
-                       FileOpsLibrary& fileOps) {
+PhotoRead CollectPhoto(const std::string& path, const std::string& name, ValueCollector& collector) {
   PhotoFile file;
   if (!file.Open(path, PhotoFile::Mode::kRead)) return PhotoRead::kNoMetadata;
   ExifReading reading;
   int32_t slotRequest = 0;
-  if (ReadExifTags(file, path, slotRequest, reading, fileOps) != read_code::kOk) return PhotoRead::kNoMetadata;
+  if (ReadExifTags(file, slotRequest, reading) != ReadResult::kOk) return PhotoRead::kNoMetadata;
   collector.AddPhoto(file, reading.segment, name);
   return PhotoRead::kRead;
 }
@@ -110,7 +109,7 @@ ExportFolderResult ExportFolder(const std::string& folder, const std::string& ta
   for (const std::string& name : names) {
     const std::string path = photosFolder + name;
     if (!FileExists(path)) continue;
-    if (CollectPhoto(path, name, collector, context.fileOps) == PhotoRead::kNoMetadata) someWithout = true;
+    if (CollectPhoto(path, name, collector) == PhotoRead::kNoMetadata) someWithout = true;
   }
   result.code = WriteTable(std::move(collector), true, target, context);
   if (result.code == export_code::kExported && someWithout) result.code = export_code::kExportedSomeWithout;
@@ -135,7 +134,7 @@ int16_t ExportPhoto(const std::string& photoPath, const std::string& target, Exp
 
   if (!FileExists(photoPath)) return export_code::kNoMetadataFound;
   ValueCollector collector(writer.library, options.excludeTechnical, writer.valueCharLimit);
-  if (CollectPhoto(photoPath, FileNameOf(photoPath), collector, context.fileOps) == PhotoRead::kNoMetadata) {
+  if (CollectPhoto(photoPath, FileNameOf(photoPath), collector) == PhotoRead::kNoMetadata) {
     return export_code::kExifUnreadable;
   }
   return WriteTable(std::move(collector), false, named, context);

@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/file_ops_library.h"
 #include "export/csv_writers.h"
 #include "export/database_writer.h"
 #include "export/export_result.h"
@@ -38,7 +37,6 @@ struct ExportDriverContext {
   // Library, settings, user interface, export options and the settings the
   // writers read; the drivers read excludeTechnical and valueCharLimit too.
   ExportWriterContext& writer;
-  FileOpsLibrary& fileOps;
   const ExportWriters& writers;
   // Kept by the batch runner for one run.
   RunAnswer& runAnswer;

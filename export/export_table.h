@@ -48,7 +48,7 @@ struct ExportTable {
 struct ExportWriterContext {
   const TagLibrary& library;
   SettingsStore& settings;
-  UserInterface& ui;
+  RunUi& ui;
   ExportOptions& options;
   uint8_t csvDelimiter = 9;
   bool hexTagIds = false;

@@ -112,7 +112,7 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
 }
 
 int16_t SettleExistingTarget(const ExportTarget& target, ExportCaller caller, ExportOptions& options,
-                             RunAnswer& runAnswer, UserInterface& ui) {
+                             RunAnswer& runAnswer, RunUi& ui) {
   options.appendMode = false;
   if (target.existing.empty()) return export_code::kExported;
   const bool fromPhoto = caller == ExportCaller::kPhoto;

@@ -45,6 +45,6 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
 // sets appendMode. Returns kExported to go on, kOverwriteCancelled or
 // kDeleteFailed. Clears appendMode first in every case.
 int16_t SettleExistingTarget(const ExportTarget& target, ExportCaller caller, ExportOptions& options,
-                             RunAnswer& runAnswer, UserInterface& ui);
+                             RunAnswer& runAnswer, RunUi& ui);
 
 }  // namespace kelvane

@@ -98,19 +98,19 @@ std::string RationalText(int64_t num, int64_t den) {
 
 std::string TextByType(const TagValue& value) {
   switch (value.type) {
-    case exif_type::kAscii:
-    case exif_type::kUndefined:
+    case TypeCode(ExifType::kAscii):
+    case TypeCode(ExifType::kUndefined):
       return value.text;
-    case exif_type::kByte:
-    case exif_type::kShort:
-    case exif_type::kLong:
-    case exif_type::kSByte:
-    case exif_type::kSShort:
-    case exif_type::kSLong:
-    case exif_type::kFloat:
+    case TypeCode(ExifType::kByte):
+    case TypeCode(ExifType::kShort):
+    case TypeCode(ExifType::kLong):
+    case TypeCode(ExifType::kSByte):
+    case TypeCode(ExifType::kSShort):
+    case TypeCode(ExifType::kSLong):
+    case TypeCode(ExifType::kFloat):
       return std::to_string(value.num);
-    case exif_type::kRational:
-    case exif_type::kSRational:
+    case TypeCode(ExifType::kRational):
+    case TypeCode(ExifType::kSRational):
       return RationalText(value.num, value.den);
     default:
       return {};

@@ -13,7 +13,7 @@ int64_t PreviousLibraryRelease(const SettingsStore& settings) {
   return previous >= 1 && previous <= 32768 ? previous : 0;
 }
 
-void CheckLibraryRelease(const TagLibrary& library, SettingsStore& settings, UserInterface& ui, ReleaseAdvice advice) {
+void CheckLibraryRelease(const TagLibrary& library, SettingsStore& settings, RunUi& ui, ReleaseAdvice advice) {
   const int64_t previous = PreviousLibraryRelease(settings);
   const int64_t current = library.ReleaseNumber();
   if (previous > 0 && current > previous) {

@@ -16,6 +16,6 @@ int64_t PreviousLibraryRelease(const SettingsStore& settings);
 
 // Tells the user when the library is newer than the one the last export
 // used, and records the current release.
-void CheckLibraryRelease(const TagLibrary& library, SettingsStore& settings, UserInterface& ui, ReleaseAdvice advice);
+void CheckLibraryRelease(const TagLibrary& library, SettingsStore& settings, RunUi& ui, ReleaseAdvice advice);
 
 }  // namespace kelvane

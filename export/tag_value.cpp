@@ -23,33 +23,15 @@ int64_t SignExtend(uint32_t value, size_t width) {
 }
 
 bool IsSigned(uint16_t type) {
-  return type == exif_type::kSByte || type == exif_type::kSShort || type == exif_type::kSLong ||
-         type == exif_type::kSRational;
+  return type == TypeCode(ExifType::kSByte) || type == TypeCode(ExifType::kSShort) || type == TypeCode(ExifType::kSLong) ||
+         type == TypeCode(ExifType::kSRational);
 }
 
-bool IsRational(uint16_t type) { return type == exif_type::kRational || type == exif_type::kSRational; }
+bool IsRational(uint16_t type) { return type == TypeCode(ExifType::kRational) || type == TypeCode(ExifType::kSRational); }
 
 std::string AsText(std::span<const uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace
-
-uint32_t ExifTypeSize(uint16_t type) {
-  switch (type) {
-    case exif_type::kShort:
-    case exif_type::kSShort:
-      return 2;
-    case exif_type::kLong:
-    case exif_type::kSLong:
-    case exif_type::kFloat:
-      return 4;
-    case exif_type::kRational:
-    case exif_type::kSRational:
-    case exif_type::kDouble:
-      return 8;
-    default:
-      return 1;
-  }
-}
 
 uint64_t TagValueByteCount(uint16_t type, uint32_t count) { return uint64_t{ExifTypeSize(type)} * count; }
 
@@ -61,15 +43,15 @@ TagValue DecodeTagValue(const RawTagValue& raw) {
       raw.bytes.first(static_cast<size_t>(std::min<uint64_t>(total, raw.bytes.size())));
   const bool complete = bytes.size() == total;
 
-  if (!complete && (raw.type == exif_type::kAscii || raw.type == exif_type::kUndefined)) return value;
-  if (raw.type == exif_type::kAscii) {
+  if (!complete && (raw.type == TypeCode(ExifType::kAscii) || raw.type == TypeCode(ExifType::kUndefined))) return value;
+  if (raw.type == TypeCode(ExifType::kAscii)) {
     // The text ends at its terminator; zero bytes after it are padding. Some
     // cameras store no terminator: then the last byte is text.
     value.text = AsText(bytes);
     value.text.erase(value.text.find_last_not_of('\0') + 1);
     return value;
   }
-  if (raw.type == exif_type::kUndefined) {
+  if (raw.type == TypeCode(ExifType::kUndefined)) {
     value.text = AsText(bytes);
     if (total <= 4) value.num = ReadUnsigned(bytes, bytes.size(), ByteOrder::kLittleEndian);
     return value;

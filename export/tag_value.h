@@ -7,27 +7,9 @@
 #include <span>
 #include <string>
 
+#include "engine/exif_types.h"
+
 namespace kelvane {
-
-// Byte order of the TIFF header; the values match the locator's byte-order
-// number (0 = "II", 1 = "MM").
-enum class ByteOrder : uint8_t { kLittleEndian = 0, kBigEndian = 1 };
-
-// Exif type codes.
-namespace exif_type {
-inline constexpr uint16_t kByte = 1;
-inline constexpr uint16_t kAscii = 2;
-inline constexpr uint16_t kShort = 3;
-inline constexpr uint16_t kLong = 4;
-inline constexpr uint16_t kRational = 5;
-inline constexpr uint16_t kSByte = 6;
-inline constexpr uint16_t kUndefined = 7;
-inline constexpr uint16_t kSShort = 8;
-inline constexpr uint16_t kSLong = 9;
-inline constexpr uint16_t kSRational = 10;
-inline constexpr uint16_t kFloat = 11;
-inline constexpr uint16_t kDouble = 12;
-}  // namespace exif_type
 
 // One entry's value as stored in the file.
 struct RawTagValue {
@@ -54,11 +36,8 @@ struct TagValue {
   std::string text;  // ASCII: the bytes less trailing zero bytes; UNDEFINED: all bytes
 };
 
-// Bytes per element: 2 for SHORT/SSHORT, 4 for LONG/SLONG/FLOAT, 8 for the
-// rationals and DOUBLE, 1 for every other type code.
-uint32_t ExifTypeSize(uint16_t type);
-
-// Size of a value in bytes (element size x count); never overflows.
+// Size of a value in bytes (element size x count, 0 for a type that is not
+// known); never overflows.
 uint64_t TagValueByteCount(uint16_t type, uint32_t count);
 
 // Decodes a raw value. A part whose bytes are not all present (a number, the

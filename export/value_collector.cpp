@@ -15,16 +15,6 @@ constexpr std::string_view kFirstFound = "[1st found] ";
 // Cell of a value whose formatting says it is not meant to be read as is.
 constexpr std::string_view kUnreadableCell = "[]";
 
-uint32_t Read16(const uint8_t* b, ByteOrder order) {
-  return order == ByteOrder::kBigEndian ? (uint32_t{b[0]} << 8) | b[1] : (uint32_t{b[1]} << 8) | b[0];
-}
-
-uint32_t Read32(const uint8_t* b, ByteOrder order) {
-  return order == ByteOrder::kBigEndian
-             ? (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3]
-             : (uint32_t{b[3]} << 24) | (uint32_t{b[2]} << 16) | (uint32_t{b[1]} << 8) | b[0];
-}
-
 std::vector<int32_t> Identity(size_t count) {
   std::vector<int32_t> order(count);
   std::iota(order.begin(), order.end(), 0);
@@ -43,13 +33,11 @@ void ValueCollector::AddPhoto(PhotoFile& file, const ExifSegmentInfo& segment, s
 
   const ByteOrder order = segment[kLocByteOrder] == 1 ? ByteOrder::kBigEndian : ByteOrder::kLittleEndian;
   // The locator counts file positions from 1.
-  const int64_t tiffBase = int64_t{segment[kLocTiffBase]} - 1;
+  TiffDecoder decoder(file, int64_t{segment[kLocTiffBase]} - 1, order);
   for (int d = 0; d < 2; ++d) {
-    const int64_t entries = segment[kLocIfd0Count + d];
-    const int64_t first = tiffBase + segment[kLocIfd0Offset + d] + 2;
-    for (int64_t e = 0; e < entries; ++e) {
-      ReadEntry(file, first + e * static_cast<int64_t>(kEntrySize), tiffBase, order, photo);
-    }
+    const uint64_t entries = static_cast<uint64_t>(segment[static_cast<size_t>(kLocIfd0Count + d)]);
+    const uint64_t first = static_cast<uint64_t>(segment[static_cast<size_t>(kLocIfd0Offset + d)]) + 2;
+    for (uint64_t e = 0; e < entries; ++e) ReadEntry(decoder, first + e * kEntrySize, photo);
   }
 }
 
@@ -72,22 +60,21 @@ std::optional<size_t> ValueCollector::RowOf(uint16_t tag) {
   return static_cast<size_t>(row - 1);
 }
 
-void ValueCollector::ReadEntry(PhotoFile& file, int64_t entryOffset, int64_t tiffBase, ByteOrder order, size_t photo) {
-  uint8_t entry[kEntrySize];
+void ValueCollector::ReadEntry(TiffDecoder& decoder, uint64_t entryOffset, size_t photo) {
+  TiffEntry entry;
   // An entry the reader passed is always readable; one that is not has no tag to show.
-  if (!file.ReadAt(entryOffset, entry, kEntrySize)) return;
-  const uint16_t tag = static_cast<uint16_t>(Read16(entry, order));
-  const auto row = RowOf(tag);
+  if (!decoder.Entry(entryOffset, entry)) return;
+  const auto row = RowOf(entry.tag);
   if (!row) return;
   std::string& cell = table_.values[*row][photo];
 
   RawTagValue raw;
-  raw.type = static_cast<uint16_t>(Read16(entry + 2, order));
-  raw.count = Read32(entry + 4, order);
-  raw.order = order;
+  raw.type = entry.type;
+  raw.count = entry.count;
+  raw.order = decoder.order();
   const uint64_t total = TagValueByteCount(raw.type, raw.count);
   if (valueCharLimit_ < 0 || total > static_cast<uint64_t>(valueCharLimit_)) {
-    cell = FormatTagValue(library_, tag, raw, valueCharLimit_).text;
+    cell = FormatTagValue(library_, entry.tag, raw, valueCharLimit_).text;
     return;
   }
   // The tag met again (IFD0 and the Exif IFD): the first value stays.
@@ -101,18 +88,17 @@ void ValueCollector::ReadEntry(PhotoFile& file, int64_t entryOffset, int64_t tif
   // past the end of the file are not there: the value is decoded from what is.
   std::vector<uint8_t> bytes;
   if (total <= 4) {
-    bytes.assign(entry + 8, entry + 8 + total);
+    bytes.assign(entry.field.begin(), entry.field.begin() + static_cast<ptrdiff_t>(total));
   } else {
-    const int64_t position = tiffBase + Read32(entry + 8, order);
-    const int64_t size = file.Size();
-    const int64_t available = std::min<int64_t>(static_cast<int64_t>(total), size - position);
-    if (available > 0) {
-      bytes.resize(static_cast<size_t>(available));
-      if (!file.ReadAt(position, bytes.data(), bytes.size())) bytes.clear();
-    }
+    const uint64_t position = decoder.ValueOffset(entry);
+    const int64_t structureSize = decoder.source().Size() - decoder.start();
+    const uint64_t size = structureSize > 0 ? static_cast<uint64_t>(structureSize) : 0;
+    const uint64_t available = position >= size ? 0 : std::min(total, size - position);
+    bytes.resize(static_cast<size_t>(available));
+    if (available > 0 && !decoder.Bytes(position, bytes.data(), bytes.size())) bytes.clear();
   }
   raw.bytes = bytes;
-  const FormattedValue formatted = FormatTagValue(library_, tag, DecodeTagValue(raw));
+  const FormattedValue formatted = FormatTagValue(library_, entry.tag, DecodeTagValue(raw));
   cell = formatted.status < -1 ? std::string(kUnreadableCell) : formatted.text;
 }
 

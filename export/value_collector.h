@@ -11,6 +11,7 @@
 
 #include "engine/exif_reader.h"
 #include "engine/photo_file.h"
+#include "engine/tiff_decoder.h"
 #include "export/export_table.h"
 #include "export/tag_library.h"
 #include "export/tag_value.h"
@@ -40,7 +41,7 @@ class ValueCollector {
   static constexpr int32_t kExcluded = -1;
   static constexpr size_t kEntrySize = 12;
 
-  void ReadEntry(PhotoFile& file, int64_t entryOffset, int64_t tiffBase, ByteOrder order, size_t photo);
+  void ReadEntry(TiffDecoder& decoder, uint64_t entryOffset, size_t photo);
   // The row of tag (taking a new one on its first appearance), or nothing
   // when the tag is left out.
   std::optional<size_t> RowOf(uint16_t tag);

@@ -48,7 +48,7 @@ bool AddPhotoRow(WorksheetXml& sheet, uint32_t row, const ExportTable& table, co
   return layout.unknownCell.empty() || sheet.AddText(row, TagColumn(layout.columns.size()), layout.unknownCell);
 }
 
-void ShowPhotoProgress(UserInterface& ui, size_t p, size_t photos) {
+void ShowPhotoProgress(RunUi& ui, size_t p, size_t photos) {
   ui.SetProgress(static_cast<int>(10 + 80 * p / (photos + 1)));
 }
 

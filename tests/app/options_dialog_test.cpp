@@ -5,6 +5,7 @@
 // box follows the sound rule; the delimiter list.
 #include "app/options_dialog.h"
 
+#include "app/cue_files.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,7 +39,7 @@ class OptionsDialogTest : public QObject {
   // cue files decide whether sound is possible.
   void Start(bool soundDevices = false) {
     session_ = std::make_unique<Session>(Folder() + "qmre0118.ini", Folder(), soundDevices);
-    session_->settings = LoadSettings(session_->store, soundDevices, Folder());
+    session_->settings = LoadSettings(session_->store, soundDevices && AllCuesPresent(Folder()));
     parent_ = std::make_unique<QWidget>();
     dialog_ = std::make_unique<OptionsDialog>(*session_, services_, parent_.get());
     dialog_->LoadControls();
@@ -142,7 +143,7 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(Stored("ExpOpt0"), std::string("1"));
 
     // A later start reads the same choices back.
-    const Settings reread = LoadSettings(session_->store, false, Folder());
+    const Settings reread = LoadSettings(session_->store, false);
     QCOMPARE(reread.Options.switches, settings.Options.switches);
     QCOMPARE(reread.CsvDelimiter, uint8_t{32});
     dialog_->LoadControls();
@@ -298,7 +299,7 @@ class OptionsDialogTest : public QObject {
     dialog_->Apply();
     QVERIFY(!session_->settings.SoundsEnabled);
     QCOMPARE(Stored("Option0"), std::string("0"));
-    QVERIFY(!LoadSettings(session_->store, true, Folder()).SoundsEnabled);
+    QVERIFY(!LoadSettings(session_->store, AllCuesPresent(Folder())).SoundsEnabled);
   }
 
   void TickedSoundsStayOffWithoutACueFile() {

@@ -4,6 +4,7 @@
 // window at its topics with pages that exist and links that resolve, where
 // the program finds its files and when it may play sounds, and the cue
 // player behind the window's messages.
+#include "app/cue_files.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -326,15 +327,15 @@ class ShellDialogsTest : public QObject {
     SettingsStore store(Folder() + "qmre0118.ini");
     Touch(Folder() + "success.wav");
     Touch(Folder() + "error.wav");
-    Settings settings = LoadSettings(store, true, Folder());
+    Settings settings = LoadSettings(store, AllCuesPresent(Folder()));
     QVERIFY(!settings.SoundAvailable);
     QVERIFY(!settings.SoundsEnabled);
     QCOMPARE(store.ReadSetting("GENERAL", "Option0"), std::string("0"));
 
     Touch(Folder() + "attention.wav");
     store.WriteSetting("GENERAL", "Option0", "");
-    QVERIFY(LoadSettings(store, true, Folder()).SoundsEnabled);
-    QVERIFY(!LoadSettings(store, false, Folder()).SoundsEnabled);
+    QVERIFY(LoadSettings(store, AllCuesPresent(Folder())).SoundsEnabled);
+    QVERIFY(!LoadSettings(store, false).SoundsEnabled);
   }
 
   void WindowCuesGoThroughThePlayer() {

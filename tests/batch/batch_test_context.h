@@ -20,9 +20,8 @@ struct BatchTestContext {
   SettingsStore store{settingsFolder.File("qmre0118.ini")};
   ScriptedUi ui;
   FileOpsLibrary fileOps;
-  TempFolder tempFolder;
   ExportOptions exportOptions;
-  BatchContext context{state, settings, store, ui, fileOps, tempFolder, TagLibrary::BuiltIn(), exportOptions};
+  BatchContext context{state, settings, store, ui.Ports(), fileOps, TagLibrary::BuiltIn(), exportOptions};
 };
 
 // The folder's file names, sorted.

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/window_position.h"
+#include "app/window_position.h"
 #include "support/test_support.h"
 
 namespace kelvane {

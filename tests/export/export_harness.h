@@ -47,7 +47,7 @@ struct ExportHarness {
   FileOpsLibrary fileOps;
   ExportWriters writers;
   RunAnswer runAnswer = RunAnswer::kNotAsked;
-  ExportDriverContext context{writer, fileOps, writers, runAnswer};
+  ExportDriverContext context{writer, writers, runAnswer};
 };
 
 inline std::string ReadText(const std::string& path) {

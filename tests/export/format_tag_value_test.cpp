@@ -21,13 +21,13 @@ namespace {
 using namespace std::string_literals;
 using test::Bytes;
 
-TagValue Short(int64_t num) { return {exif_type::kShort, num, 0, {}}; }
-TagValue SShort(int64_t num) { return {exif_type::kSShort, num, 0, {}}; }
-TagValue Long(int64_t num) { return {exif_type::kLong, num, 0, {}}; }
-TagValue Rational(int64_t num, int64_t den) { return {exif_type::kRational, num, den, {}}; }
-TagValue SRational(int64_t num, int64_t den) { return {exif_type::kSRational, num, den, {}}; }
-TagValue Ascii(std::string text) { return {exif_type::kAscii, 0, 0, std::move(text)}; }
-TagValue Undefined(int64_t num, std::string text = {}) { return {exif_type::kUndefined, num, 0, std::move(text)}; }
+TagValue Short(int64_t num) { return {TypeCode(ExifType::kShort), num, 0, {}}; }
+TagValue SShort(int64_t num) { return {TypeCode(ExifType::kSShort), num, 0, {}}; }
+TagValue Long(int64_t num) { return {TypeCode(ExifType::kLong), num, 0, {}}; }
+TagValue Rational(int64_t num, int64_t den) { return {TypeCode(ExifType::kRational), num, den, {}}; }
+TagValue SRational(int64_t num, int64_t den) { return {TypeCode(ExifType::kSRational), num, den, {}}; }
+TagValue Ascii(std::string text) { return {TypeCode(ExifType::kAscii), 0, 0, std::move(text)}; }
+TagValue Undefined(int64_t num, std::string text = {}) { return {TypeCode(ExifType::kUndefined), num, 0, std::move(text)}; }
 
 struct FormatCase {
   const char* what;
@@ -87,12 +87,12 @@ TEST(FormatTagValue, FollowsTheRuleOfEachTag) {
       {"ImageDescription", 0x010E, Ascii("  Sunset at sea  "), "Sunset at sea"},
       {"Windows XP title",
        0x9C9B,
-       {exif_type::kByte, 65, 0, {}},
+       {TypeCode(ExifType::kByte), 65, 0, {}},
        "< Win XP non-std tags, content interpretation unknown >",
        format_status::kFixedText},
       {"Windows XP subject",
        0x9C9F,
-       {exif_type::kByte, 65, 0, {}},
+       {TypeCode(ExifType::kByte), 65, 0, {}},
        "< Win XP non-std tags, content interpretation unknown >",
        format_status::kFixedText},
       {"YCbCrSubSampling", 0x0212, Short(0x00010002), "< content interpretation from bytes >",
@@ -119,7 +119,7 @@ TEST(FormatTagValue, FollowsTheRuleOfEachTag) {
       {"no record, SHORT", 0x9999, Short(5), "5"},
       {"no record, LONG above 2^31", 0x9999, Long(3000000000), "3000000000"},
       {"no record, ASCII kept as is", 0x9999, Ascii(" abc "), " abc "},
-      {"no record, DOUBLE", 0x9999, {exif_type::kDouble, 1, 0, {}}, ""},
+      {"no record, DOUBLE", 0x9999, {TypeCode(ExifType::kDouble), 1, 0, {}}, ""},
       {"no record, unknown type", 0x9999, {99, 1, 0, {}}, ""},
       {"header id is not a record", 20, Short(5), "5"},
       {"ShutterSpeedValue beyond any number", 0x9201, SRational(2147483647, 1), ""},
@@ -170,24 +170,24 @@ constexpr ByteOrder kMM = ByteOrder::kBigEndian;
 
 TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
   const std::vector<DecodeCase> cases = {
-      {"SHORT II", exif_type::kShort, 1, kII, {6, 0, 0xAA, 0xBB}, 6, 0, ""},
-      {"SHORT MM", exif_type::kShort, 1, kMM, {0, 6, 0xAA, 0xBB}, 6, 0, ""},
-      {"two SHORTs II", exif_type::kShort, 2, kII, {2, 0, 1, 0}, 0x00010002, 0, ""},
-      {"two SHORTs MM", exif_type::kShort, 2, kMM, {0, 2, 0, 1}, 0x00020001, 0, ""},
-      {"three BYTEs II", exif_type::kByte, 3, kII, {1, 2, 3, 0}, 0x030201, 0, ""},
-      {"three BYTEs MM", exif_type::kByte, 3, kMM, {1, 2, 3, 0}, 0x010203, 0, ""},
-      {"LONG above 2^31", exif_type::kLong, 1, kMM, {0xFF, 0xFF, 0xFF, 0xFF}, 4294967295, 0, ""},
-      {"SLONG", exif_type::kSLong, 1, kII, {0xFD, 0xFF, 0xFF, 0xFF}, -3, 0, ""},
-      {"SSHORT II", exif_type::kSShort, 1, kII, {0xFE, 0xFF}, -2, 0, ""},
-      {"SSHORT MM", exif_type::kSShort, 1, kMM, {0xFF, 0xFE}, -2, 0, ""},
-      {"SBYTE", exif_type::kSByte, 1, kII, {0x80}, -128, 0, ""},
-      {"three SBYTEs", exif_type::kSByte, 3, kII, {0xFF, 0xFF, 0xFF}, -1, 0, ""},
-      {"RATIONAL II", exif_type::kRational, 1, kII, {28, 0, 0, 0, 10, 0, 0, 0}, 28, 10, ""},
-      {"RATIONAL MM", exif_type::kRational, 1, kMM, {0, 0, 0, 28, 0, 0, 0, 10}, 28, 10, ""},
-      {"SRATIONAL MM", exif_type::kSRational, 1, kMM, {0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 3}, -2, 3, ""},
-      {"SRATIONAL II", exif_type::kSRational, 1, kII, {0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}, -2, 3, ""},
+      {"SHORT II", TypeCode(ExifType::kShort), 1, kII, {6, 0, 0xAA, 0xBB}, 6, 0, ""},
+      {"SHORT MM", TypeCode(ExifType::kShort), 1, kMM, {0, 6, 0xAA, 0xBB}, 6, 0, ""},
+      {"two SHORTs II", TypeCode(ExifType::kShort), 2, kII, {2, 0, 1, 0}, 0x00010002, 0, ""},
+      {"two SHORTs MM", TypeCode(ExifType::kShort), 2, kMM, {0, 2, 0, 1}, 0x00020001, 0, ""},
+      {"three BYTEs II", TypeCode(ExifType::kByte), 3, kII, {1, 2, 3, 0}, 0x030201, 0, ""},
+      {"three BYTEs MM", TypeCode(ExifType::kByte), 3, kMM, {1, 2, 3, 0}, 0x010203, 0, ""},
+      {"LONG above 2^31", TypeCode(ExifType::kLong), 1, kMM, {0xFF, 0xFF, 0xFF, 0xFF}, 4294967295, 0, ""},
+      {"SLONG", TypeCode(ExifType::kSLong), 1, kII, {0xFD, 0xFF, 0xFF, 0xFF}, -3, 0, ""},
+      {"SSHORT II", TypeCode(ExifType::kSShort), 1, kII, {0xFE, 0xFF}, -2, 0, ""},
+      {"SSHORT MM", TypeCode(ExifType::kSShort), 1, kMM, {0xFF, 0xFE}, -2, 0, ""},
+      {"SBYTE", TypeCode(ExifType::kSByte), 1, kII, {0x80}, -128, 0, ""},
+      {"three SBYTEs", TypeCode(ExifType::kSByte), 3, kII, {0xFF, 0xFF, 0xFF}, -1, 0, ""},
+      {"RATIONAL II", TypeCode(ExifType::kRational), 1, kII, {28, 0, 0, 0, 10, 0, 0, 0}, 28, 10, ""},
+      {"RATIONAL MM", TypeCode(ExifType::kRational), 1, kMM, {0, 0, 0, 28, 0, 0, 0, 10}, 28, 10, ""},
+      {"SRATIONAL MM", TypeCode(ExifType::kSRational), 1, kMM, {0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 3}, -2, 3, ""},
+      {"SRATIONAL II", TypeCode(ExifType::kSRational), 1, kII, {0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}, -2, 3, ""},
       {"UNDEFINED of 4 bytes, first byte lowest, II",
-       exif_type::kUndefined,
+       TypeCode(ExifType::kUndefined),
        4,
        kII,
        {1, 2, 3, 0},
@@ -195,20 +195,20 @@ TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
        0,
        "\x01\x02\x03\x00"s},
       {"UNDEFINED of 4 bytes, first byte lowest, MM",
-       exif_type::kUndefined,
+       TypeCode(ExifType::kUndefined),
        4,
        kMM,
        {1, 2, 3, 0},
        0x00030201,
        0,
        "\x01\x02\x03\x00"s},
-      {"UNDEFINED longer than 4 bytes", exif_type::kUndefined, 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0, "ASCII\0"s},
-      {"ASCII", exif_type::kAscii, 5, kII, {'J', 'a', 'n', 'e', 0}, 0, 0, "Jane"},
-      {"ASCII without terminator", exif_type::kAscii, 4, kII, {'J', 'a', 'n', 'e'}, 0, 0, "Jane"},
-      {"ASCII with padding", exif_type::kAscii, 8, kII, {'J', 'a', 'n', 'e', 0, 0, 0, 0}, 0, 0, "Jane"},
-      {"ASCII with two notices", exif_type::kAscii, 7, kII, {'A', 0, 'B', 0, ' ', 'C', 0}, 0, 0, "A\0B\0 C"s},
-      {"ASCII of count 0", exif_type::kAscii, 0, kII, {0, 0, 0, 0}, 0, 0, ""},
-      {"ASCII of count 1", exif_type::kAscii, 1, kII, {0, 0, 0, 0}, 0, 0, ""},
+      {"UNDEFINED longer than 4 bytes", TypeCode(ExifType::kUndefined), 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0, "ASCII\0"s},
+      {"ASCII", TypeCode(ExifType::kAscii), 5, kII, {'J', 'a', 'n', 'e', 0}, 0, 0, "Jane"},
+      {"ASCII without terminator", TypeCode(ExifType::kAscii), 4, kII, {'J', 'a', 'n', 'e'}, 0, 0, "Jane"},
+      {"ASCII with padding", TypeCode(ExifType::kAscii), 8, kII, {'J', 'a', 'n', 'e', 0, 0, 0, 0}, 0, 0, "Jane"},
+      {"ASCII with two notices", TypeCode(ExifType::kAscii), 7, kII, {'A', 0, 'B', 0, ' ', 'C', 0}, 0, 0, "A\0B\0 C"s},
+      {"ASCII of count 0", TypeCode(ExifType::kAscii), 0, kII, {0, 0, 0, 0}, 0, 0, ""},
+      {"ASCII of count 1", TypeCode(ExifType::kAscii), 1, kII, {0, 0, 0, 0}, 0, 0, ""},
   };
   for (const DecodeCase& c : cases) {
     const TagValue value = DecodeTagValue({c.type, c.count, c.order, c.bytes});
@@ -223,14 +223,14 @@ TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
 // read as 0 or empty, never past the bytes given.
 TEST(DecodeTagValue, ShortValuesReadAsEmpty) {
   const std::vector<DecodeCase> cases = {
-      {"RATIONAL of count 0", exif_type::kRational, 0, kII, {}, 0, 0, ""},
-      {"RATIONAL without denominator", exif_type::kRational, 1, kII, {28, 0, 0, 0}, 28, 0, ""},
-      {"LONG of two bytes", exif_type::kLong, 1, kII, {1, 2}, 0, 0, ""},
-      {"SHORT of no bytes", exif_type::kShort, 1, kMM, {}, 0, 0, ""},
-      {"ASCII cut short", exif_type::kAscii, 10, kII, {'a', 'b', 'c'}, 0, 0, ""},
-      {"UNDEFINED cut short", exif_type::kUndefined, 3, kII, {1, 2}, 0, 0, ""},
+      {"RATIONAL of count 0", TypeCode(ExifType::kRational), 0, kII, {}, 0, 0, ""},
+      {"RATIONAL without denominator", TypeCode(ExifType::kRational), 1, kII, {28, 0, 0, 0}, 28, 0, ""},
+      {"LONG of two bytes", TypeCode(ExifType::kLong), 1, kII, {1, 2}, 0, 0, ""},
+      {"SHORT of no bytes", TypeCode(ExifType::kShort), 1, kMM, {}, 0, 0, ""},
+      {"ASCII cut short", TypeCode(ExifType::kAscii), 10, kII, {'a', 'b', 'c'}, 0, 0, ""},
+      {"UNDEFINED cut short", TypeCode(ExifType::kUndefined), 3, kII, {1, 2}, 0, 0, ""},
       // Each number needs only its own bytes.
-      {"huge count", exif_type::kRational, 0xFFFFFFFF, kII, {1, 0, 0, 0, 2, 0, 0, 0}, 1, 2, ""},
+      {"huge count", TypeCode(ExifType::kRational), 0xFFFFFFFF, kII, {1, 0, 0, 0, 2, 0, 0, 0}, 1, 2, ""},
   };
   for (const DecodeCase& c : cases) {
     const TagValue value = DecodeTagValue({c.type, c.count, c.order, c.bytes});
@@ -241,25 +241,25 @@ TEST(DecodeTagValue, ShortValuesReadAsEmpty) {
 }
 
 TEST(TagValueByteCount, MultipliesTheElementSizeWithoutOverflow) {
-  EXPECT_EQ(TagValueByteCount(exif_type::kShort, 3), 6u);
-  EXPECT_EQ(TagValueByteCount(exif_type::kFloat, 2), 8u);
-  EXPECT_EQ(TagValueByteCount(exif_type::kDouble, 1), 8u);
-  EXPECT_EQ(TagValueByteCount(0, 5), 5u);
-  EXPECT_EQ(TagValueByteCount(exif_type::kSRational, 0xFFFFFFFF), 34359738360u);
+  EXPECT_EQ(TagValueByteCount(TypeCode(ExifType::kShort), 3), 6u);
+  EXPECT_EQ(TagValueByteCount(TypeCode(ExifType::kFloat), 2), 8u);
+  EXPECT_EQ(TagValueByteCount(TypeCode(ExifType::kDouble), 1), 8u);
+  EXPECT_EQ(TagValueByteCount(0, 5), 0u);
+  EXPECT_EQ(TagValueByteCount(TypeCode(ExifType::kSRational), 0xFFFFFFFF), 34359738360u);
 }
 
 TEST(FormatTagValue, RawValuesLongerThanTheLimitAreNotShown) {
   const TagLibrary& library = TagLibrary::BuiltIn();
   const Bytes none;
-  EXPECT_EQ(FormatTagValue(library, 0x927C, {exif_type::kUndefined, 3000, kII, none}, 255).text,
+  EXPECT_EQ(FormatTagValue(library, 0x927C, {TypeCode(ExifType::kUndefined), 3000, kII, none}, 255).text,
             "<Not shown as is too long (3000 bytes) >");
-  EXPECT_EQ(FormatTagValue(library, 0x829D, {exif_type::kRational, 0xFFFFFFFF, kMM, none}, 255).text,
+  EXPECT_EQ(FormatTagValue(library, 0x829D, {TypeCode(ExifType::kRational), 0xFFFFFFFF, kMM, none}, 255).text,
             "<Not shown as is too long (34359738360 bytes) >");
   const Bytes text = {'a', 'b', 'c', 0};
-  EXPECT_EQ(FormatTagValue(library, 0x010F, {exif_type::kAscii, 4, kII, text}, 4).text, "abc");
-  EXPECT_EQ(FormatTagValue(library, 0x010F, {exif_type::kAscii, 4, kII, text}, 3).text,
+  EXPECT_EQ(FormatTagValue(library, 0x010F, {TypeCode(ExifType::kAscii), 4, kII, text}, 4).text, "abc");
+  EXPECT_EQ(FormatTagValue(library, 0x010F, {TypeCode(ExifType::kAscii), 4, kII, text}, 3).text,
             "<Not shown as is too long (4 bytes) >");
-  EXPECT_EQ(FormatTagValue(library, 0x010F, {exif_type::kAscii, 0, kII, none}, -1).text,
+  EXPECT_EQ(FormatTagValue(library, 0x010F, {TypeCode(ExifType::kAscii), 0, kII, none}, -1).text,
             "<Not shown as is too long (0 bytes) >");
 }
 
@@ -267,16 +267,16 @@ TEST(FormatTagValue, RawValuesInBothByteOrders) {
   const TagLibrary& library = TagLibrary::BuiltIn();
   const Bytes biasMM = {0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 3};
   const Bytes biasII = {0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0};
-  EXPECT_EQ(FormatTagValue(library, 0x9204, {exif_type::kSRational, 1, kMM, biasMM}, 255).text, "-0.67 EV");
-  EXPECT_EQ(FormatTagValue(library, 0x9204, {exif_type::kSRational, 1, kII, biasII}, 255).text, "-0.67 EV");
+  EXPECT_EQ(FormatTagValue(library, 0x9204, {TypeCode(ExifType::kSRational), 1, kMM, biasMM}, 255).text, "-0.67 EV");
+  EXPECT_EQ(FormatTagValue(library, 0x9204, {TypeCode(ExifType::kSRational), 1, kII, biasII}, 255).text, "-0.67 EV");
   const Bytes orientationMM = {0, 6, 0, 0};
   const Bytes orientationII = {6, 0, 0, 0};
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {exif_type::kShort, 1, kMM, orientationMM}, 255).text, "Top right");
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {exif_type::kShort, 1, kII, orientationII}, 255).text, "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kMM, orientationMM}, 255).text, "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kII, orientationII}, 255).text, "Top right");
   // ComponentConfiguration reads its bytes first-lowest in either order.
   const Bytes components = {1, 2, 3, 0};
-  EXPECT_EQ(FormatTagValue(library, 0x9101, {exif_type::kUndefined, 4, kMM, components}, 255).text, "YCbCr");
-  const FormattedValue title = FormatTagValue(library, 0x9C9B, {exif_type::kByte, 6, kII, Bytes(6, 65)}, 255);
+  EXPECT_EQ(FormatTagValue(library, 0x9101, {TypeCode(ExifType::kUndefined), 4, kMM, components}, 255).text, "YCbCr");
+  const FormattedValue title = FormatTagValue(library, 0x9C9B, {TypeCode(ExifType::kByte), 6, kII, Bytes(6, 65)}, 255);
   EXPECT_EQ(title.status, format_status::kFixedText);
 }
 

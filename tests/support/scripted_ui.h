@@ -11,7 +11,7 @@
 
 namespace kelvane::test {
 
-class ScriptedUi : public UserInterface {
+class ScriptedUi : public UserDialogs, public RunObserver, public RunPresentation {
  public:
   // Answers to give, in order; a box with no scripted answer gets its
   // default button.
@@ -23,6 +23,7 @@ class ScriptedUi : public UserInterface {
   std::vector<SoundCue> cues;
   std::vector<int> progress;
   std::vector<std::pair<int, std::string>> statuses;
+  std::vector<std::string> notices;
   int pumps = 0;
   int busyChanges = 0;
   bool busy = false;
@@ -35,6 +36,7 @@ class ScriptedUi : public UserInterface {
   }
   void SetProgress(int value) override { progress.push_back(value); }
   void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
+  void Notice(const std::string& text) override { notices.push_back(text); }
   void PumpEvents() override { ++pumps; }
   bool CancelRequested() override { return cancelAfterPumps > 0 && pumps >= cancelAfterPumps; }
   void SetRunEnabled(bool enabled) override { runEnabled.push_back(enabled); }
@@ -45,6 +47,12 @@ class ScriptedUi : public UserInterface {
   std::vector<bool> runEnabled;
   std::vector<bool> cancelEnabled;
   int arrangements = 0;
+
+  // The three ports as the layers take them.
+  RunUi& Ports() { return ports_; }
+
+ private:
+  RunUi ports_{*this, *this, this};
 };
 
 }  // namespace kelvane::test

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The journal of a write run: before a photo changes, what the run will
+// change in it and how to take that back (the old bytes of an in-place edit,
+// the old head of a rewritten photo, old names, old file times), with the
+// photo's size and the SHA-256 of the changed bytes before and after. Undo
+// replays it backwards; a journal without its completion mark is a run that
+// was interrupted.
+//
+// One gzip-compressed file of JSON lines per run (zcat FILE | jq reads it):
+// a header line, one line per photo, "done" lines as groups of photos are
+// committed, and a closing line. Lines are flushed to the device in groups,
+// always before the photos they describe change.
+#pragma once
+
+#include <time.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/owned_fd.h"
+#include "engine/photo_edit.h"
+#include "engine/sha256.h"
+
+namespace kelvane {
+
+struct RunHeader {
+  std::string id;        // also the journal's file name, without ".journal"
+  std::string started;   // UTC, ISO 8601
+  std::string function;  // the command word: "copyright", "shift-time", "undo" ...
+  std::string folder;    // absolute, ending with "/"
+  std::string details;   // the run's parameters in words
+  std::string undoes;    // an undo: the id of the run it takes back
+};
+
+struct JournalPhoto {
+  std::string name;     // in the run's folder
+  std::string newName;  // a rename: the name it got
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t sizeBefore = 0;
+  int64_t sizeAfter = 0;
+  // Of the bytes the run changes: the patched span, or the head up to the
+  // end of the replaced metadata.
+  Sha256 hashBefore{};
+  Sha256 hashAfter{};
+  std::optional<BytePatch> patch;
+  // A rewrite: the old head, and how long the new head is.
+  std::vector<uint8_t> oldHead;
+  int64_t newHeadLength = 0;
+  std::optional<std::array<timespec, 2>> oldTimes;  // access, modification
+  std::optional<std::array<timespec, 2>> newTimes;
+  bool wiped = false;
+};
+
+class JournalWriter {
+ public:
+  // Makes the journal file in journalFolder (made when missing) and writes
+  // its header; nothing, with error set, when that fails.
+  static std::unique_ptr<JournalWriter> Create(const std::string& journalFolder, const RunHeader& header,
+                                               int& error);
+  ~JournalWriter();
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  // Records the photos of a group and makes everything written so far
+  // durable; false (errno set) when it could not be written.
+  bool Append(const std::vector<JournalPhoto>& photos);
+  // Records the photos whose change is on disk; made durable with the next
+  // Append or Complete.
+  void Done(const std::vector<std::string>& names);
+  // Marks the run complete and closes the journal.
+  bool Complete();
+  const std::string& Path() const { return path_; }
+  size_t Changed() const { return changed_; }
+
+ private:
+  JournalWriter() = default;
+  bool Write(const std::string& text);
+  bool Flush();
+
+  std::string path_;
+  OwnedFd fd_;
+  void* gz_ = nullptr;
+  size_t changed_ = 0;
+};
+
+struct Journal {
+  RunHeader header;
+  std::vector<JournalPhoto> photos;
+  std::vector<std::string> done;
+  bool complete = false;
+};
+
+// Everything a journal holds that can still be read (a killed run's last
+// lines may be lost); nothing when it is not a journal.
+std::optional<Journal> ReadJournal(const std::string& path);
+
+struct JournalSummary {
+  std::string path;
+  RunHeader header;
+  size_t photos = 0;   // recorded
+  size_t changed = 0;  // done
+  bool complete = false;
+  int64_t bytes = 0;
+};
+
+// The journals of a folder, newest first.
+std::vector<JournalSummary> ListJournals(const std::string& journalFolder);
+
+// Removes journals older than maxAgeDays, then the oldest until the rest
+// take at most maxBytes. Returns how many went.
+size_t PruneJournals(const std::string& journalFolder, int maxAgeDays, int64_t maxBytes);
+
+// $XDG_STATE_HOME/kelvane/runs/ (default ~/.local/state/kelvane/runs/),
+// ending with "/"; empty when no home folder is known.
+std::string DefaultJournalFolder();
+
+// A new run's id: its start time (UTC) and the process id.
+std::string NewRunId(time_t now);
+
+}  // namespace kelvane
