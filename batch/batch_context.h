@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,16 @@ class PlanSink {
   virtual void Planned(const std::string& photo, const std::vector<PreviewLine>& lines) = 0;
 };
 
+// What a preview showed, photo by photo: a run started from the preview
+// carries out exactly this and leaves a photo whose plan came out otherwise.
+using PreviewPlan = std::map<std::string, std::vector<PreviewLine>>;
+
 struct RunSafety {
   // Work everything out and report it to `plan`, but write nothing: no
   // photo, file time, name, journal or setting changes.
   bool dryRun = false;
   PlanSink* plan = nullptr;
+  const PreviewPlan* expected = nullptr;
   // Where the journals of write runs go; empty: no journal.
   std::string journalFolder;
   // Rewritten photos made durable together.

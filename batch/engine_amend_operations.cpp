@@ -110,6 +110,7 @@ FileStep EngineAmendOperations::AddExifSegment(size_t order, const std::string& 
   if (const auto failed = run_.Open(target, true, photo)) return *failed;
   PhotoEdit edit;
   const AddSegmentResult planned = PlanExifSegment(photo, kind, restore, options_, edit);
+  if (const auto failed = ReadFailureOf(photo)) return *failed;
   if (planned != AddSegmentResult::kOk && planned != AddSegmentResult::kTimesNotSet) {
     return SegmentStepOf({planned, 0}, function);
   }
@@ -125,6 +126,7 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   ExifReading reading;
   int32_t allSlots = 0;
   const ReadResult read = ReadExifTags(photo, allSlots, reading);
+  if (const auto failed = ReadFailureOf(photo)) return *failed;
   switch (read) {
     case ReadResult::kOk:
       break;
@@ -141,6 +143,7 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   const ExifSlot slot = request.function == ProgramFunction::AddCopyright ? kSlotCopyright : kSlotImageDescription;
   PhotoEdit edit;
   const WriteTagResult planned = PlanExifTag(photo, reading, read, slot, TextTagRecord(slot, text.text), options_, edit);
+  if (const auto failed = ReadFailureOf(photo)) return *failed;
   // Deleting text that is not there leaves the photo as asked.
   if (planned == WriteTagResult::kTagAbsent && text.text.empty()) return FileStep::Done();
   if (planned != WriteTagResult::kOk) return WriterStepOf({planned, 0});

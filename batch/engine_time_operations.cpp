@@ -82,7 +82,9 @@ FileStep EngineTimeOperations::SetFileTimesFromPhoto(size_t order, const std::st
   PhotoFile photo;
   if (const auto failed = run_.Open(path, false, photo)) return *failed;
   PhotoEdit edit;
-  if (!PlanFileTimesFromPhoto(photo, options_, edit)) return FileStep::Failed(ListMessage::kDateNotModified);
+  const bool planned = PlanFileTimesFromPhoto(photo, options_, edit);
+  if (const auto failed = ReadFailureOf(photo)) return *failed;
+  if (!planned) return FileStep::Failed(ListMessage::kDateNotModified);
   return run_.Submit(order, path, std::move(photo), std::move(edit), [](const CommitOutcome& committed) {
     return TimeStepOf(AdjustOutcomeOf(AdjustResult::kOk, committed));
   });
@@ -93,6 +95,7 @@ FileStep EngineTimeOperations::AdjustPhotoDates(size_t order, const std::string&
   if (const auto failed = run_.Open(path, true, photo)) return *failed;
   PhotoEdit edit;
   const AdjustResult planned = PlanPhotoDates(photo, adjustDays, parameters_, options_, edit);
+  if (const auto failed = ReadFailureOf(photo)) return *failed;
   if (planned != AdjustResult::kOk && planned != AdjustResult::kFileTimesNotSet) {
     return TimeStepOf({planned, 0});
   }

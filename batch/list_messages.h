@@ -55,6 +55,9 @@ enum class ListMessage {
   kCouldNotRead,
   kCouldNotWrite,
   kSegmentFull,
+  kNotInPreview,
+  kWipedForGood,
+  kNameTaken,
   kCount
 };
 

@@ -120,10 +120,14 @@ PhotoRun::Start PhotoRun::Begin(const std::string& folder) {
 bool PhotoRun::StartJournal() {
   if (context_.safety.journalFolder.empty()) return true;
   RunHeader header;
-  header.id = NewRunId(::time(nullptr));
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  header.id = NewRunId(now);
   header.function = function_;
   header.folder = AbsoluteFolder(folder_);
   header.details = details_;
+  header.undoes = undoes_;
+  runId_ = header.id;
   journal_ = JournalWriter::Create(context_.safety.journalFolder, header, beginError_);
   return journal_ != nullptr;
 }
@@ -147,6 +151,10 @@ FileStep PhotoRun::Submit(size_t order, const std::string& path, PhotoFile photo
   if (DryRun()) {
     if (context_.safety.plan != nullptr) context_.safety.plan->Planned(FileNameOf(path), edit.preview);
     return FileStep::Done();
+  }
+  if (const PreviewPlan* expected = context_.safety.expected; expected != nullptr) {
+    const auto shown = expected->find(FileNameOf(path));
+    if (shown == expected->end() || shown->second != edit.preview) return FileStep::Failed(ListMessage::kNotInPreview);
   }
   if (edit.replacement) {
     ++rewritesPending_;

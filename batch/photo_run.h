@@ -31,6 +31,13 @@ struct FileStep {
   static FileStep Pending() { return {std::nullopt, 0, true}; }
 };
 
+// A read error met while a photo's edit was worked out: whatever the plan
+// made of the bytes it got, the photo's answer is the error.
+inline std::optional<FileStep> ReadFailureOf(const PhotoFile& photo) {
+  if (photo.error() == 0) return std::nullopt;
+  return FileStep::Failed(ListMessage::kCouldNotRead, photo.error());
+}
+
 // What committing a photo's edit came to, as its function lists it.
 using OutcomeMap = std::function<FileStep(const CommitOutcome&)>;
 
@@ -40,6 +47,10 @@ class PhotoRun {
   // details: its parameters in words.
   PhotoRun(BatchContext& context, std::string function, std::string details,
            CommitSteps steps = CommitSteps::System());
+  // An undo: the run it takes back (its journal's header names it).
+  void SetUndoes(std::string runId) { undoes_ = std::move(runId); }
+  // The id the run's journal has (empty without one).
+  const std::string& RunId() const { return runId_; }
   ~PhotoRun();
   PhotoRun(const PhotoRun&) = delete;
   PhotoRun& operator=(const PhotoRun&) = delete;
@@ -89,6 +100,8 @@ class PhotoRun {
   std::string function_;
   std::string details_;
   std::string folder_;
+  std::string undoes_;
+  std::string runId_;
   FolderLock lock_;
   std::unique_ptr<JournalWriter> journal_;
   CommitGroup group_;

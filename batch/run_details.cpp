@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/run_details.h"
 
+#include <cstdio>
+
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -35,8 +37,11 @@ std::string RunDetails(const RunState& state, const BatchInputs& inputs) {
       std::string text = state.DaysAsDate ? "date " + inputs.asDateText
                                           : Trim(inputs.daysText) + " days " +
                                                 (inputs.daysDirection == DaysDirection::kEarlier ? "earlier" : "later");
-      text += ", " + Trim(inputs.timeTexts[0]) + ":" + Trim(inputs.timeTexts[1]) + ":" + Trim(inputs.timeTexts[2]) +
-              (inputs.timeDirection == TimeDirection::kEarlier ? " earlier" : " later");
+      char time[32];
+      std::snprintf(time, sizeof time, "%02lld:%02lld:%02lld", static_cast<long long>(LeadingNumber(inputs.timeTexts[0])),
+                    static_cast<long long>(LeadingNumber(inputs.timeTexts[1])),
+                    static_cast<long long>(LeadingNumber(inputs.timeTexts[2])));
+      text += std::string(", ") + time + (inputs.timeDirection == TimeDirection::kEarlier ? " earlier" : " later");
       return text;
     }
     case ProgramFunction::FilenamePrefix: {

@@ -10,6 +10,7 @@
 #include "batch/filename_prefix.h"
 #include "batch/run_command.h"
 #include "batch/time_corrections.h"
+#include "cli/console_plan.h"
 #include "cli/console_ui.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt_watch.h"
@@ -27,6 +28,10 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   options.json = line.global.json;
   options.quiet = line.global.quiet;
   options.progress = streams.errIsTerminal;
+  // A dry run writes nothing, so its questions are answered as a run that
+  // goes ahead would have them answered.
+  options.dryRun = line.global.dryRun;
+  if (options.dryRun) options.yes = true;
 
   InterruptWatch interrupts;
   ConsoleUi console(options, streams.in, streams.out, streams.err,
@@ -36,7 +41,13 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
                        session.fileOps, session.library,  request.exportOptions};
   RunFailures failures;
   context.failures = &failures;
-  context.safety.journalFolder = DefaultJournalFolder();
+  ConsolePlan plan(streams.out, !line.global.json);
+  if (line.global.dryRun) {
+    context.safety.dryRun = true;
+    context.safety.plan = &plan;
+  } else {
+    context.safety.journalFolder = DefaultJournalFolder();
+  }
   EngineTimeOperations timeOperations(context, request.inputs);
   EnginePrefixOperations prefixOperations(context, request.inputs);
   EngineAmendOperations amendOperations(context, request.inputs);
@@ -47,6 +58,7 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   RunBtn_Click(context, runners);
 
   const int status = ExitStatusOf(console.Shown());
+  if (line.global.dryRun && !line.global.json) plan.PrintEnd(failures);
   if (line.global.json) {
     RunSummary summary;
     summary.command = EntryOf(*line.command).word;
@@ -60,6 +72,7 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
     summary.messages = console.Shown();
     summary.notices = console.Notices();
     summary.removedTemporaries = context.removedTemporaries;
+    if (line.global.dryRun) summary.plan = plan.Json();
     summary.exitStatus = status;
     streams.out << JsonText(ReportJson(summary)) << "\n" << std::flush;
   }

@@ -81,6 +81,20 @@ const std::vector<CommandEntry>& CommandTable() {
        "then its IFD0 and Exif IFD tags as the export formats them.",
        "one photo",
        {}},
+      {CommandName::History,
+       "history",
+       "List the runs that changed photos (newest first): id, start, function, folder, photos changed, "
+       "and whether each completed, was interrupted or was undone.",
+       "",
+       {},
+       PathUse::kNone},
+      {CommandName::Undo,
+       "undo",
+       "Take a run back: every photo it changed byte for byte as before, its names and file times too.",
+       "the run's id from 'history', or its start (default: the newest run)",
+       {{"--force", false, "", "put photos back even when they changed since the run"}},
+       PathUse::kOptional,
+       "RUN"},
   };
   return table;
 }
@@ -90,8 +104,8 @@ struct GlobalOption {
   bool takesValue;
 };
 
-constexpr GlobalOption kGlobals[] = {
-    {"--settings", true}, {"--yes", false}, {"--json", false}, {"--quiet", false}, {"--help", false}};
+constexpr GlobalOption kGlobals[] = {{"--settings", true}, {"--yes", false},     {"--json", false},
+                                     {"--quiet", false},   {"--dry-run", false}, {"--help", false}};
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -112,6 +126,7 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--yes") line.global.yes = true;
   if (name == "--json") line.global.json = true;
   if (name == "--quiet") line.global.quiet = true;
+  if (name == "--dry-run") line.global.dryRun = true;
   if (name == "--help") line.help = true;
 }
 
@@ -190,16 +205,24 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
 
   if (line.help) return parsed;
   if (command == nullptr) return fail("no command given");
-  if (positionals.empty()) return fail(std::string(command->word) + " needs a PATH");
-  if (positionals.size() > 1) return fail("more than one PATH given ('" + positionals[1] + "')");
-  if (positionals.front().empty()) return fail("the PATH is empty");
+  const std::string pathName(command->pathName);
+  if (command->path == PathUse::kNone) {
+    if (!positionals.empty()) return fail(std::string(command->word) + " takes no " + pathName);
+    return parsed;
+  }
+  if (positionals.empty()) {
+    if (command->path == PathUse::kOptional) return parsed;
+    return fail(std::string(command->word) + " needs a " + pathName);
+  }
+  if (positionals.size() > 1) return fail("more than one " + pathName + " given ('" + positionals[1] + "')");
+  if (positionals.front().empty()) return fail("the " + pathName + " is empty");
   line.path = positionals.front();
   return parsed;
 }
 
 std::string ProgramHelp() {
   std::string text =
-      "usage: kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH\n"
+      "usage: kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] [--dry-run] COMMAND [OPTIONS] PATH\n"
       "\n"
       "Corrects and amends the Exif metadata of JPEG photos, one folder (every file in it) or one photo\n"
       "at a time, with the desktop program's functions and settings.\n"
@@ -219,6 +242,7 @@ std::string ProgramHelp() {
       "                   when standard input is a terminal and refused otherwise)\n"
       "  --json           print one JSON object at the end instead of the messages\n"
       "  --quiet          no progress, and no message when every file succeeded\n"
+      "  --dry-run        print what the command would change, photo by photo, and change nothing\n"
       "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
       "\n"
       "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"
@@ -231,7 +255,20 @@ std::string CommandHelp(CommandName name) {
   const CommandEntry& entry = EntryOf(name);
   std::string text = "usage: kelvane-cli [GLOBAL OPTIONS] " + std::string(entry.word);
   if (!entry.options.empty()) text += " [OPTIONS]";
-  text += " PATH\n\n" + std::string(entry.summary) + "\nPATH: " + std::string(entry.pathHelp) + ".\n";
+  const std::string pathName(entry.pathName);
+  switch (entry.path) {
+    case PathUse::kRequired:
+      text += " " + pathName + "\n\n" + std::string(entry.summary) + "\n" + pathName + ": " +
+              std::string(entry.pathHelp) + ".\n";
+      break;
+    case PathUse::kOptional:
+      text += " [" + pathName + "]\n\n" + std::string(entry.summary) + "\n" + pathName + ": " +
+              std::string(entry.pathHelp) + ".\n";
+      break;
+    case PathUse::kNone:
+      text += "\n\n" + std::string(entry.summary) + "\n";
+      break;
+  }
   if (!entry.options.empty()) {
     text += "\nOptions:\n";
     for (const OptionEntry& option : entry.options) {

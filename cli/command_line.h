@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The command line of kelvane-cli:
-//   kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH
+//   kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] [--dry-run] COMMAND [OPTIONS] PATH
 // Only the words are read here; what the values mean is worked out by the
 // command's run request.
 #pragma once
@@ -25,7 +25,12 @@ enum class CommandName {
   Export,
   Wipe,
   Dump,
+  History,
+  Undo,
 };
+
+// What a command does with the word after its options.
+enum class PathUse { kRequired, kOptional, kNone };
 
 struct OptionEntry {
   std::string_view name;  // with its leading "--"
@@ -40,6 +45,8 @@ struct CommandEntry {
   std::string_view summary;
   std::string_view pathHelp;
   std::vector<OptionEntry> options;
+  PathUse path = PathUse::kRequired;
+  std::string_view pathName = "PATH";
 };
 
 // Every command, in the order of the program's functions.
@@ -51,6 +58,7 @@ struct GlobalOptions {
   bool yes = false;
   bool json = false;
   bool quiet = false;
+  bool dryRun = false;  // work out and print what would change; write nothing
 };
 
 struct CommandLine {

@@ -116,7 +116,8 @@ MessageAnswer ConsoleUi::Show(const Message& message) {
   MessageAnswer answer = MessageAnswer::kOk;
   if (IsQuestion(message)) {
     answer = Ask(message);
-  } else if (!options_.json && !(options_.quiet && IsCleanCompletion(message))) {
+  } else if (!options_.json && !(options_.quiet && IsCleanCompletion(message)) &&
+             !(options_.dryRun && message.title == CompletionMessage("").title)) {
     std::ostream& stream = IsWarningOrFailure(message) ? err_ : out_;
     stream << MessageForConsole(message) << std::flush;
   }

@@ -23,6 +23,7 @@ struct ConsoleOptions {
   bool json = false;         // messages go into the report only
   bool quiet = false;        // no progress, and no message when every file succeeded
   bool progress = false;     // stderr is a terminal: show a progress line there
+  bool dryRun = false;       // the run writes nothing: its plan is printed instead of its completion message
 };
 
 struct ShownMessage {

@@ -66,11 +66,16 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
     if (IsQuestion(shown.message)) message["answer"] = AnswerName(shown.answer);
     messages.push_back(std::move(message));
   }
-  return {{"command", summary.command},      {"path", summary.path},
-          {"total", summary.total},          {"processed", summary.processed},
+  nlohmann::ordered_json report = {{"command", summary.command}, {"path", summary.path}};
+  if (summary.plan) {
+    report["dryRun"] = true;
+    report["plan"] = *summary.plan;
+  }
+  report.update(nlohmann::ordered_json{{"total", summary.total},          {"processed", summary.processed},
           {"failures", std::move(failures)}, {"failuresNotListed", summary.failures.notListed},
           {"messages", std::move(messages)}, {"notices", summary.notices},
-          {"removedTemporaryFiles", summary.removedTemporaries}, {"exitStatus", summary.exitStatus}};
+          {"removedTemporaryFiles", summary.removedTemporaries}, {"exitStatus", summary.exitStatus}});
+  return report;
 }
 
 std::string JsonText(const nlohmann::ordered_json& object) {

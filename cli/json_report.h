@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,16 @@ struct RunSummary {
   std::vector<ShownMessage> messages;
   std::vector<std::string> notices;  // lines about the run (a wait, temporary files removed)
   size_t removedTemporaries = 0;
+  // A dry run: what it would change.
+  std::optional<nlohmann::ordered_json> plan;
   int exitStatus = 0;
 };
 
 // {command, path, total, processed, failures [{file, code, message, errno
 // (when the system gave a reason)}], failuresNotListed, messages [{title,
 // icon, text, answer (questions only)}], notices, removedTemporaryFiles,
-// exitStatus}. Texts have their carriage returns as line feeds.
+// exitStatus}; a dry run adds dryRun: true and plan: [{photo, changes:
+// [{field, now, after}]}] after path. Texts have their carriage returns as line feeds.
 nlohmann::ordered_json ReportJson(const RunSummary& summary);
 
 // The object on one line; bytes that are not UTF-8 (file names) become U+FFFD.

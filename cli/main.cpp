@@ -12,6 +12,7 @@
 #include "cli/console_session.h"
 #include "cli/dump_command.h"
 #include "cli/exit_status.h"
+#include "cli/history_command.h"
 #include "cli/run_request.h"
 
 namespace {
@@ -45,15 +46,29 @@ int main(int argc, char** argv) {
     }
   }
 
-  if (*line.command == CommandName::Dump) {
+  const CommandName command = *line.command;
+  const bool readsOnly = command == CommandName::Dump || command == CommandName::History;
+  if (line.global.dryRun && (readsOnly || command == CommandName::Export)) {
+    return UsageError("--dry-run does not apply to " + std::string(EntryOf(command).word) + ": it writes no photo",
+                      line);
+  }
+  if (command == CommandName::History) return ShowHistory(line.global.json, std::cout);
+  if (command == CommandName::Dump) {
     if (!line.options.empty()) return UsageError("dump takes no options", line);
     ConsoleSession session(line.global.settingsFile);
     return DumpPhoto(line.path, session, line.global.json, std::cout, std::cerr);
   }
 
+  const ConsoleStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1};
+  if (command == CommandName::Undo) {
+    ConsoleSession session(line.global.settingsFile);
+    TendJournals(session.settings, !line.global.dryRun, std::cerr);
+    return UndoCommand(line, session, streams);
+  }
+
   BuiltRequest built = BuildRunRequest(line);
   if (!built.error.empty()) return UsageError(built.error, line);
   ConsoleSession session(line.global.settingsFile);
-  const ConsoleStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1};
+  TendJournals(session.settings, !line.global.dryRun, std::cerr);
   return RunBatchCommand(line, built.request, session, streams);
 }

@@ -44,8 +44,11 @@ CommitOutcome WritePatch(PhotoFile& photo, const std::string& path, const PhotoE
   if (!StillTheFileRead(photo, path)) return {CommitResult::kChanged, 0};
   if (!steps.write(photo, patch.offset, patch.after)) {
     const int error = photo.error() != 0 ? photo.error() : EIO;
-    // Whatever part of the span was written goes back.
+    // Whatever part of the span was written goes back, and so do the file's
+    // times, which the attempt changed.
     steps.write(photo, patch.offset, patch.before);
+    const struct timespec times[2] = {photo.Status().st_atim, photo.Status().st_mtim};
+    ::futimens(photo.fd(), times);
     return {CommitResult::kWriteFailed, error};
   }
   return SetTimes(photo, edit);

@@ -110,7 +110,9 @@ bool PhotoFile::ReadAt(int64_t offset, void* out, size_t length) {
     if (length > 0) std::memcpy(out, head_.data() + offset, length);
     return true;
   }
-  if (memory_ || !fd_.valid()) return false;
+  // A photo that gave a read error once is not trusted for the rest of the
+  // pass: its answer is the error, not what a retry happens to return.
+  if (memory_ || !fd_.valid() || error_ != 0) return false;
   const ssize_t got = ReadFully(fd_.get(), offset, static_cast<uint8_t*>(out), length);
   if (got < 0) error_ = errno;
   return got == static_cast<ssize_t>(length);

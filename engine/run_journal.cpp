@@ -2,6 +2,7 @@
 #include "engine/run_journal.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +21,21 @@
 namespace kelvane {
 namespace {
 
-constexpr const char* kExtension = ".journal";
+constexpr std::string_view kExtension = ".journal";
+// A journal being written (or left by a run that was killed) carries this
+// ending until its run completes: interrupted runs are found by name alone.
+constexpr std::string_view kOpenExtension = ".journal.part";
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+long OwnerOf(const std::string& id) {
+  const auto dash = id.rfind('-');
+  return dash == std::string::npos ? 0 : std::strtol(id.c_str() + dash + 1, nullptr, 10);
+}
+
+bool ProcessGone(long pid) { return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH); }
 
 // ---- writing ---------------------------------------------------------------
 
@@ -290,7 +305,7 @@ std::unique_ptr<JournalWriter> JournalWriter::Create(const std::string& journalF
   std::unique_ptr<JournalWriter> writer(new JournalWriter);
   std::string folder = journalFolder;
   if (!folder.empty() && folder.back() != '/') folder += '/';
-  writer->path_ = folder + header.id + kExtension;
+  writer->path_ = folder + header.id + std::string(kOpenExtension);
   writer->fd_.Reset(::open(writer->path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!writer->fd_.valid()) {
     error = errno;
@@ -359,7 +374,12 @@ bool JournalWriter::Complete() {
                        Flush();
   const bool closed = ::gzclose(static_cast<gzFile>(gz_)) == Z_OK;
   gz_ = nullptr;
-  return written && closed;
+  if (!written || !closed) return false;
+  const std::string completed = path_.substr(0, path_.size() - kOpenExtension.size()) + std::string(kExtension);
+  if (::rename(path_.c_str(), completed.c_str()) != 0) return false;
+  path_ = completed;
+  SyncFolder(path_.substr(0, path_.rfind('/') + 1));
+  return true;
 }
 
 std::optional<Journal> ReadJournal(const std::string& path) {
@@ -385,25 +405,34 @@ std::optional<Journal> ReadJournal(const std::string& path) {
       }
     } else if (line.value("complete", false)) {
       journal.complete = true;
+    } else if (const auto undone = NameOf(line, "undoneBy")) {
+      journal.undoneBy = *undone;
     }
   }
   return journal;
 }
 
-std::vector<JournalSummary> ListJournals(const std::string& journalFolder) {
+std::vector<JournalSummary> ListJournals(const std::string& journalFolder, bool contents) {
   std::vector<JournalSummary> summaries;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(journalFolder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() != kExtension || !it->is_regular_file(ec)) continue;
-    const auto journal = ReadJournal(it->path().string());
-    if (!journal) continue;
+    const std::string name = it->path().filename().string();
+    const bool open = EndsWith(name, kOpenExtension);
+    if ((!open && !EndsWith(name, kExtension)) || !it->is_regular_file(ec)) continue;
     JournalSummary summary;
     summary.path = it->path().string();
-    summary.header = journal->header;
-    summary.photos = journal->photos.size();
-    summary.changed = journal->done.size();
-    summary.complete = journal->complete;
+    summary.header.id = name.substr(0, name.size() - (open ? kOpenExtension : kExtension).size());
+    summary.complete = !open;
+    summary.interrupted = open && ProcessGone(OwnerOf(summary.header.id));
     summary.bytes = static_cast<int64_t>(it->file_size(ec));
+    if (contents) {
+      const auto journal = ReadJournal(summary.path);
+      if (!journal) continue;
+      summary.header = journal->header;
+      summary.photos = journal->photos.size();
+      summary.changed = journal->done.size();
+      summary.undoneBy = journal->undoneBy;
+    }
     summaries.push_back(std::move(summary));
   }
   std::sort(summaries.begin(), summaries.end(),
@@ -412,15 +441,17 @@ std::vector<JournalSummary> ListJournals(const std::string& journalFolder) {
 }
 
 size_t PruneJournals(const std::string& journalFolder, int maxAgeDays, int64_t maxBytes) {
-  std::vector<JournalSummary> journals = ListJournals(journalFolder);
+  const std::vector<JournalSummary> journals = ListJournals(journalFolder, false);
   const time_t now = ::time(nullptr);
   size_t removed = 0;
   int64_t kept = 0;
-  // Newest first: a journal is kept while it is young enough and fits.
+  // Newest first: a journal is kept while it is young enough and fits. An
+  // interrupted run's journal stays until it is taken back or too old.
   for (const JournalSummary& journal : journals) {
+    if (!journal.complete && !journal.interrupted) continue;  // a run in progress
     struct stat st {};
     const bool old = ::stat(journal.path.c_str(), &st) == 0 && now - st.st_mtime > int64_t{maxAgeDays} * 86400;
-    if (old || kept + journal.bytes > maxBytes) {
+    if (old || (journal.complete && kept + journal.bytes > maxBytes)) {
       if (::unlink(journal.path.c_str()) == 0) ++removed;
     } else {
       kept += journal.bytes;
@@ -428,6 +459,20 @@ size_t PruneJournals(const std::string& journalFolder, int maxAgeDays, int64_t m
   }
   return removed;
 }
+
+bool MarkUndone(const std::string& journalPath, const std::string& undoId) {
+  // A gzip file may hold several members one after the other: the note goes
+  // in a member of its own at the end.
+  gzFile gz = ::gzopen(journalPath.c_str(), "ab1");
+  if (gz == nullptr) return false;
+  std::string line = "{\"undoneBy\":";
+  AppendString(line, undoId);
+  line += "}\n";
+  const bool written = ::gzwrite(gz, line.data(), static_cast<unsigned>(line.size())) == static_cast<int>(line.size());
+  return ::gzclose(gz) == Z_OK && written;
+}
+
+bool Interrupted(const Journal& journal) { return !journal.complete && ProcessGone(OwnerOf(journal.header.id)); }
 
 std::string DefaultJournalFolder() {
   std::string state;
@@ -442,11 +487,14 @@ std::string DefaultJournalFolder() {
   return state + "kelvane/runs/";
 }
 
-std::string NewRunId(time_t now) {
+std::string NewRunId(const timespec& now) {
   std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+  ::gmtime_r(&now.tv_sec, &utc);
+  char text[48];
+  const size_t length = std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &utc);
+  // Microseconds, so that the ids of runs started within one second sort by
+  // their start too.
+  std::snprintf(text + length, sizeof text - length, ".%06ldZ", now.tv_nsec / 1000);
   return std::string(text) + "-" + std::to_string(::getpid());
 }
 

@@ -9,7 +9,8 @@
 // One gzip-compressed file of JSON lines per run (zcat FILE | jq reads it):
 // a header line, one line per photo, "done" lines as groups of photos are
 // committed, and a closing line. Lines are flushed to the device in groups,
-// always before the photos they describe change.
+// always before the photos they describe change. The file is named
+// ID.journal.part until its run completes, then ID.journal.
 #pragma once
 
 #include <time.h>
@@ -94,7 +95,15 @@ struct Journal {
   std::vector<JournalPhoto> photos;
   std::vector<std::string> done;
   bool complete = false;
+  std::string undoneBy;  // the id of the run that took this one back
 };
+
+// Notes in a journal that the run `undoId` took it back.
+bool MarkUndone(const std::string& journalPath, const std::string& undoId);
+
+// A run whose journal is not complete and whose process is gone: it was
+// killed (or its machine stopped) before it ended.
+bool Interrupted(const Journal& journal);
 
 // Everything a journal holds that can still be read (a killed run's last
 // lines may be lost); nothing when it is not a journal.
@@ -106,11 +115,15 @@ struct JournalSummary {
   size_t photos = 0;   // recorded
   size_t changed = 0;  // done
   bool complete = false;
+  bool interrupted = false;
+  std::string undoneBy;
   int64_t bytes = 0;
 };
 
-// The journals of a folder, newest first.
-std::vector<JournalSummary> ListJournals(const std::string& journalFolder);
+// The journals of a folder, newest first. Without contents only what the
+// file names tell (id, complete or not, interrupted) and their sizes: cheap
+// enough for every start of a program.
+std::vector<JournalSummary> ListJournals(const std::string& journalFolder, bool contents);
 
 // Removes journals older than maxAgeDays, then the oldest until the rest
 // take at most maxBytes. Returns how many went.
@@ -120,7 +133,8 @@ size_t PruneJournals(const std::string& journalFolder, int maxAgeDays, int64_t m
 // ending with "/"; empty when no home folder is known.
 std::string DefaultJournalFolder();
 
-// A new run's id: its start time (UTC) and the process id.
-std::string NewRunId(time_t now);
+// A new run's id: its start time (UTC, to the microsecond) and the process
+// id; ids sort in the order the runs started.
+std::string NewRunId(const timespec& now);
 
 }  // namespace kelvane

@@ -66,6 +66,12 @@ Settings LoadSettings(SettingsStore& store, bool soundAvailable) {
   }
 
   settings.HexTagIds = store.ReadSetting(kGeneralSection, "ExpOpt0") == "1";
+
+  // Missing or out of range: the default, not written back.
+  const int64_t days = LeadingNumber(store.ReadSetting(kGeneralSection, kJournalDaysKey));
+  if (days >= 1 && days <= 3650) settings.JournalDays = static_cast<int>(days);
+  const int64_t megabytes = LeadingNumber(store.ReadSetting(kGeneralSection, kJournalMegabytesKey));
+  if (megabytes >= 1 && megabytes <= 1024 * 1024) settings.JournalMegabytes = static_cast<int>(megabytes);
   return settings;
 }
 

@@ -41,6 +41,8 @@ std::string OptionKey(int number);
 struct Settings {
   static constexpr uint8_t kDefaultCsvDelimiter = 9;  // Tab
   static constexpr int16_t kDefaultValueCharLimit = 250;
+  static constexpr int kDefaultJournalDays = 30;
+  static constexpr int kDefaultJournalMegabytes = 1024;
 
   ProgramOptions Options;
   bool HexTagIds = false;
@@ -49,7 +51,15 @@ struct Settings {
   bool SoundAvailable = false;  // a sound device and all three cue files
   bool SoundsEnabled = false;   // UseSounds and SoundAvailable
   bool StdCopyrightAvailable = false;
+  // How long and how much of the run journals are kept (JournalDays,
+  // JournalMB): older runs, and the oldest beyond the size, are pruned at
+  // start.
+  int JournalDays = kDefaultJournalDays;
+  int JournalMegabytes = kDefaultJournalMegabytes;
 };
+
+inline constexpr const char* kJournalDaysKey = "JournalDays";
+inline constexpr const char* kJournalMegabytesKey = "JournalMB";
 
 // Reads the settings at start-up, applying the defaults and writing back the
 // values that were missing or invalid (Option0 when sound is unavailable,
