@@ -89,22 +89,28 @@ for f in "$scratch"/originals/plain/*; do
   if [ -n "$(exiftool -s3 -DateTimeOriginal "$f" 2>/dev/null)" ]; then source_photo=$f; break; fi
 done
 
+# An empty settings file: every option at its default, the user's own file
+# left out of it.
 settings="$scratch/qmre0118.ini"
-rm -f "$settings"
+: >"$settings"
+# The journals of the runs go to the scratch folder too.
+export XDG_STATE_HOME="$scratch/state"
 
 # --- the comparisons -----------------------------------------------------------
 # Each operation: the tools timed (kelvane-cli first, then the one its
 # target names) and the folder copied for them.
-operations="shift filetime copyright csv prefix create restore wipe cat cp"
+operations="shift shift-nj filetime copyright copyright-nj csv prefix create restore wipe cat cp cpsync"
 tools_of() {
   case $1 in
     shift | filetime) echo "kelvane jhead" ;;
+    shift-nj | copyright-nj) echo "kelvane" ;;
     copyright) echo "kelvane exiv2" ;;
     csv | prefix) echo "kelvane exiftool" ;;
     create | restore) echo "kelvane jhead" ;;
     wipe) echo "kelvane shred" ;;
     cat) echo "cat" ;;
     cp) echo "cp" ;;
+    cpsync) echo "cpsync" ;;
   esac
 }
 template_of() {
@@ -121,10 +127,14 @@ run_tool() {
   case "$operation/$tool" in
     shift/kelvane) "$cli" --settings "$settings" --quiet shift-time --time +02:00:00 "$work" ;;
     shift/jhead) jhead -q -ta+2:00 "${files[@]}" ;;
+    shift-nj/kelvane) "$cli" --settings "$settings" --quiet --no-journal shift-time --time +02:00:00 "$work" ;;
     filetime/kelvane) "$cli" --settings "$settings" --quiet file-time "$work" ;;
     filetime/jhead) jhead -q -ft "${files[@]}" ;;
     copyright/kelvane)
       "$cli" --settings "$settings" --quiet copyright --photographer "Jane Doe" --photographer-year 2024 "$work" ;;
+    copyright-nj/kelvane)
+      "$cli" --settings "$settings" --quiet --no-journal copyright --photographer "Jane Doe" --photographer-year 2024 \
+        "$work" ;;
     copyright/exiv2)
       exiv2 -q -M"set Exif.Image.Copyright Ascii Copyright(C) 2024 Jane Doe - All Rights Reserved." mo "${files[@]}" ;;
     csv/kelvane) "$cli" --settings "$settings" --quiet --yes export --format csv --to "$scratch/out/meta.csv" "$work" ;;
@@ -139,12 +149,15 @@ run_tool() {
     wipe/shred) shred -n0 -z -u "${files[@]}" ;;
     cat/cat) cat "${files[@]}" >/dev/null ;;
     cp/cp) cp -r "$work" "$scratch/copy" ;;
+    cpsync/cpsync) cp -r "$work" "$scratch/copy" && sync ;;
   esac
 }
 
 label_of() {
   case $1 in
     shift) echo "date shift (+2 h)" ;;
+    shift-nj) echo "  without journal" ;;
+    copyright-nj) echo "  without journal" ;;
     filetime) echo "file times" ;;
     copyright) echo "copyright" ;;
     csv) echo "export to CSV" ;;
@@ -154,6 +167,7 @@ label_of() {
     wipe) echo "wipe" ;;
     cat) echo "floor: cat" ;;
     cp) echo "floor: cp -r" ;;
+    cpsync) echo "floor: cp -r + sync" ;;
   esac
 }
 other_label_of() {
@@ -171,10 +185,11 @@ other_label_of() {
 # The least ratio other/kelvane the target asks for; empty for none.
 target_of() {
   case $1 in
-    shift) echo 5 ;;
-    filetime | create | restore) echo 1 ;;
-    copyright) echo 4 ;;
-    csv) echo 20 ;;
+    shift) echo 20 ;;
+    filetime) echo 1.5 ;;
+    create | restore) echo 1 ;;
+    copyright) echo 1.5 ;;
+    csv) echo 100 ;;
     prefix) echo 50 ;;
   esac
 }
@@ -230,9 +245,20 @@ printf '%-22s %12s   %-20s %10s %9s  %s\n' "operation" "kelvane-cli" "other" "ot
 for operation in $operations; do
   label=$(label_of "$operation")
   case $operation in
-    cat | cp)
+    cat | cp | cpsync)
       m=$(median_of "$operation" "$operation")
       printf '%-22s %12s\n' "$label" "$(per_photo "$m")"
+      continue
+      ;;
+    shift-nj | copyright-nj)
+      with=$(median_of "${operation%-nj}" kelvane)
+      without=$(median_of "$operation" kelvane)
+      if [ "$with" != failed ] && [ "$without" != failed ]; then
+        awk -v label="$label" -v w="$with" -v o="$without" -v n="$count" 'BEGIN {
+          cost = (w - o) / o * 100
+          printf "%-22s %12.4f   journal costs %+.1f%%  %s\n", label, o / n / 1000, cost,
+            (cost <= 10 ? "(<= 10%: met)" : "(<= 10%: MISSED)") }'
+      fi
       continue
       ;;
   esac

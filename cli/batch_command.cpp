@@ -45,7 +45,7 @@ int RunBatchCommand(const CommandLine& line, RunRequest& request, ConsoleSession
   if (line.global.dryRun) {
     context.safety.dryRun = true;
     context.safety.plan = &plan;
-  } else {
+  } else if (!line.global.noJournal) {
     context.safety.journalFolder = DefaultJournalFolder();
   }
   EngineTimeOperations timeOperations(context, request.inputs);

@@ -104,8 +104,9 @@ struct GlobalOption {
   bool takesValue;
 };
 
-constexpr GlobalOption kGlobals[] = {{"--settings", true}, {"--yes", false},     {"--json", false},
-                                     {"--quiet", false},   {"--dry-run", false}, {"--help", false}};
+constexpr GlobalOption kGlobals[] = {{"--settings", true}, {"--yes", false},        {"--json", false},
+                                     {"--quiet", false},   {"--dry-run", false},    {"--no-journal", false},
+                                     {"--help", false}};
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -127,6 +128,7 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--json") line.global.json = true;
   if (name == "--quiet") line.global.quiet = true;
   if (name == "--dry-run") line.global.dryRun = true;
+  if (name == "--no-journal") line.global.noJournal = true;
   if (name == "--help") line.help = true;
 }
 
@@ -243,6 +245,7 @@ std::string ProgramHelp() {
       "  --json           print one JSON object at the end instead of the messages\n"
       "  --quiet          no progress, and no message when every file succeeded\n"
       "  --dry-run        print what the command would change, photo by photo, and change nothing\n"
+      "  --no-journal     keep no journal of the run (it can't be undone then)\n"
       "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
       "\n"
       "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"

@@ -58,7 +58,8 @@ struct GlobalOptions {
   bool yes = false;
   bool json = false;
   bool quiet = false;
-  bool dryRun = false;  // work out and print what would change; write nothing
+  bool dryRun = false;     // work out and print what would change; write nothing
+  bool noJournal = false;  // keep no journal: the run can't be undone
 };
 
 struct CommandLine {
