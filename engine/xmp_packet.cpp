@@ -411,24 +411,21 @@ std::optional<std::string> Applied(std::string_view text, std::vector<Splice> sp
 // The splice that keeps an embedded packet's length, or gives it fresh
 // padding when the change does not fit in the old.
 std::optional<Splice> PaddingSplice(std::string_view text, const PaddingPlace& padding, std::ptrdiff_t growth,
-                                    size_t& newLength) {
+                                    size_t limit) {
   const size_t room = padding.end - padding.begin;
   // Padding is taken or given before the line break that ends it, when it has one.
   const bool lineBreak = room > 0 && text[padding.end - 1] == '\n';
   if (growth < 0) {
-    newLength = text.size();
     return Splice{lineBreak ? padding.end - 1 : padding.end, 0, std::string(static_cast<size_t>(-growth), ' ')};
   }
   const auto needed = static_cast<size_t>(growth);
   if (needed <= room) {
-    newLength = text.size();
     const size_t cut = lineBreak && needed < room ? padding.end - 1 : padding.end;
     return Splice{cut - needed, needed, {}};
   }
   const size_t bare = text.size() - room + needed;
-  if (bare > kMaxXmpPacketLength) return std::nullopt;
-  const size_t fresh = std::min(kXmpGrowthPadding, kMaxXmpPacketLength - bare);
-  newLength = bare + fresh;
+  if (bare > limit) return std::nullopt;
+  const size_t fresh = std::min(kXmpGrowthPadding, limit - bare);
   return Splice{padding.begin, room, Padding(fresh)};
 }
 
@@ -443,7 +440,12 @@ XmpEditResult EditXmpPacket(std::span<const uint8_t> packet, const XmpEdits& edi
     result.changes.clear();
     return result;
   };
-  const std::string_view text(reinterpret_cast<const char*>(packet.data()), packet.size());
+  // Some writers end the segment with zero bytes after the packet: they stay
+  // where they are, outside the text edited.
+  std::string_view text(reinterpret_cast<const char*>(packet.data()), packet.size());
+  const size_t xmlLength = text.find_last_not_of('\0') + 1;
+  const std::string_view trailer = text.substr(xmlLength);
+  text = text.substr(0, xmlLength);
   if (text.find('\0') != std::string_view::npos) return malformed("the packet holds a zero byte");
 
   // The parser works in place on a copy, without decoding values, so that
@@ -497,8 +499,8 @@ XmpEditResult EditXmpPacket(std::span<const uint8_t> packet, const XmpEdits& edi
     const pugi::xml_node root = document.document_element();
     const auto rootSpan = ScanElement(text, static_cast<size_t>(root.name() - copy.data()) - 1);
     if (!rootSpan) return malformed("the document element can't be delimited");
-    size_t newLength = 0;
-    const auto padding = PaddingSplice(text, FindPadding(text, rootSpan->end), growth, newLength);
+    const size_t limit = trailer.size() < kMaxXmpPacketLength ? kMaxXmpPacketLength - trailer.size() : 0;
+    const auto padding = PaddingSplice(text, FindPadding(text, rootSpan->end), growth, limit);
     if (!padding) {
       result.status = XmpEditStatus::kTooLarge;
       result.problem = "the packet would pass the 65535-byte segment limit";
@@ -510,6 +512,7 @@ XmpEditResult EditXmpPacket(std::span<const uint8_t> packet, const XmpEdits& edi
   if (!edited) return malformed("two edits overlap");
   result.status = edited->size() == text.size() ? XmpEditStatus::kSameLength : XmpEditStatus::kResized;
   result.packet.assign(edited->begin(), edited->end());
+  result.packet.insert(result.packet.end(), trailer.begin(), trailer.end());
   result.changes = std::move(editor.changes());
   return result;
 }
