@@ -89,13 +89,15 @@ std::optional<XmpDate> ParseXmpDate(std::string_view text) {
   size_t at = 0;
   if (!Digits(text, at, 4, t.year)) return std::nullopt;
   date.precision = XmpDatePrecision::kYear;
-  if (Expect(text, at, '-')) {
+  if (at < text.size() && (text[at] == '-' || text[at] == ':')) date.dateSeparator = text[at];
+  if (Expect(text, at, date.dateSeparator)) {
     if (!Digits(text, at, 2, t.month)) return std::nullopt;
     date.precision = XmpDatePrecision::kMonth;
-    if (Expect(text, at, '-')) {
+    if (Expect(text, at, date.dateSeparator)) {
       if (!Digits(text, at, 2, t.day)) return std::nullopt;
       date.precision = XmpDatePrecision::kDay;
-      if (Expect(text, at, 'T')) {
+      if (at < text.size() && text[at] == ' ') date.timeSeparator = ' ';
+      if (Expect(text, at, date.timeSeparator)) {
         if (!Digits(text, at, 2, t.hour) || !Expect(text, at, ':') || !Digits(text, at, 2, t.minute)) {
           return std::nullopt;
         }
@@ -121,6 +123,8 @@ std::optional<XmpDate> ParseXmpDate(std::string_view text) {
 
 std::string FormatXmpDate(const XmpDate& date) {
   const CalendarTime& t = date.time;
+  const char d = date.dateSeparator;
+  const char h = date.timeSeparator;
   char text[32];
   int length = 0;
   switch (date.precision) {
@@ -128,18 +132,19 @@ std::string FormatXmpDate(const XmpDate& date) {
       length = std::snprintf(text, sizeof text, "%04d", t.year);
       break;
     case XmpDatePrecision::kMonth:
-      length = std::snprintf(text, sizeof text, "%04d-%02d", t.year, t.month);
+      length = std::snprintf(text, sizeof text, "%04d%c%02d", t.year, d, t.month);
       break;
     case XmpDatePrecision::kDay:
-      length = std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
+      length = std::snprintf(text, sizeof text, "%04d%c%02d%c%02d", t.year, d, t.month, d, t.day);
       break;
     case XmpDatePrecision::kMinute:
-      length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+      length = std::snprintf(text, sizeof text, "%04d%c%02d%c%02d%c%02d:%02d", t.year, d, t.month, d, t.day, h, t.hour,
+                             t.minute);
       break;
     case XmpDatePrecision::kSecond:
     case XmpDatePrecision::kFraction:
-      length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                             t.minute, t.second);
+      length = std::snprintf(text, sizeof text, "%04d%c%02d%c%02d%c%02d:%02d:%02d", t.year, d, t.month, d, t.day, h,
+                             t.hour, t.minute, t.second);
       break;
   }
   std::string formatted(text, static_cast<size_t>(length));

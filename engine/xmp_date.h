@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // XMP date values (YYYY, YYYY-MM, YYYY-MM-DD, YYYY-MM-DDThh:mm,
 // YYYY-MM-DDThh:mm:ss, YYYY-MM-DDThh:mm:ss.s..., each optionally followed by
-// a zone: Z, +hh:mm, -hh:mm, or the looser +hhmm, +hh and +h:mm) and the taken-time
-// shift applied to them.
+// a zone: Z, +hh:mm, -hh:mm, or the looser +hhmm, +hh and +h:mm) and the
+// taken-time shift applied to them. Values some programs write in the Exif
+// spelling (2008:05:04 16:47:24, as darktable does) are read as well and
+// keep that spelling.
 #pragma once
 
 #include <optional>
@@ -20,8 +22,10 @@ enum class XmpDatePrecision { kYear, kMonth, kDay, kMinute, kSecond, kFraction }
 struct XmpDate {
   XmpDatePrecision precision = XmpDatePrecision::kSecond;
   CalendarTime time;
-  std::string fraction;  // digits after the decimal point, as written
-  std::string zone;      // as written: "", "Z", "+02:00", ...
+  std::string fraction;      // digits after the decimal point, as written
+  std::string zone;          // as written: "", "Z", "+02:00", ...
+  char dateSeparator = '-';  // or ':'
+  char timeSeparator = 'T';  // or ' '
 };
 
 // Nothing when text is not one of the forms above, or names a day the

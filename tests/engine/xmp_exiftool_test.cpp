@@ -15,6 +15,7 @@
 #include "engine/exif_date_time.h"
 #include "engine/xmp_packet.h"
 #include "engine/xmp_segment.h"
+#include "engine/xmp_sidecar.h"
 #include "support/exiftool_oracle.h"
 #include "support/jpeg_builder.h"
 #include "support/test_support.h"
@@ -335,6 +336,59 @@ TEST(XmpExiftool, ExifCopyrightTextIsTheOneExiftoolShows) {
   auto tags = Tags(paths);
   for (size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(Reading(tags[paths[i]], "IFD0:Copyright"), XmpTextOfExifCopyright(values[i] + '\0')) << i;
+  }
+}
+
+TEST(XmpExiftool, SidecarsReadAsIntended) {
+  KELVANE_REQUIRE_SAMPLES();
+  KELVANE_REQUIRE_EXIFTOOL();
+  test::ScratchFolder scratch;
+  // One sidecar as exiftool writes it from a photo, one as darktable does,
+  // without the xpacket wrapper.
+  const std::string photo = scratch.CopySample("text/Pentax_K10D_two_notices.jpg", "photo.jpg");
+  const std::string fromExiftool = scratch.File("photo.xmp");
+  ASSERT_TRUE(test::RunCommand("exiftool -q -o " + test::ShellQuote(fromExiftool) + " " + test::ShellQuote(photo)));
+  const std::string darktable = scratch.File("photo.jpg.xmp");
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" x:xmptk=\"XMP Core "
+      "4.4.0-Exiv2\">\n <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n  <rdf:Description "
+      "rdf:about=\"\"\n    xmlns:exif=\"http://ns.adobe.com/exif/1.0/\"\n    "
+      "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n    xmlns:darktable=\"http://darktable.sf.net/\"\n    "
+      "exif:DateTimeOriginal=\"2008:05:04 16:47:24\"\n    xmp:CreateDate=\"2008-05-04T16:47:24\"\n    "
+      "darktable:xmp_version=\"5\"/>\n </rdf:RDF>\n</x:xmpmeta>\n";
+  test::WriteBytes(darktable, test::Bytes(text.begin(), text.end()));
+  const std::vector<std::string> sidecars = {fromExiftool, darktable};
+  std::vector<std::string> edited;
+  XmpEdits edits;
+  edits.takenTime = XmpTakenTimeChange{{2008, 5, 4, 16, 47, 24}, {2007, 5, 4, 6, 0, 0}};
+  edits.rights = "New rights";
+  edits.description = "New description";
+  for (const std::string& sidecar : sidecars) {
+    const XmpEditResult result = EditXmpSidecar(test::ReadBytes(sidecar), edits);
+    EXPECT_EQ(result.status, XmpEditStatus::kResized) << result.problem;
+    edited.push_back(sidecar + ".edited.xmp");
+    test::WriteBytes(edited.back(), result.packet);
+  }
+  std::vector<std::string> all = sidecars;
+  all.insert(all.end(), edited.begin(), edited.end());
+  auto tags = Tags(all);
+  const std::map<std::string, std::string> expected[] = {
+      {{"XMP-exif:DateTimeOriginal", "2007:05:04 06:00:00"},
+       {"XMP-exif:DateTimeDigitized", "2007:05:04 06:00:00+09:00"},
+       {"XMP-xmp:CreateDate", "2007:05:04 06:00:00"},
+       {"XMP-xmp:ModifyDate", "2008:07:31 15:56:49"},
+       {"XMP-dc:Rights", "New rights"},
+       {"XMP-dc:Description", "New description"}},
+      // Its DateTimeOriginal is spelt as in Exif, and stays so.
+      {{"XMP-exif:DateTimeOriginal", "2007:05:04 06:00:00"},
+       {"XMP-xmp:CreateDate", "2007:05:04 06:00:00"},
+       {"XMP-dc:Rights", "New rights"},
+       {"XMP-dc:Description", "New description"}},
+  };
+  for (size_t i = 0; i < sidecars.size(); ++i) {
+    SCOPED_TRACE(sidecars[i]);
+    for (const auto& [key, value] : expected[i]) EXPECT_EQ(Reading(tags[edited[i]], key), value) << key;
+    EXPECT_EQ(test::TagDifferences(tags[sidecars[i]], tags[edited[i]], kEditedKeys), std::vector<std::string>{});
   }
 }
 

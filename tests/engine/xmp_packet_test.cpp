@@ -61,11 +61,11 @@ TEST(XmpPacket, ChangesOnlyTheEditedValues) {
               "<photoshop:DateCreated>2008-05-04</photoshop:DateCreated></rdf:Description>")},
       {"dates as attributes, any prefix; ModifyDate that is not a date left alone",
        Packet("<rdf:Description " + kXap + " " + kExif +
-              " xap:CreateDate='2008-05-04T16:47:24-07:00' exif:DateTimeDigitized=\"2008:05:04 16:47:24\"\n"
+              " xap:CreateDate='2008-05-04T16:47:24-07:00' exif:DateTimeDigitized=\"4 May 2008, 16:47:24\"\n"
               " xap:ModifyDate=\"2008-05-04T16:47:24\"/>"),
        Shift({2008, 5, 3, 23, 0, 0}),
        Packet("<rdf:Description " + kXap + " " + kExif +
-              " xap:CreateDate='2008-05-03T23:00:00-07:00' exif:DateTimeDigitized=\"2008:05:04 16:47:24\"\n"
+              " xap:CreateDate='2008-05-03T23:00:00-07:00' exif:DateTimeDigitized=\"4 May 2008, 16:47:24\"\n"
               " xap:ModifyDate=\"2008-05-03T23:00:00\"/>")},
       {"same names elsewhere: another namespace, inside a structure, an empty value",
        Packet("<rdf:Description xmlns:o=\"urn:other\" " + kExif +
