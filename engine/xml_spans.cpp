@@ -62,6 +62,7 @@ std::optional<ElementSpan> ScanElement(std::string_view xml, size_t start) {
       at = skipped;
       continue;
     }
+    if (xml.substr(open).starts_with("<!")) return std::nullopt;  // no declaration belongs in content
     const size_t close = TagEnd(xml, open);
     if (close == kNone) return std::nullopt;
     if (open + 1 < xml.size() && xml[open + 1] == '/') {

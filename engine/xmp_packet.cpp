@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <pugixml.hpp>
 
 #include "engine/xml_spans.h"
@@ -223,14 +224,19 @@ class PacketEditor {
   }
 
   // The namespace bound to prefix where node is ("" for none); the empty
-  // prefix gives the default namespace.
-  std::string NamespaceOf(pugi::xml_node node, std::string_view prefix) const {
-    if (prefix == "xml") return std::string(kXmlNs);
+  // prefix gives the default namespace. Names are looked up often: a name
+  // written without references is returned where it lies, in the parser's
+  // copy; a decoded one is kept for the editor's life.
+  std::string_view NamespaceOf(pugi::xml_node node, std::string_view prefix) const {
+    if (prefix == "xml") return kXmlNs;
     for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent()) {
       for (const pugi::xml_attribute attribute : n.attributes()) {
         const std::string_view name(attribute.name());
         const bool binds = prefix.empty() ? name == "xmlns" : name.starts_with("xmlns:") && name.substr(6) == prefix;
-        if (binds) return DecodeXmlReferences(attribute.value()).value_or(std::string());
+        if (!binds) continue;
+        const std::string_view raw(attribute.value());
+        if (raw.find('&') == std::string_view::npos) return raw;
+        return decodedNames_.emplace_back(DecodeXmlReferences(raw).value_or(std::string()));
       }
     }
     return {};
@@ -367,6 +373,7 @@ class PacketEditor {
 
   std::string_view text_;
   const char* base_;
+  mutable std::deque<std::string> decodedNames_;
   std::vector<Splice> splices_;
   std::vector<XmpChange> changes_;
   std::string problem_;
@@ -392,19 +399,26 @@ PaddingPlace FindPadding(std::string_view text, size_t rootEnd) {
   return {begin, end};
 }
 
-// Applies splices (in any order, none overlapping) to text; nothing when two
-// overlap.
-std::optional<std::string> Applied(std::string_view text, std::vector<Splice> splices) {
+// text with the splices (in any order, none overlapping) applied, followed
+// by trailer; nothing when two overlap.
+std::optional<std::vector<uint8_t>> Applied(std::string_view text, std::vector<Splice> splices,
+                                            std::string_view trailer) {
   std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) { return a.at < b.at; });
-  std::string out;
+  std::vector<uint8_t> out;
+  out.reserve(text.size() + trailer.size() + kXmpGrowthPadding);
+  const auto append = [&out](std::string_view part) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(part.data());
+    out.insert(out.end(), bytes, bytes + part.size());
+  };
   size_t done = 0;
   for (const Splice& s : splices) {
     if (s.at < done || s.at > text.size() || s.length > text.size() - s.at) return std::nullopt;
-    out.append(text.substr(done, s.at - done));
-    out += s.text;
+    append(text.substr(done, s.at - done));
+    append(s.text);
     done = s.at + s.length;
   }
-  out.append(text.substr(done));
+  append(text.substr(done));
+  append(trailer);
   return out;
 }
 
@@ -508,11 +522,10 @@ XmpEditResult EditXmpPacket(std::span<const uint8_t> packet, const XmpEdits& edi
     }
     splices.push_back(*padding);
   }
-  const auto edited = Applied(text, splices);
+  auto edited = Applied(text, splices, trailer);
   if (!edited) return malformed("two edits overlap");
-  result.status = edited->size() == text.size() ? XmpEditStatus::kSameLength : XmpEditStatus::kResized;
-  result.packet.assign(edited->begin(), edited->end());
-  result.packet.insert(result.packet.end(), trailer.begin(), trailer.end());
+  result.status = edited->size() == packet.size() ? XmpEditStatus::kSameLength : XmpEditStatus::kResized;
+  result.packet = std::move(*edited);
   result.changes = std::move(editor.changes());
   return result;
 }

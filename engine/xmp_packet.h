@@ -27,7 +27,8 @@ struct XmpEdits {
   // exif:DateTimeOriginal, xmp:CreateDate and photoshop:DateCreated move with
   // the taken time; exif:DateTimeDigitized and xmp:ModifyDate only where they
   // held the old taken time to the second (as the Exif DateTime and
-  // DateTimeDigitized do). See ShiftXmpDate for what each precision does.
+  // DateTimeDigitized do; one that is not a date is left as it is). See
+  // ShiftXmpDate for what each precision does; an empty value stays empty.
   std::optional<XmpTakenTimeChange> takenTime;
   // The new x-default text of dc:rights / dc:description; empty removes it.
   // Other languages are kept.
@@ -71,10 +72,13 @@ inline constexpr size_t kXmpGrowthPadding = 2048;
 // (inside x:xmpmeta, or as the document element), as attributes or as
 // elements, found by namespace whatever their prefix. Only the properties
 // the packet holds are changed, except that dc:rights and dc:description
-// are added to the first rdf:Description when a text is set. The packet is
-// malformed when it is not well-formed UTF-8 XML, lacks rdf:RDF, or a value
-// to edit can't be read (a date that is not one, a dc:rights that is
+// are added to the first rdf:Description (declaring dc there when needed;
+// a new rdf:Description when there is none) when a text is set. Texts are
+// written as XmlCharacters makes them, XML-escaped. The packet is malformed
+// when it is not well-formed UTF-8 XML, lacks rdf:RDF, or a value to edit
+// can't be read (a date to move that is not one, a dc:rights that is
 // neither a text nor a language alternative) or moved (past the year 9999).
+// Zero bytes after the packet's text are kept as they are.
 XmpEditResult EditXmpPacket(std::span<const uint8_t> packet, const XmpEdits& edits, XmpPacketKind kind);
 
 // The text exiftool shows for an Exif Copyright value, which is what the

@@ -30,6 +30,7 @@ enum class XmpSegmentSearch {
   kFound,
   kNotFound,  // the segments up to the start of scan hold none, or are malformed
   kCutShort,  // the bytes ended before the start of scan: read more of the photo and search again
+              // (when they were the whole photo, it has no usable XMP segment)
 };
 
 struct XmpSegmentLocation {

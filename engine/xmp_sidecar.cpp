@@ -32,7 +32,9 @@ bool IsXmpSidecarName(std::string_view name) {
 std::vector<Sidecar> SidecarsOf(std::string_view photoName, std::span<const std::string> folderNames) {
   std::vector<Sidecar> sidecars;
   if (IsXmpSidecarName(photoName)) return sidecars;
-  const auto [stem, extension] = StemAndExtension(photoName);
+  const std::pair<std::string_view, std::string_view> parts = StemAndExtension(photoName);
+  const std::string_view stem = parts.first;
+  const std::string_view extension = parts.second;
   // NAME.xmp is shared when another file is called NAME with another extension.
   const bool stemShared = std::any_of(folderNames.begin(), folderNames.end(), [&](const std::string& other) {
     const auto [otherStem, otherExtension] = StemAndExtension(other);
