@@ -315,8 +315,10 @@ TEST(XmpExiftool, EverySamplePhotoWithXmpReadsAsExiftoolWouldShiftIt) {
   }
 }
 
-TEST(XmpExiftool, ExifCopyrightTextIsTheOneExiftoolShows) {
+TEST(XmpExiftool, ExifTextsAreTheOnesExiftoolShows) {
   KELVANE_REQUIRE_EXIFTOOL();
+  // Copyright values (a zero byte is added to each) and the description
+  // stored with them.
   const std::vector<std::string> values = {
       "Photographer",
       std::string("Photographer\0", 13),
@@ -324,18 +326,21 @@ TEST(XmpExiftool, ExifCopyrightTextIsTheOneExiftoolShows) {
       std::string(" \0Editor\0", 9),
       std::string("Photographer   \0  Editor  \0 \0\0", 31),
       std::string("A\0B\0C", 5),
+      "Trailing blanks   ",
   };
+  const std::string description("abc \0junk", 9);
   test::ScratchFolder scratch;
   std::vector<std::string> paths;
   for (size_t i = 0; i < values.size(); ++i) {
     test::TiffLayout layout;
-    layout.ifd0 = {test::Ascii(0x8298, values[i])};
+    layout.ifd0 = {test::Ascii(0x010E, description), test::Ascii(0x8298, values[i])};
     paths.push_back(scratch.File("c" + std::to_string(i) + ".jpg"));
     test::WriteBytes(paths.back(), test::BuildJpeg(test::BuildTiff(layout)));
   }
   auto tags = Tags(paths);
   for (size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(Reading(tags[paths[i]], "IFD0:Copyright"), XmpTextOfExifCopyright(values[i] + '\0')) << i;
+    EXPECT_EQ(Reading(tags[paths[i]], "IFD0:ImageDescription"), XmpTextOfExifText(description + '\0')) << i;
   }
 }
 

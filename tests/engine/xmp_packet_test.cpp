@@ -275,22 +275,5 @@ TEST(XmpPacket, EmbeddedPacketNeverPassesTheSegmentLimit) {
   EXPECT_TRUE(result.changes.empty());
 }
 
-TEST(XmpPacket, ExifCopyrightReadsAsExiftoolShowsIt) {
-  const struct {
-    std::string exif;
-    std::string xmp;
-  } cases[] = {
-      {"Photographer", "Photographer"},
-      {std::string("Photographer\0", 13), "Photographer"},
-      {std::string("Photographer  \0 Editor \0\0  \0", 28), "Photographer\n Editor"},
-      {std::string(" \0Editor\0", 9), "\nEditor"},
-      {std::string("A\0B\0C\0", 6), "A\nB"},
-      {std::string("Trailing   ", 11), "Trailing   "},
-      {std::string("\0\0\0", 3), ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(XmpTextOfExifCopyright(c.exif), c.xmp);
-  EXPECT_EQ(XmpTextOfExifText(std::string("abc \0junk", 9)), "abc ");
-}
-
 }  // namespace
 }  // namespace kelvane
