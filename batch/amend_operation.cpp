@@ -8,6 +8,7 @@
 #include "batch/copyright_notice.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "batch/sidecars.h"
 #include "batch/text_tag_amend.h"
 #include "engine/folder_listing.h"
 #include "export/export_result.h"
@@ -368,12 +369,16 @@ class AmendRun {
       return FailureBox();
     }
     if (!exporting && !Begin(path_)) return;
-    const size_t total = listing->entries.size();
+    // Sidecars go with their photos: they are no files of the run's own.
+    const std::vector<FolderEntry> entries = context_.settings.KeepXmpInStep
+                                                 ? PhotosOf(*listing, SidecarsAmong(listing->FileNames()))
+                                                 : listing->entries;
+    const size_t total = entries.size();
     ui_.SetStatus(2, kTotalFiles + std::to_string(total));
     ui_.SetProgress(kProgressStart);
     stepMessage_ = kUndefinedProcessingError;
     for (size_t index = 1; index <= total; ++index) {
-      const FolderEntry& entry = listing->entries[index - 1];
+      const FolderEntry& entry = entries[index - 1];
       Note(entry.name, index - 1,
            entry.link ? FileStep::Failed(ListMessage::kSymbolicLink) : RunOnFile(index - 1, path_ + entry.name));
       TakeCompleted();

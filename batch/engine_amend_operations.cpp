@@ -142,14 +142,23 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   if (text.result != TextTagResult::kWrite) return FileStep::Failed(TextTagMessage(text.result, request.function));
   const ExifSlot slot = request.function == ProgramFunction::AddCopyright ? kSlotCopyright : kSlotImageDescription;
   PhotoEdit edit;
-  const WriteTagResult planned = PlanExifTag(photo, reading, read, slot, TextTagRecord(slot, text.text), options_, edit);
+  const bool keepXmp = context_.settings.KeepXmpInStep;
+  const WriteTagResult planned =
+      PlanExifTag(photo, reading, read, slot, TextTagRecord(slot, text.text), options_, edit, keepXmp);
   if (const auto failed = ReadFailureOf(photo)) return *failed;
   // Deleting text that is not there leaves the photo as asked.
   if (planned == WriteTagResult::kTagAbsent && text.text.empty()) return FileStep::Done();
   if (planned != WriteTagResult::kOk) return WriterStepOf({planned, 0});
-  return run_.Submit(order, path, std::move(photo), std::move(edit), [](const CommitOutcome& committed) {
-    return WriterStepOf(WriteTagOutcomeOf(committed));
-  });
+  const std::optional<XmpEdits> xmp = edit.xmp;
+  const bool xmpNotUpdated = !edit.xmpProblem.empty();
+  const FileStep step =
+      run_.Submit(order, path, std::move(photo), std::move(edit), [xmpNotUpdated](const CommitOutcome& committed) {
+        const FileStep done = WriterStepOf(WriteTagOutcomeOf(committed));
+        if (!done.failure && xmpNotUpdated) return FileStep::Failed(ListMessage::kXmpNotUpdated);
+        return done;
+      });
+  if (xmp) SubmitSidecarEdits(run_, order, path, sidecars_.Of(path), *xmp);
+  return step;
 }
 
 int16_t EngineAmendOperations::ExportFolder(const std::string& folder, std::string& target) {
@@ -168,13 +177,34 @@ int16_t EngineAmendOperations::ExportPhoto(const std::string& photo, const std::
 
 FileStep EngineAmendOperations::WipeFile(const std::string& path) {
   if (run_.DryRun()) {
-    if (context_.safety.plan != nullptr) context_.safety.plan->Planned(FileNameOf(path), {{"File", "present", "wiped"}});
+    if (context_.safety.plan != nullptr) {
+      context_.safety.plan->Planned(FileNameOf(path), {{"File", "present", "wiped"}});
+      if (context_.settings.KeepXmpInStep) {
+        for (const Sidecar& sidecar : sidecars_.Of(path)) {
+          context_.safety.plan->Planned(sidecar.name, {{"File", "present", "wiped"}});
+        }
+      }
+    }
     return FileStep::Done();
   }
   if (!run_.RecordWipe(FileNameOf(path))) return FileStep::Failed(ListMessage::kWipeAborted, errno);
   const WipeOutcome outcome = kelvane::WipeFile(path, context_.fileOps);
-  if (outcome.result == WipeResult::kDone) run_.WipeDone(FileNameOf(path));
-  return WipeStepOf(outcome);
+  if (outcome.result != WipeResult::kDone) return WipeStepOf(outcome);
+  run_.WipeDone(FileNameOf(path));
+  // Its sidecars go with the photo.
+  if (context_.settings.KeepXmpInStep) {
+    for (const Sidecar& sidecar : sidecars_.Of(path)) {
+      const std::string sidecarPath = FolderOf(path) + sidecar.name;
+      if (!run_.RecordWipe(sidecar.name)) continue;
+      const WipeOutcome wiped = kelvane::WipeFile(sidecarPath, context_.fileOps);
+      if (wiped.result == WipeResult::kDone) {
+        run_.WipeDone(sidecar.name);
+      } else {
+        run_.Note(0, sidecarPath, WipeStepOf(wiped));
+      }
+    }
+  }
+  return FileStep::Done();
 }
 
 }  // namespace kelvane

@@ -10,6 +10,7 @@
 #include "batch/batch_context.h"
 #include "batch/batch_inputs.h"
 #include "batch/photo_run.h"
+#include "batch/sidecars.h"
 #include "engine/exif_segment_adder.h"
 #include "engine/text_tag_writer.h"
 #include "engine/utility_functions.h"
@@ -48,6 +49,7 @@ class EngineAmendOperations : public AmendOperations {
   RunAnswer runAnswer_ = RunAnswer::kNotAsked;
   // A restore reads its source once for the whole run.
   std::map<std::string, RestoreSource> sources_;
+  SidecarFinder sidecars_;
   PhotoRun run_;
 };
 

@@ -34,8 +34,9 @@ std::optional<double> DateOfSlashText(const std::string& text) {
 
 }  // namespace
 
-PhotoTimeParameters PhotoTimeParametersOf(const RunState& state, const BatchInputs& inputs) {
+PhotoTimeParameters PhotoTimeParametersOf(const RunState& state, const BatchInputs& inputs, bool keepXmp) {
   PhotoTimeParameters parameters;
+  parameters.keepXmp = keepXmp;
   parameters.metadataTimeSelected = state.SelectedFunction == ProgramFunction::AdjustMetadataTime;
   parameters.asDateChosen = state.DaysAsDate;
   if (state.DaysAsDate && state.DaysEntryValid) {
@@ -75,7 +76,7 @@ FileStep TimeStepOf(const AdjustOutcome& outcome) {
 
 EngineTimeOperations::EngineTimeOperations(BatchContext& context, const BatchInputs& inputs)
     : options_(context.settings.Options),
-      parameters_(PhotoTimeParametersOf(context.state, inputs)),
+      parameters_(PhotoTimeParametersOf(context.state, inputs, context.settings.KeepXmpInStep)),
       run_(context, FunctionWord(context.state.SelectedFunction), RunDetails(context.state, inputs)) {}
 
 FileStep EngineTimeOperations::SetFileTimesFromPhoto(size_t order, const std::string& path) {
@@ -99,9 +100,18 @@ FileStep EngineTimeOperations::AdjustPhotoDates(size_t order, const std::string&
   if (planned != AdjustResult::kOk && planned != AdjustResult::kFileTimesNotSet) {
     return TimeStepOf({planned, 0});
   }
-  return run_.Submit(order, path, std::move(photo), std::move(edit), [planned](const CommitOutcome& committed) {
-    return TimeStepOf(AdjustOutcomeOf(planned, committed));
-  });
+  const std::optional<XmpEdits> xmp = edit.xmp;
+  const bool xmpNotUpdated = !edit.xmpProblem.empty();
+  const FileStep step = run_.Submit(order, path, std::move(photo), std::move(edit),
+                                    [planned, xmpNotUpdated](const CommitOutcome& committed) {
+                                      const FileStep done = TimeStepOf(AdjustOutcomeOf(planned, committed));
+                                      if (!done.failure && xmpNotUpdated) {
+                                        return FileStep::Failed(ListMessage::kXmpNotUpdated);
+                                      }
+                                      return done;
+                                    });
+  if (xmp) SubmitSidecarEdits(run_, order, path, sidecars_.Of(path), *xmp);
+  return step;
 }
 
 }  // namespace kelvane

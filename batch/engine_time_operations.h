@@ -8,6 +8,7 @@
 #include "batch/batch_context.h"
 #include "batch/batch_inputs.h"
 #include "batch/photo_run.h"
+#include "batch/sidecars.h"
 #include "batch/time_corrections.h"
 #include "engine/photo_times.h"
 
@@ -16,7 +17,7 @@ namespace kelvane {
 // What the engine is told of the window for a photo-time correction: the
 // selected function and the "As Date" entry (valid when the days entry was
 // accepted and its yyyy/mm/dd text is a calendar date).
-PhotoTimeParameters PhotoTimeParametersOf(const RunState& state, const BatchInputs& inputs);
+PhotoTimeParameters PhotoTimeParametersOf(const RunState& state, const BatchInputs& inputs, bool keepXmp = false);
 
 // The list message of a photo-time correction's result.
 FileStep TimeStepOf(const AdjustOutcome& outcome);
@@ -36,6 +37,7 @@ class EngineTimeOperations : public TimeOperations {
  private:
   ProgramOptions options_;
   PhotoTimeParameters parameters_;
+  SidecarFinder sidecars_;
   PhotoRun run_;
 };
 

@@ -13,6 +13,7 @@
 #include "batch/rename_all.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "batch/sidecars.h"
 #include "engine/folder_listing.h"
 #include "engine/sort_module.h"
 #include "engine/utility_functions.h"
@@ -151,6 +152,11 @@ class PrefixRun {
       folder_ = FolderOf(path);
       names_ = {FileNameOf(path)};
       if (IsLink(path)) report_.Add(names_.front(), ListMessage::kSymbolicLink);
+      if (context_.settings.KeepXmpInStep) {
+        if (const auto listing = ListFolder(folder_.empty() ? "./" : folder_)) {
+          sidecars_ = SidecarsAmong(listing->FileNames());
+        }
+      }
     } else {
       folder_ = FolderText(inputs_.sourcePath);
       if (folder_.empty() || !FolderExists(folder_)) return Fail(kFolderNotFound);
@@ -158,15 +164,18 @@ class PrefixRun {
       auto listing = ListFolder(folder_, &listError);
       if (!listing) return Fail(FolderUnreadableMessage(listError));
       if (listing->entries.empty()) return Fail(kNoFilesFound);
-      for (size_t i = 0; i < listing->entries.size(); ++i) {
-        const FolderEntry& entry = listing->entries[i];
+      // Sidecars are renamed with their photos, not as files of their own.
+      if (context_.settings.KeepXmpInStep) sidecars_ = SidecarsAmong(listing->FileNames());
+      const std::vector<FolderEntry> entries = PhotosOf(*listing, sidecars_);
+      for (size_t i = 0; i < entries.size(); ++i) {
+        const FolderEntry& entry = entries[i];
         if (entry.link) {
           report_.Add(entry.name, ListMessage::kSymbolicLink, 0, i);
         } else {
           names_.push_back(entry.name);
         }
       }
-      totalFiles_ = listing->entries.size();
+      totalFiles_ = entries.size();
     }
     if (!report_.Empty()) failureSeen_ = true;
     if (state_.SinglePhotoMode) totalFiles_ = names_.size();
@@ -268,7 +277,15 @@ class PrefixRun {
     plan.reserve(rows_.size());
     for (const NameRow& row : rows_) {
       plan.push_back({row.current, row.renamed});
-      if (row.current != row.renamed) renames.emplace_back(row.current, row.renamed);
+      if (row.current == row.renamed) continue;
+      renames.emplace_back(row.current, row.renamed);
+      if (const auto found = sidecars_.find(row.current); found != sidecars_.end()) {
+        for (const Sidecar& sidecar : found->second) {
+          const std::string renamed = RenamedSidecar(sidecar, row.renamed);
+          plan.push_back({sidecar.name, renamed});
+          renames.emplace_back(sidecar.name, renamed);
+        }
+      }
     }
     if (context_.safety.dryRun) {
       if (context_.safety.plan != nullptr) {
@@ -295,6 +312,7 @@ class PrefixRun {
   std::string failureText_ = kUndefinedProcessingError;
   std::string folder_;
   std::vector<std::string> names_;
+  SidecarMap sidecars_;
   size_t totalFiles_ = 0;
   std::vector<NameRow> rows_;
   RunReport report_;

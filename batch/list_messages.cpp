@@ -54,6 +54,7 @@ constexpr std::array<ListEntry, static_cast<size_t>(kCount)> kCatalogue = {{
     {kCouldNotWrite, 73, "Could not write"},
     {kSegmentFull, 74, "Metadata would exceed the 64 KB segment limit"},
     {kNotInPreview, 75, "Changed since the preview - left as it is"},
+    {kXmpNotUpdated, 76, "Metadata changed, but its XMP could not be brought in step"},
     {kWipedForGood, 80, "Wiped - can't be brought back"},
     {kNameTaken, 81, "Name taken by another file - left as it is"},
 }};

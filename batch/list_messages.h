@@ -56,6 +56,7 @@ enum class ListMessage {
   kCouldNotWrite,
   kSegmentFull,
   kNotInPreview,
+  kXmpNotUpdated,
   kWipedForGood,
   kNameTaken,
   kCount

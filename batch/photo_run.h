@@ -87,6 +87,9 @@ class PhotoRun {
     FileStep step;
   };
   std::vector<Completed> TakeCompleted();
+  // Lists a step of another file than the one in hand (a sidecar of it),
+  // through TakeCompleted.
+  void Note(size_t order, const std::string& path, const FileStep& step) { completed_.push_back({order, path, step}); }
   // Commits what is pending.
   void Flush();
   // Commits what is pending and completes the journal.

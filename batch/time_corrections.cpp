@@ -3,6 +3,7 @@
 
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "batch/sidecars.h"
 #include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
@@ -115,10 +116,14 @@ class TimeCorrectionRun {
       return Ending::kFailed;
     }
     if (const Ending begun = Begin(folder); begun != Ending::kCompleted) return begun;
-    const size_t totalFiles = listing->entries.size();
+    // Sidecars go with their photos: they are no files of the run's own.
+    const std::vector<FolderEntry> entries = context_.settings.KeepXmpInStep
+                                                 ? PhotosOf(*listing, SidecarsAmong(listing->FileNames()))
+                                                 : listing->entries;
+    const size_t totalFiles = entries.size();
     ui.SetStatus(2, kTotalFiles + std::to_string(totalFiles));
     size_t fileIndex = 0;
-    for (const FolderEntry& entry : listing->entries) {
+    for (const FolderEntry& entry : entries) {
       const FileStep step =
           entry.link ? FileStep::Failed(ListMessage::kSymbolicLink) : Operate(fileIndex, folder + entry.name);
       Note(entry.name, fileIndex, step);

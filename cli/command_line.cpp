@@ -106,7 +106,7 @@ struct GlobalOption {
 
 constexpr GlobalOption kGlobals[] = {{"--settings", true}, {"--yes", false},        {"--json", false},
                                      {"--quiet", false},   {"--dry-run", false},    {"--no-journal", false},
-                                     {"--help", false}};
+                                     {"--no-xmp", false},  {"--help", false}};
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -129,6 +129,7 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--quiet") line.global.quiet = true;
   if (name == "--dry-run") line.global.dryRun = true;
   if (name == "--no-journal") line.global.noJournal = true;
+  if (name == "--no-xmp") line.global.noXmp = true;
   if (name == "--help") line.help = true;
 }
 
@@ -246,6 +247,7 @@ std::string ProgramHelp() {
       "  --quiet          no progress, and no message when every file succeeded\n"
       "  --dry-run        print what the command would change, photo by photo, and change nothing\n"
       "  --no-journal     keep no journal of the run (it can't be undone then)\n"
+      "  --no-xmp         leave the photos' XMP and their sidecars as they are (for this run)\n"
       "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
       "\n"
       "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"

@@ -60,6 +60,7 @@ struct GlobalOptions {
   bool quiet = false;
   bool dryRun = false;     // work out and print what would change; write nothing
   bool noJournal = false;  // keep no journal: the run can't be undone
+  bool noXmp = false;      // leave the photos' XMP and their sidecars as they are
 };
 
 struct CommandLine {

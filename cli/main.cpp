@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
   BuiltRequest built = BuildRunRequest(line);
   if (!built.error.empty()) return UsageError(built.error, line);
   ConsoleSession session(line.global.settingsFile);
+  if (line.global.noXmp) session.settings.KeepXmpInStep = false;
   TendJournals(session.settings, !line.global.dryRun, std::cerr);
   return RunBatchCommand(line, built.request, session, streams);
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/xmp_packet.h"
+
 namespace kelvane {
 
 // An overwrite of equal length inside the photo: one write of one span.
@@ -37,6 +39,12 @@ struct PreviewLine {
 };
 
 struct PhotoEdit {
+  // With the option to keep XMP in step: why the photo's XMP could not be
+  // brought in step (the rest of the edit goes ahead); empty when it was, or
+  // when there was none.
+  std::string xmpProblem;
+  // The XMP edits the change implies, for the photo's sidecars.
+  std::optional<XmpEdits> xmp;
   std::optional<BytePatch> patch;
   std::optional<HeadReplacement> replacement;
   // The file's own access and modification times to set once the content
@@ -47,5 +55,22 @@ struct PhotoEdit {
   bool WritesContent() const { return patch.has_value() || replacement.has_value(); }
   bool Empty() const { return !WritesContent() && !times.has_value(); }
 };
+
+class PhotoFile;
+
+// A change to a photo's head: `length` bytes at `offset` of the photo as it
+// is replaced by `bytes`.
+struct HeadSplice {
+  int64_t offset = 0;
+  int64_t length = 0;
+  std::vector<uint8_t> bytes;
+};
+
+// Turns splices of the photo's head (none overlapping another) into the
+// edit's content: when the photo keeps its length, one patch over the span
+// where old and new bytes differ (nothing when none do); otherwise, or with
+// rewrite, the head written anew up to the end of the last splice. False
+// when the head can't be read that far.
+bool EditFromSplices(PhotoFile& photo, std::vector<HeadSplice> splices, bool rewrite, PhotoEdit& edit);
 
 }  // namespace kelvane

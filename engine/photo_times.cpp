@@ -12,6 +12,7 @@
 #include "engine/exif_date_time.h"
 #include "engine/exif_reader.h"
 #include "engine/file_times.h"
+#include "engine/photo_xmp.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -71,29 +72,6 @@ int64_t TextOffset(const ExifTagRecord& slot, size_t lead, const ExifSegmentInfo
   return first - 1;
 }
 
-struct TextChange {
-  int64_t offset = 0;
-  std::string text;
-};
-
-// One patch over the span that holds every changed text.
-bool MakePatch(PhotoFile& photo, const std::vector<TextChange>& changes, BytePatch& patch) {
-  int64_t first = changes.front().offset;
-  int64_t end = first;
-  for (const TextChange& c : changes) {
-    first = std::min(first, c.offset);
-    end = std::max(end, c.offset + static_cast<int64_t>(c.text.size()));
-  }
-  patch.offset = first;
-  patch.before.resize(static_cast<size_t>(end - first));
-  if (!photo.ReadAt(first, patch.before.data(), patch.before.size())) return false;
-  patch.after = patch.before;
-  for (const TextChange& c : changes) {
-    std::copy(c.text.begin(), c.text.end(), patch.after.begin() + (c.offset - first));
-  }
-  return true;
-}
-
 }  // namespace
 
 bool PlanFileTimesFromPhoto(PhotoFile& photo, const ProgramOptions& options, PhotoEdit& edit) {
@@ -130,7 +108,7 @@ AdjustResult PlanPhotoDates(PhotoFile& photo, double adjustment, const PhotoTime
                               : oldTaken + adjustment;
 
   PhotoDates updated = old;
-  std::vector<TextChange> changes;
+  std::vector<HeadSplice> splices;
   for (int k = 0; k < kPhotoDateCount; ++k) {
     const auto index = static_cast<size_t>(k);
     const bool followsTaken = k == kDateOriginal || old[index].exifText == old[kDateOriginal].exifText;
@@ -143,14 +121,22 @@ AdjustResult PlanPhotoDates(PhotoFile& photo, double adjustment, const PhotoTime
     const size_t lead = slot.text.find_first_not_of(' ');  // found: the text parsed
     const int64_t offset = TextOffset(slot, lead, reading.segment, photo.Size());
     if (offset < 0) return AdjustResult::kFailed;
-    changes.push_back({offset, text});
+    splices.push_back({offset, static_cast<int64_t>(text.size()), std::vector<uint8_t>(text.begin(), text.end())});
     edit.preview.push_back({kDateNames[index], old[index].exifText, text});
   }
-  if (!changes.empty()) {
-    BytePatch patch;
-    if (!MakePatch(photo, changes, patch)) return AdjustResult::kFailed;
-    edit.patch = std::move(patch);
+  if (parameters.keepXmp) {
+    const auto before = CalendarTimeOf(oldTaken);
+    const auto after = CalendarTimeOf(newTaken);
+    if (before && after) {
+      XmpEdits xmp;
+      xmp.takenTime = XmpTakenTimeChange{*before, *after};
+      edit.xmpProblem = AddXmpEdits(photo, xmp, splices, edit.preview);
+      edit.xmp = std::move(xmp);
+    }
   }
+  // One patch over the span that holds every changed text, XMP included,
+  // so one write changes them together.
+  if (!EditFromSplices(photo, std::move(splices), false, edit)) return AdjustResult::kFailed;
   if (options[ProgramOption::KeepFileTimes]) return AdjustResult::kOk;
   return TimesFromDates(updated, options, photo, edit) ? AdjustResult::kOk : AdjustResult::kFileTimesNotSet;
 }

@@ -21,6 +21,7 @@ struct PhotoTimeParameters {
   bool asDateChosen = false;          // the days direction is "As Date"
   bool asDateValid = false;           // and its entry holds a valid date
   double asDateValue = 0;             // that date as a date value; only its whole days count
+  bool keepXmp = false;               // the XMP dates move with the Exif ones
 };
 
 // Result codes of AdjustPhotoDates.
@@ -45,9 +46,10 @@ struct AdjustOutcome {
 // Works out the shift of an opened photo: DateTimeOriginal moves by
 // `adjustment` days (or, with As Date, to that date keeping its time of day,
 // then by the adjustment), and DateTime(Modified) and DateTimeDigitized with
-// it where their text equalled DateTimeOriginal's. The changed 19-character
-// texts form one patch over the span that holds them all, so one write
-// changes them together. Unless KeepFileTimes is on, the edit also sets the
+// it where their text equalled DateTimeOriginal's. With keepXmp the dates of
+// the photo's XMP packet move too (see XmpEdits). The changed texts form one
+// patch over the span that holds them all, so one write changes them
+// together (a packet that has to grow makes it a rewrite). Unless KeepFileTimes is on, the edit also sets the
 // file times from the new values as SetFileTimesFromPhoto does. Every new
 // text is checked to lie inside the Exif segment. With kOk or
 // kFileTimesNotSet the edit is to be committed.

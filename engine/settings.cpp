@@ -72,6 +72,7 @@ Settings LoadSettings(SettingsStore& store, bool soundAvailable) {
   if (days >= 1 && days <= 3650) settings.JournalDays = static_cast<int>(days);
   const int64_t megabytes = LeadingNumber(store.ReadSetting(kGeneralSection, kJournalMegabytesKey));
   if (megabytes >= 1 && megabytes <= 1024 * 1024) settings.JournalMegabytes = static_cast<int>(megabytes);
+  settings.KeepXmpInStep = store.ReadSetting(kGeneralSection, kKeepXmpKey) != "0";
   return settings;
 }
 

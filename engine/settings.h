@@ -56,7 +56,12 @@ struct Settings {
   // start.
   int JournalDays = kDefaultJournalDays;
   int JournalMegabytes = kDefaultJournalMegabytes;
+  // The XMP copies of what a run edits (in the photo and in its sidecars)
+  // follow the Exif values (KeepXmp, on unless "0").
+  bool KeepXmpInStep = true;
 };
+
+inline constexpr const char* kKeepXmpKey = "KeepXmp";
 
 inline constexpr const char* kJournalDaysKey = "JournalDays";
 inline constexpr const char* kJournalMegabytesKey = "JournalMB";

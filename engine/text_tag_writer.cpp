@@ -8,6 +8,8 @@
 
 #include "engine/exif_directory_walk.h"
 #include "engine/exif_segment_builder.h"
+#include "engine/photo_xmp.h"
+#include "engine/xmp_packet.h"
 
 namespace kelvane {
 namespace {
@@ -78,35 +80,23 @@ std::vector<uint8_t> Segment(std::span<const uint8_t> oldSegment, const std::vec
   return segment;
 }
 
-// The bytes where old and new differ, as one patch.
-BytePatch DifferingSpan(std::span<const uint8_t> old, const std::vector<uint8_t>& segment, int64_t at) {
-  size_t first = 0;
-  while (first < old.size() && old[first] == segment[first]) ++first;
-  size_t end = old.size();
-  while (end > first && old[end - 1] == segment[end - 1]) --end;
-  BytePatch patch;
-  patch.offset = at + static_cast<int64_t>(first);
-  patch.before.assign(old.begin() + static_cast<ptrdiff_t>(first), old.begin() + static_cast<ptrdiff_t>(end));
-  patch.after.assign(segment.begin() + static_cast<ptrdiff_t>(first), segment.begin() + static_cast<ptrdiff_t>(end));
-  return patch;
-}
-
 // A text value as a preview shows it: up to its first zero byte.
 std::string ShownText(const std::string& value) { return value.substr(0, value.find('\0')); }
 
 }  // namespace
 
 WriteTagResult PlanExifTag(PhotoFile& photo, int slot, const ExifTagRecord& newTag, const ProgramOptions& options,
-                           PhotoEdit& edit) {
+                           PhotoEdit& edit, bool keepXmp) {
   if (slot < 1 || slot >= kSlotCount) return WriteTagResult::kNotJpeg;
   ExifReading reading;
   int32_t request = 0;
   const ReadResult read = ReadExifTags(photo, request, reading);
-  return PlanExifTag(photo, reading, read, slot, newTag, options, edit);
+  return PlanExifTag(photo, reading, read, slot, newTag, options, edit, keepXmp);
 }
 
 WriteTagResult PlanExifTag(PhotoFile& photo, const ExifReading& reading, ReadResult read, int slot,
-                           const ExifTagRecord& newTag, const ProgramOptions& options, PhotoEdit& edit) {
+                           const ExifTagRecord& newTag, const ProgramOptions& options, PhotoEdit& edit,
+                           bool keepXmp) {
   if (slot < 1 || slot >= kSlotCount) return WriteTagResult::kNotJpeg;
   switch (read) {
     case ReadResult::kNotJpeg:
@@ -157,16 +147,23 @@ WriteTagResult PlanExifTag(PhotoFile& photo, const ExifReading& reading, ReadRes
 
   edit.preview.push_back({kSlotNames[slot], ShownText(reading.tags[static_cast<size_t>(slot)].text),
                           tagEdit.remove ? std::string() : ShownText(newTag.text)});
-  if (segment.size() == old.size() && !options[ProgramOption::KeepOriginalCopy]) {
-    BytePatch patch = DifferingSpan(old, segment, at);
-    if (!patch.after.empty()) edit.patch = std::move(patch);
-    return WriteTagResult::kOk;
+  std::vector<HeadSplice> splices{{at, oldSize, segment}};
+  // The spans into the head end here: the XMP search may read it further.
+  if (keepXmp && (slot == kSlotCopyright || slot == kSlotImageDescription)) {
+    XmpEdits xmp;
+    const std::string& text = tagEdit.remove ? std::string() : newTag.text;
+    if (slot == kSlotCopyright) {
+      xmp.rights = XmpTextOfExifCopyright(text);
+    } else {
+      xmp.description = XmpTextOfExifText(text);
+    }
+    edit.xmpProblem = AddXmpEdits(photo, xmp, splices, edit.preview);
+    edit.xmp = std::move(xmp);
   }
-  HeadReplacement replacement;
-  replacement.oldHeadLength = at + oldSize;
-  replacement.newHead.assign(head.begin(), head.begin() + at);
-  replacement.newHead.insert(replacement.newHead.end(), segment.begin(), segment.end());
-  edit.replacement = std::move(replacement);
+  // KeepOriginalCopy: the original stays whole until its new version is.
+  if (!EditFromSplices(photo, std::move(splices), options[ProgramOption::KeepOriginalCopy], edit)) {
+    return WriteTagResult::kFailed;
+  }
   return WriteTagResult::kOk;
 }
 

@@ -57,12 +57,17 @@ struct WriteTagOutcome {
 // version is complete: then, as when the segment grows, the photo is
 // written anew with the new segment, a grown one getting up to 2048 spare
 // zero bytes (within the 64 KiB limit of a segment).
+//
+// With keepXmp, a new Copyright or ImageDescription also goes into the
+// photo's XMP packet, when it has one, as dc:rights or dc:description (see
+// AddXmpEdits; a packet that can't be edited leaves edit.xmpProblem).
 WriteTagResult PlanExifTag(PhotoFile& photo, int slot, const ExifTagRecord& newTag, const ProgramOptions& options,
-                           PhotoEdit& edit);
+                           PhotoEdit& edit, bool keepXmp = false);
 // The same for a photo whose tags the caller has read already (read: what
 // ReadExifTags answered).
 WriteTagResult PlanExifTag(PhotoFile& photo, const ExifReading& reading, ReadResult read, int slot,
-                           const ExifTagRecord& newTag, const ProgramOptions& options, PhotoEdit& edit);
+                           const ExifTagRecord& newTag, const ProgramOptions& options, PhotoEdit& edit,
+                           bool keepXmp = false);
 
 // The same on a photo by name: open, work out, commit. With kNoFile,
 // fileName is emptied (the caller drops its selection).
