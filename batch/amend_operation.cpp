@@ -8,7 +8,7 @@
 #include "batch/copyright_notice.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
-#include "batch/sidecars.h"
+#include "batch/run_entries.h"
 #include "batch/text_tag_amend.h"
 #include "engine/folder_listing.h"
 #include "export/export_result.h"
@@ -369,10 +369,7 @@ class AmendRun {
       return FailureBox();
     }
     if (!exporting && !Begin(path_)) return;
-    // Sidecars go with their photos: they are no files of the run's own.
-    const std::vector<FolderEntry> entries = context_.settings.KeepXmpInStep
-                                                 ? PhotosOf(*listing, SidecarsAmong(listing->FileNames()))
-                                                 : listing->entries;
+    const std::vector<FolderEntry> entries = EntriesToVisit(path_, *listing, context_, inputs_);
     const size_t total = entries.size();
     ui_.SetStatus(2, kTotalFiles + std::to_string(total));
     ui_.SetProgress(kProgressStart);

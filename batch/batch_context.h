@@ -60,6 +60,8 @@ struct BatchContext {
   RunSafety safety{};
   // Temporary files of interrupted runs that this run removed.
   size_t removedTemporaries = 0;
+  // The files a folder run passed over as no photos (SkipNonPhotos).
+  std::vector<std::string> skippedFiles;
 };
 
 }  // namespace kelvane

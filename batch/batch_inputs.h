@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kelvane {
 
@@ -29,6 +30,9 @@ struct BatchInputs {
   // SrceDirTxt(0): the photos folder (ending with "/") or, in single-photo
   // mode, the photo's full path. Untrimmed, as typed.
   std::string sourcePath;
+  // A folder run over some of the folder's files only (the photos named on a
+  // command line); empty: every file.
+  std::vector<std::string> onlyFiles;
   // SrceDirTxt(1): the restoration source photo or the export target.
   std::string secondPath;
 

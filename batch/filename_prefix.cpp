@@ -13,6 +13,7 @@
 #include "batch/rename_all.h"
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
+#include "batch/run_entries.h"
 #include "batch/sidecars.h"
 #include "engine/folder_listing.h"
 #include "engine/sort_module.h"
@@ -166,7 +167,7 @@ class PrefixRun {
       if (listing->entries.empty()) return Fail(kNoFilesFound);
       // Sidecars are renamed with their photos, not as files of their own.
       if (context_.settings.KeepXmpInStep) sidecars_ = SidecarsAmong(listing->FileNames());
-      const std::vector<FolderEntry> entries = PhotosOf(*listing, sidecars_);
+      const std::vector<FolderEntry> entries = EntriesToVisit(folder_, *listing, context_, inputs_);
       for (size_t i = 0; i < entries.size(); ++i) {
         const FolderEntry& entry = entries[i];
         if (entry.link) {

@@ -45,6 +45,10 @@ struct RunState {
   bool FirstTextEmpty = false;  // empty text means delete
   bool SecondTextEmpty = false;
   bool TextEditedByUser = false;
+  // Folder runs pass over files that are no JPEG photos (by name, or by
+  // their first bytes when the name does not tell) instead of listing them
+  // as failures; the command line asks for it.
+  bool SkipNonPhotos = false;
 };
 
 }  // namespace kelvane

@@ -3,7 +3,7 @@
 
 #include "batch/run_framing.h"
 #include "batch/run_report.h"
-#include "batch/sidecars.h"
+#include "batch/run_entries.h"
 #include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
@@ -116,10 +116,7 @@ class TimeCorrectionRun {
       return Ending::kFailed;
     }
     if (const Ending begun = Begin(folder); begun != Ending::kCompleted) return begun;
-    // Sidecars go with their photos: they are no files of the run's own.
-    const std::vector<FolderEntry> entries = context_.settings.KeepXmpInStep
-                                                 ? PhotosOf(*listing, SidecarsAmong(listing->FileNames()))
-                                                 : listing->entries;
+    const std::vector<FolderEntry> entries = EntriesToVisit(folder, *listing, context_, inputs_);
     const size_t totalFiles = entries.size();
     ui.SetStatus(2, kTotalFiles + std::to_string(totalFiles));
     size_t fileIndex = 0;
