@@ -23,7 +23,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {"--date", true, "YYYYMMDD", "set the date itself (\"As Date\"); not with --days"}}},
       {CommandName::Prefix,
        "prefix",
-       "Filename Prefix: remove leading characters, add a prefix, or number files in taken-time order.",
+       "Filename Prefix Add/Remove: remove leading characters, add a prefix, or number files in taken-time order.",
        "a folder (every file in it) or one file",
        {{"--remove", true, "N", "remove the first N characters (1 to 9)"},
         {"--add", true, "TEXT", "add TEXT in front of each name"},
@@ -43,7 +43,7 @@ const std::vector<CommandEntry>& CommandTable() {
        {}},
       {CommandName::Copyright,
        "copyright",
-       "Copyright: write the Photographer's and/or the Editor's copyright notice.",
+       "Copyright Add / Edit: write the Photographer's and/or the Editor's copyright notice.",
        "a folder (every file in it) or one photo",
        {{"--photographer", true, "NAME", "the Photographer's notice; an empty NAME deletes it"},
         {"--photographer-year", true, "YYYY", "the year of the Photographer's notice"},
@@ -53,7 +53,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {"--skip-existing", false, "", "leave photos that already have a notice alone"}}},
       {CommandName::Describe,
        "describe",
-       "Image Description: replace, append to or prefix the photo's description.",
+       "Image Description Add / Edit: replace, append to or prefix the photo's description.",
        "a folder (every file in it) or one photo",
        {{"--text", true, "TEXT", "the description; an empty TEXT (replacing) deletes it"},
         {"--append", false, "", "put TEXT after the existing description"},
@@ -85,13 +85,18 @@ const std::vector<CommandEntry>& CommandTable() {
   return table;
 }
 
-struct GlobalOption {
-  std::string_view name;
-  bool takesValue;
+constexpr OptionEntry kGlobals[] = {
+    {"--settings", true, "FILE",
+     "read options, CSV delimiter, value limit and copyright texts from FILE (default: the desktop program's "
+     "qmre0118.ini)"},
+    {"--yes", false, "",
+     "answer Yes / OK to every confirmation (without it, confirmations are asked when standard input is a terminal "
+     "and refused otherwise)"},
+    {"--json", false, "", "print one JSON object at the end instead of the messages"},
+    {"--quiet", false, "", "no progress, and no message when every file succeeded"},
+    {"--help", false, "", "this help; 'kelvane-cli COMMAND --help' for a command's options", "-h"},
+    {"--version", false, "", "print the program's version"},
 };
-
-constexpr GlobalOption kGlobals[] = {
-    {"--settings", true}, {"--yes", false}, {"--json", false}, {"--quiet", false}, {"--help", false}};
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -113,11 +118,44 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--json") line.global.json = true;
   if (name == "--quiet") line.global.quiet = true;
   if (name == "--help") line.help = true;
+  if (name == "--version") line.version = true;
+}
+
+const OptionEntry* FindGlobal(std::string_view name) {
+  for (const OptionEntry& entry : kGlobals) {
+    if (entry.name == name || (!entry.shortName.empty() && entry.shortName == name)) return &entry;
+  }
+  return nullptr;
+}
+
+// Help text that follows a left column of indent characters, broken at
+// spaces into lines that fit kHelpWidth.
+constexpr size_t kHelpWidth = 100;
+std::string Wrapped(std::string_view text, size_t indent) {
+  std::string out;
+  size_t column = indent;
+  while (!text.empty()) {
+    const size_t space = text.find(' ');
+    const std::string_view word = text.substr(0, space);
+    if (column > indent && column + 1 + word.size() > kHelpWidth) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+    text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+  }
+  return out + "\n";
 }
 
 }  // namespace
 
 std::span<const CommandEntry> Commands() { return CommandTable(); }
+
+std::span<const OptionEntry> GlobalOptionEntries() { return kGlobals; }
 
 const CommandEntry& EntryOf(CommandName name) {
   const auto& table = CommandTable();
@@ -158,14 +196,11 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
       optionsEnded = true;
       continue;
     }
-    const std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
     const bool inlineValue = arg.find('=') != std::string::npos;
     std::string value = inlineValue ? arg.substr(arg.find('=') + 1) : std::string();
-
-    const GlobalOption* global = nullptr;
-    for (const GlobalOption& entry : kGlobals) {
-      if (entry.name == name) global = &entry;
-    }
+    const OptionEntry* global = FindGlobal(arg.substr(0, arg.find('=')));
+    // A short name stands for its option, in messages too.
+    const std::string name = global != nullptr ? std::string(global->name) : arg.substr(0, arg.find('='));
     const OptionEntry* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
     if (global == nullptr && option == nullptr) {
       if (command == nullptr) return fail("unknown option '" + name + "' (a command's options follow its name)");
@@ -188,7 +223,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
     if (!line.options.emplace(name, value).second) return fail("option '" + name + "' given twice");
   }
 
-  if (line.help) return parsed;
+  if (line.help || line.version) return parsed;
   if (command == nullptr) return fail("no command given");
   if (positionals.empty()) return fail(std::string(command->word) + " needs a PATH");
   if (positionals.size() > 1) return fail("more than one PATH given ('" + positionals[1] + "')");
@@ -200,6 +235,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
 std::string ProgramHelp() {
   std::string text =
       "usage: kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] COMMAND [OPTIONS] PATH\n"
+      "       kelvane-cli --help | --version\n"
       "\n"
       "Corrects and amends the Exif metadata of JPEG photos, one folder (every file in it) or one photo\n"
       "at a time, with the desktop program's functions and settings.\n"
@@ -208,18 +244,17 @@ std::string ProgramHelp() {
   for (const CommandEntry& entry : CommandTable()) {
     std::string word(entry.word);
     word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
-    text += "  " + word + std::string(entry.summary) + "\n";
+    text += "  " + word + Wrapped(entry.summary, word.size() + 2);
+  }
+  text += "\nOptions:\n";
+  for (const OptionEntry& option : kGlobals) {
+    std::string left = "  " + std::string(option.name);
+    if (!option.shortName.empty()) left += ", " + std::string(option.shortName);
+    if (option.takesValue) left += " " + std::string(option.valueName);
+    left.resize(std::max<size_t>(left.size() + 2, 19), ' ');
+    text += left + Wrapped(option.help, left.size());
   }
   text +=
-      "\n"
-      "Options:\n"
-      "  --settings FILE  read options, CSV delimiter, value limit and copyright texts from FILE\n"
-      "                   (default: the desktop program's qmre0118.ini)\n"
-      "  --yes            answer Yes / OK to every confirmation (without it, confirmations are asked\n"
-      "                   when standard input is a terminal and refused otherwise)\n"
-      "  --json           print one JSON object at the end instead of the messages\n"
-      "  --quiet          no progress, and no message when every file succeeded\n"
-      "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
       "\n"
       "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"
       "or ended by a warning or failure message; 3 cancelled (Ctrl-C) or a confirmation refused;\n"
@@ -238,7 +273,7 @@ std::string CommandHelp(CommandName name) {
       std::string left = "  " + std::string(option.name);
       if (option.takesValue) left += " " + std::string(option.valueName);
       left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
-      text += left + std::string(option.help) + "\n";
+      text += left + Wrapped(option.help, left.size());
     }
   }
   text += "\nGlobal options: see 'kelvane-cli --help'.\n";
