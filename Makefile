@@ -2,10 +2,11 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz clean
+.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz package clean
 
 deps:
 	./scripts/install-deps
@@ -42,5 +43,18 @@ fuzz: deps
 	  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
+# A Debian package of a program installed under /usr, built with Debian's
+# hardening flags and stripped, in $(PACKAGE_BUILD)/.
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	CFLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	@ls $(PACKAGE_BUILD)/*.deb
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)
