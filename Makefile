@@ -6,7 +6,7 @@ PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz package clean
+.PHONY: deps build run run-cli test test-release test-sanitize bench fuzz package tidy clean
 
 deps:
 	./scripts/install-deps
@@ -42,6 +42,11 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# clang-tidy (.clang-tidy) over the Qt-free layers and the library, with
+# the normal build's compile commands.
+tidy: build
+	run-clang-tidy -p $(BUILD) -quiet -j $(JOBS) '^$(CURDIR)/(engine|batch|export|cli|qmrfio|docs)/'
 
 # A Debian package of a program installed under /usr, built with Debian's
 # hardening flags and stripped, in $(PACKAGE_BUILD)/.

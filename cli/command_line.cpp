@@ -128,9 +128,15 @@ const OptionEntry* FindGlobal(std::string_view name) {
   return nullptr;
 }
 
+// The help's page width and the width of its left columns: command words,
+// global options, a command's options.
+constexpr size_t kHelpWidth = 100;
+constexpr size_t kCommandColumn = 12;
+constexpr size_t kGlobalColumn = 19;
+constexpr size_t kOptionColumn = 30;
+
 // Help text that follows a left column of indent characters, broken at
 // spaces into lines that fit kHelpWidth.
-constexpr size_t kHelpWidth = 100;
 std::string Wrapped(std::string_view text, size_t indent) {
   std::string out;
   size_t column = indent;
@@ -243,7 +249,7 @@ std::string ProgramHelp() {
       "Commands:\n";
   for (const CommandEntry& entry : CommandTable()) {
     std::string word(entry.word);
-    word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
+    word.resize(std::max(word.size() + 2, kCommandColumn), ' ');
     text += "  " + word + Wrapped(entry.summary, word.size() + 2);
   }
   text += "\nOptions:\n";
@@ -251,7 +257,7 @@ std::string ProgramHelp() {
     std::string left = "  " + std::string(option.name);
     if (!option.shortName.empty()) left += ", " + std::string(option.shortName);
     if (option.takesValue) left += " " + std::string(option.valueName);
-    left.resize(std::max<size_t>(left.size() + 2, 19), ' ');
+    left.resize(std::max(left.size() + 2, kGlobalColumn), ' ');
     text += left + Wrapped(option.help, left.size());
   }
   text +=
@@ -272,7 +278,7 @@ std::string CommandHelp(CommandName name) {
     for (const OptionEntry& option : entry.options) {
       std::string left = "  " + std::string(option.name);
       if (option.takesValue) left += " " + std::string(option.valueName);
-      left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
+      left.resize(std::max(left.size() + 2, kOptionColumn), ' ');
       text += left + Wrapped(option.help, left.size());
     }
   }
