@@ -360,7 +360,7 @@ bool KelvaneMain::eventFilter(QObject* watched, QEvent* event) {
       if (widget == this && !activatedOnce_) {
         activatedOnce_ = true;
         Activated();
-        if (!pathAtActivation_.empty()) ChoosePath(std::exchange(pathAtActivation_, std::string()));
+        if (!pathAtActivation_.empty()) ChooseNow(std::exchange(pathAtActivation_, std::string()));
       }
       break;
     case QEvent::DragEnter:

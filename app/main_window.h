@@ -62,8 +62,9 @@ class KelvaneMain : public QMainWindow {
   // Chooses a folder (in folder mode) or a photo (in single-photo mode) as
   // Browse chooses one, so that the same checks apply: the program's
   // argument and a folder or photo dropped on the window. Before the
-  // window's first activation the choice waits for it. A path that doesn't
-  // exist is reported and changes nothing.
+  // window's first activation the choice waits for it (or, when the window
+  // isn't activated, for a moment). A path that doesn't exist is reported
+  // and changes nothing.
   void ChoosePath(const std::string& path);
 
  protected:
@@ -103,6 +104,7 @@ class KelvaneMain : public QMainWindow {
   // Folders (main_window_folders.cpp).
   void BrowseClicked(int index);
   void Browse(int index, const FileDialog& dialog);
+  void ChooseNow(const std::string& path);
   // The event of a drag or drop of one local file or folder, with its path;
   // false for anything else.
   bool HandleDrop(QEvent* event);
@@ -128,7 +130,7 @@ class KelvaneMain : public QMainWindow {
   FileDialog fileDialog_;
   int helpContext_ = kStartUpHelpContext;
   bool activatedOnce_ = false;
-  std::string pathAtActivation_;  // chosen once the window is first activated
+  std::string pathAtActivation_;  // chosen when the window is first activated
   bool arranging_ = false;
 
   FunctionColumn* column_ = nullptr;

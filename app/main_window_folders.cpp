@@ -10,8 +10,11 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/prefix_panel.h"
@@ -19,6 +22,13 @@
 #include "engine/utility_functions.h"
 
 namespace kelvane {
+
+namespace {
+
+// How long a path given at start-up waits for the window's activation.
+constexpr std::chrono::milliseconds kActivationWait{1500};
+
+}  // namespace
 
 bool KelvaneMain::IsFolder(const std::string& path) {
   std::error_code error;
@@ -90,10 +100,19 @@ void KelvaneMain::Browse(int index, const FileDialog& dialog) {
 }
 
 void KelvaneMain::ChoosePath(const std::string& path) {
-  if (!activatedOnce_) {
-    pathAtActivation_ = path;
+  if (activatedOnce_) {
+    ChooseNow(path);
     return;
   }
+  // A desktop may show a new window without activating it (focus-stealing
+  // prevention); the path is then chosen after a short wait all the same.
+  pathAtActivation_ = path;
+  QTimer::singleShot(kActivationWait, this, [this] {
+    if (!pathAtActivation_.empty()) ChooseNow(std::exchange(pathAtActivation_, std::string()));
+  });
+}
+
+void KelvaneMain::ChooseNow(const std::string& path) {
   if (state_.RunInProgress || path.empty()) return;
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
