@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/about_texts.h"
 
+#include "kelvane_version.h"
+
 namespace kelvane {
 
-std::string ProgramVersionOf(const TagLibrary& library) {
-  const auto version = library.LoadLibraryString(library_id::kProgramVersion);
-  return version ? std::string(*version) : std::string("02.00.001");
-}
-
-std::string VersionLabelText(const std::string& version) {
-  const std::string shortVersion =
-      !version.empty() && version.front() == '0' ? version.substr(1, 4) : version.substr(0, 5);
-  return "Kelvane Version " + shortVersion;
-}
+std::string VersionLabelText() { return std::string("Kelvane Version ") + kKelvaneVersion; }
 
 std::string LibraryReleaseText(const TagLibrary& library) {
   const auto release = library.LoadLibraryString(library_id::kRelease);

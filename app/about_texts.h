@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The About window's texts taken from the tag library's header strings.
+// The About window's texts: the program's version, and the tag library's
+// release and notice taken from its header strings.
 #pragma once
 
 #include <string>
@@ -8,13 +9,8 @@
 
 namespace kelvane {
 
-// The program version as the library stores it, "02.00.001" when missing.
-std::string ProgramVersionOf(const TagLibrary& library);
-
-// "Kelvane Version " and the short version: a version starting with "0"
-// loses it and keeps the next four characters ("02.00.001" shows 2.00);
-// any other keeps its first five ("12.01.003" shows 12.01).
-std::string VersionLabelText(const std::string& version);
+// "Kelvane Version " and the program's version.
+std::string VersionLabelText();
 
 // The tag library's release number, without leading zeros (release
 // "0004 2007:01:13" shows 4); empty when the release string is missing.

@@ -36,7 +36,7 @@ AboutWindow::AboutWindow(Session& session, DialogServices& services, QWidget* pa
   icon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
   icon->setAlignment(Qt::AlignTop);
 
-  auto* version = TextLabel(VersionLabelText(ProgramVersionOf(session.library)), "VersionLbl", this);
+  auto* version = TextLabel(VersionLabelText(), "VersionLbl", this);
   QFont font = version->font();
   font.setBold(true);
   font.setPointSize(font.pointSize() + 2);

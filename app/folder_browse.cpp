@@ -157,4 +157,9 @@ Message BrowseErrorMessage(uint8_t code) {
           MessageIcon::kCritical, MessageButtons::kOk, 0};
 }
 
+Message PathNotFoundMessage(const std::string& path) {
+  return {"Kelvane", "The folder or photo " + path + " was not found.", MessageIcon::kExclamation, MessageButtons::kOk,
+          0};
+}
+
 }  // namespace kelvane

@@ -104,4 +104,8 @@ std::optional<Message> ExportTargetWarning(std::string_view extension, ExportTyp
 // The errors of result codes 65 and 66.
 Message BrowseErrorMessage(uint8_t code);
 
+// The warning for a folder or photo named to the program (its argument, a
+// drop) that doesn't exist.
+Message PathNotFoundMessage(const std::string& path);
+
 }  // namespace kelvane

@@ -54,7 +54,8 @@ void FunctionColumn::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), palette().color(QPalette::Base));
   for (int i = 0; i < kFunctionCount; ++i) {
     const QRect row(0, i * kRowHeight, width(), kRowHeight);
-    painter.drawPixmap(row.center().x() - kIconSize / 2, row.top() + 3, FunctionIcon(i, kIconSize));
+    painter.drawPixmap(row.center().x() - kIconSize / 2, row.top() + 3,
+                       FunctionIcon(i, kIconSize, palette(), devicePixelRatioF()));
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(row.adjusted(0, kIconSize + 4, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
                      QString::fromUtf8(TextsOfFunction(i).label));

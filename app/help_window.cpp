@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/help_window.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -8,10 +9,20 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/palette_colours.h"
 #include "app/widget_helpers.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
+
+QString HelpStyleSheet(const QPalette& palette) {
+  // Headings in the text colour tinted with the highlight, which keeps
+  // them close to the text's contrast on either base.
+  const QColor text = palette.color(QPalette::Text);
+  const QColor heading = BlendColours(text, palette.color(QPalette::Highlight), 0.35F);
+  return QStringLiteral("h1, h2 { color: %1; } a { color: %2; }")
+      .arg(heading.name(), palette.color(QPalette::Link).name());
+}
 
 HelpWindow::HelpWindow(std::string helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), folder_(std::move(helpFolder)) {
@@ -47,6 +58,17 @@ HelpWindow::HelpWindow(std::string helpFolder, QWidget* parent)
   layout->addLayout(buttons);
   layout->addWidget(browser_, 1);
   resize(680, 600);
+  ApplyPalette();
+}
+
+void HelpWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) ApplyPalette();
+}
+
+void HelpWindow::ApplyPalette() {
+  browser_->document()->setDefaultStyleSheet(HelpStyleSheet(browser_->palette()));
+  if (!browser_->source().isEmpty()) browser_->reload();
 }
 
 void HelpWindow::ShowPage(HelpPage page, int topic) {

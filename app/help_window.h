@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The help window: the program's HTML help pages in a browser with
 // Contents, Index, Back and Forward. It stays open beside the other
-// windows until closed.
+// windows until closed. The pages carry no colours of their own: headings
+// and links take theirs from the palette, so they read in light and dark
+// themes.
 #pragma once
 
+#include <QPalette>
 #include <QWidget>
 #include <string>
 
@@ -12,6 +15,9 @@
 class QTextBrowser;
 
 namespace kelvane {
+
+// The style sheet that colours the pages' headings and links from palette.
+QString HelpStyleSheet(const QPalette& palette);
 
 class HelpWindow : public QWidget {
   Q_OBJECT
@@ -27,8 +33,12 @@ class HelpWindow : public QWidget {
   // The file shown, empty when none is.
   QString CurrentFile() const;
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void Open(const char* file);
+  void ApplyPalette();
 
   std::string folder_;
   QTextBrowser* browser_;

@@ -2,17 +2,53 @@
 // kelvane: the desktop program.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/cue_sounds.h"
 #include "app/kelvane_dialogs.h"
 #include "app/main_window.h"
+#include "app/program_arguments.h"
 #include "app/program_files.h"
 #include "app/qt_file_dialog.h"
 #include "app/session.h"
+#include "kelvane_version.h"
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// --help and --version answer without a display, before Qt starts.
+bool AnsweredWithoutWindow(const kelvane::ProgramArguments& arguments) {
+  if (arguments.help) {
+    std::cout << kelvane::ProgramUsage();
+  } else if (arguments.version) {
+    std::cout << "kelvane " << kelvane::kKelvaneVersion << "\n";
+  }
+  return arguments.help || arguments.version;
+}
+
+constexpr int kExitUsage = 64;
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (AnsweredWithoutWindow(kelvane::ReadProgramArguments(ArgumentsOf(argc, argv)))) return 0;
+
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kelvane"));
+  QApplication::setApplicationVersion(QString::fromUtf8(kelvane::kKelvaneVersion));
+  // Ties the windows to the desktop entry (Wayland app id, task bars).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvane.Kelvane"));
+  // Qt has now taken its own options out of argv.
+  const kelvane::ProgramArguments arguments = kelvane::ReadProgramArguments(ArgumentsOf(argc, argv));
+  if (!arguments.error.empty()) {
+    std::cerr << "kelvane: " << arguments.error << "\nTry 'kelvane --help'.\n";
+    return kExitUsage;
+  }
 
   // The cues, the help and the icon: beside the program, else in the
   // install data folder.
@@ -30,6 +66,7 @@ int main(int argc, char** argv) {
   kelvane::KelvaneMain window(session, &dialogs, nullptr);
   window.Ui().SetCuePlayer(cue);
   window.SetFileDialog(kelvane::QtFileDialog(&window));
+  if (!arguments.path.empty()) window.ChoosePath(arguments.path);
   window.show();
   return QApplication::exec();
 }

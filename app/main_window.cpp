@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/adjustment_panel.h"
 #include "app/export_panel.h"
@@ -77,7 +78,8 @@ KelvaneMain::KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* paren
   if (!state_.FieldEditing) SelectFunction(0);
   state_.RunInProgress = false;
   state_.FieldEditing = false;
-  // The window sees keys (and focus changes) before its controls.
+  // The window sees keys, focus changes and drops before its controls.
+  setAcceptDrops(true);
   qApp->installEventFilter(this);
 }
 
@@ -360,7 +362,14 @@ bool KelvaneMain::eventFilter(QObject* watched, QEvent* event) {
       if (widget == this && !activatedOnce_) {
         activatedOnce_ = true;
         Activated();
+        if (!pathAtActivation_.empty()) ChooseNow(std::exchange(pathAtActivation_, std::string()));
       }
+      break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      // The whole window, its fields included, takes a folder or photo.
+      if (HandleDrop(event)) return true;
       break;
     default:
       break;

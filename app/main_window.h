@@ -59,6 +59,13 @@ class KelvaneMain : public QMainWindow {
   const MainMenus& Menus() const { return menus_; }
   // The file dialog behind every Browse (a scripted one in tests).
   void SetFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
+  // Chooses a folder (in folder mode) or a photo (in single-photo mode) as
+  // Browse chooses one, so that the same checks apply: the program's
+  // argument and a folder or photo dropped on the window. Before the
+  // window's first activation the choice waits for it (or, when the window
+  // isn't activated, for a moment). A path that doesn't exist is reported
+  // and changes nothing.
+  void ChoosePath(const std::string& path);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +103,11 @@ class KelvaneMain : public QMainWindow {
 
   // Folders (main_window_folders.cpp).
   void BrowseClicked(int index);
+  void Browse(int index, const FileDialog& dialog);
+  void ChooseNow(const std::string& path);
+  // The event of a drag or drop of one local file or folder, with its path;
+  // false for anything else.
+  bool HandleDrop(QEvent* event);
   void ToggleSinglePhoto();
   void RecentFolderChosen(int index);
   void ShowFileCount(const std::string& path);
@@ -118,6 +130,7 @@ class KelvaneMain : public QMainWindow {
   FileDialog fileDialog_;
   int helpContext_ = kStartUpHelpContext;
   bool activatedOnce_ = false;
+  std::string pathAtActivation_;  // chosen when the window is first activated
   bool arranging_ = false;
 
   FunctionColumn* column_ = nullptr;

@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// KelvaneMain: the photos folder or single photo, the second path, and the
-// recent-folder menu.
+// KelvaneMain: the photos folder or single photo, the second path, the
+// recent-folder menu, and folders or photos given on the command line or
+// dropped on the window.
 #include <QAction>
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/prefix_panel.h"
@@ -14,6 +22,13 @@
 #include "engine/utility_functions.h"
 
 namespace kelvane {
+
+namespace {
+
+// How long a path given at start-up waits for the window's activation.
+constexpr std::chrono::milliseconds kActivationWait{1500};
+
+}  // namespace
 
 bool KelvaneMain::IsFolder(const std::string& path) {
   std::error_code error;
@@ -35,7 +50,9 @@ void KelvaneMain::ShowFileCount(const std::string& path) {
   state_.SourceChosen = count > 0;
 }
 
-void KelvaneMain::BrowseClicked(int index) {
+void KelvaneMain::BrowseClicked(int index) { Browse(index, fileDialog_); }
+
+void KelvaneMain::Browse(int index, const FileDialog& dialog) {
   // A run works on the folder it started with; the choice waits until it ends.
   if (state_.RunInProgress) return;
   const ProgramFunction function = state_.SelectedFunction;
@@ -44,7 +61,7 @@ void KelvaneMain::BrowseClicked(int index) {
       BrowseRequestFor(index, function, state_.SinglePhotoMode, type, ExportTargetFolder());
   if (!request) return;
   const BrowseResult result =
-      BrowseForPath(request->mode, request->title, request->filter, request->extension, browseFolders_, fileDialog_);
+      BrowseForPath(request->mode, request->title, request->filter, request->extension, browseFolders_, dialog);
   QLineEdit* box = pathBoxes_[static_cast<size_t>(index)];
 
   if (result.code == browse::kCancelled) return;
@@ -80,6 +97,55 @@ void KelvaneMain::BrowseClicked(int index) {
   const bool noticeFunction = function == ProgramFunction::AddCopyright || function == ProgramFunction::AddDescription;
   if (index == 0 && noticeFunction && state_.SourceChosen && state_.SinglePhotoMode) ShowPhotoText(true);
   ArrangeForFunction();
+}
+
+void KelvaneMain::ChoosePath(const std::string& path) {
+  if (activatedOnce_) {
+    ChooseNow(path);
+    return;
+  }
+  // A desktop may show a new window without activating it (focus-stealing
+  // prevention); the path is then chosen after a short wait all the same.
+  pathAtActivation_ = path;
+  QTimer::singleShot(kActivationWait, this, [this] {
+    if (!pathAtActivation_.empty()) ChooseNow(std::exchange(pathAtActivation_, std::string()));
+  });
+}
+
+void KelvaneMain::ChooseNow(const std::string& path) {
+  if (state_.RunInProgress || path.empty()) return;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
+  const std::filesystem::file_status status = std::filesystem::status(absolute, error);
+  if (!std::filesystem::exists(status)) {
+    ui_->Cue(SoundCue::Attention);
+    ui_->Show(PathNotFoundMessage(path));
+    return;
+  }
+  // Leaves a field being edited as a click beside it does, so that the
+  // mode can change.
+  browseButtons_[0]->setFocus();
+  const bool folder = std::filesystem::is_directory(status);
+  if (folder == state_.SinglePhotoMode) ToggleSinglePhoto();
+  if (folder == state_.SinglePhotoMode) return;
+  std::string chosen = absolute.string();
+  if (folder && chosen.back() != '/') chosen += '/';
+  Browse(0, [&chosen](const DialogRequest&) { return std::optional<std::string>(chosen); });
+}
+
+bool KelvaneMain::HandleDrop(QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QList<QUrl> urls = drop->mimeData()->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return false;
+  if (state_.RunInProgress) {
+    drop->ignore();
+  } else if (event->type() == QEvent::Drop) {
+    drop->acceptProposedAction();
+    ChoosePath(QFile::encodeName(urls.front().toLocalFile()).toStdString());
+  } else {
+    drop->acceptProposedAction();
+  }
+  return true;
 }
 
 void KelvaneMain::ToggleSinglePhoto() {

@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// kelvane-screenshots DIR: renders the main window for each of the nine
-// functions, then the Options dialog, the start message, About, the
+// kelvane-screenshots [--dark] DIR: renders the main window for each of the
+// nine functions, then the Options dialog, the start message, About, the
 // calculator (with an example entered) and the help window, into PNG files
-// in DIR. The settings are kept in a scratch folder, apart from the user's.
+// in DIR, in the Fusion style with its own light palette or, with --dark, a
+// dark one. The settings are kept in a scratch folder, apart from the
+// user's.
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
+#include <string_view>
 
 #include "app/function_table.h"
 #include "app/help_window.h"
 #include "app/kelvane_dialogs.h"
 #include "app/main_window.h"
+#include "app/palette_colours.h"
 #include "app/program_files.h"
 
 namespace {
@@ -68,15 +73,19 @@ void Type(QWidget& window, const char* field, const char* text) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kelvane-screenshots DIR\n");
+  const bool dark = argc == 3 && std::string_view(argv[1]) == "--dark";
+  if (argc != 2 && !dark) {
+    std::fprintf(stderr, "usage: kelvane-screenshots [--dark] DIR\n");
     return 2;
   }
-  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  const char* target = argv[argc - 1];
+  const QDir folder(QString::fromLocal8Bit(target));
   if (!folder.mkpath(QStringLiteral("."))) {
-    std::fprintf(stderr, "could not make %s\n", argv[1]);
+    std::fprintf(stderr, "could not make %s\n", target);
     return 1;
   }
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  QApplication::setPalette(dark ? kelvane::DarkPalette() : QApplication::style()->standardPalette());
   QTemporaryDir scratch;
   if (!scratch.isValid()) return 1;
 

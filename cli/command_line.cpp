@@ -23,7 +23,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {"--date", true, "YYYYMMDD", "set the date itself (\"As Date\"); not with --days"}}},
       {CommandName::Prefix,
        "prefix",
-       "Filename Prefix: remove leading characters, add a prefix, or number files in taken-time order.",
+       "Filename Prefix Add/Remove: remove leading characters, add a prefix, or number files in taken-time order.",
        "a folder (every file in it) or one file",
        {{"--remove", true, "N", "remove the first N characters (1 to 9)"},
         {"--add", true, "TEXT", "add TEXT in front of each name"},
@@ -43,7 +43,7 @@ const std::vector<CommandEntry>& CommandTable() {
        {}},
       {CommandName::Copyright,
        "copyright",
-       "Copyright: write the Photographer's and/or the Editor's copyright notice.",
+       "Copyright Add / Edit: write the Photographer's and/or the Editor's copyright notice.",
        "a folder (every file in it) or one photo",
        {{"--photographer", true, "NAME", "the Photographer's notice; an empty NAME deletes it"},
         {"--photographer-year", true, "YYYY", "the year of the Photographer's notice"},
@@ -53,7 +53,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {"--skip-existing", false, "", "leave photos that already have a notice alone"}}},
       {CommandName::Describe,
        "describe",
-       "Image Description: replace, append to or prefix the photo's description.",
+       "Image Description Add / Edit: replace, append to or prefix the photo's description.",
        "a folder (every file in it) or one photo",
        {{"--text", true, "TEXT", "the description; an empty TEXT (replacing) deletes it"},
         {"--append", false, "", "put TEXT after the existing description"},
@@ -99,14 +99,21 @@ const std::vector<CommandEntry>& CommandTable() {
   return table;
 }
 
-struct GlobalOption {
-  std::string_view name;
-  bool takesValue;
+constexpr OptionEntry kGlobals[] = {
+    {"--settings", true, "FILE",
+     "read options, CSV delimiter, value limit and copyright texts from FILE (default: the desktop program's "
+     "qmre0118.ini)"},
+    {"--yes", false, "",
+     "answer Yes / OK to every confirmation (without it, confirmations are asked when standard input is a terminal "
+     "and refused otherwise)"},
+    {"--json", false, "", "print one JSON object at the end instead of the messages"},
+    {"--quiet", false, "", "no progress, and no message when every file succeeded"},
+    {"--dry-run", false, "", "print what the command would change, photo by photo, and change nothing"},
+    {"--no-journal", false, "", "keep no journal of the run (it can't be undone then)"},
+    {"--no-xmp", false, "", "leave the photos' XMP and their sidecars as they are (for this run)"},
+    {"--help", false, "", "this help; 'kelvane-cli COMMAND --help' for a command's options", "-h"},
+    {"--version", false, "", "print the program's version"},
 };
-
-constexpr GlobalOption kGlobals[] = {{"--settings", true}, {"--yes", false},        {"--json", false},
-                                     {"--quiet", false},   {"--dry-run", false},    {"--no-journal", false},
-                                     {"--no-xmp", false},  {"--help", false}};
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -131,11 +138,50 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--no-journal") line.global.noJournal = true;
   if (name == "--no-xmp") line.global.noXmp = true;
   if (name == "--help") line.help = true;
+  if (name == "--version") line.version = true;
+}
+
+const OptionEntry* FindGlobal(std::string_view name) {
+  for (const OptionEntry& entry : kGlobals) {
+    if (entry.name == name || (!entry.shortName.empty() && entry.shortName == name)) return &entry;
+  }
+  return nullptr;
+}
+
+// The help's page width and the width of its left columns: command words,
+// global options, a command's options.
+constexpr size_t kHelpWidth = 100;
+constexpr size_t kCommandColumn = 12;
+constexpr size_t kGlobalColumn = 19;
+constexpr size_t kOptionColumn = 30;
+
+// Help text that follows a left column of indent characters, broken at
+// spaces into lines that fit kHelpWidth.
+std::string Wrapped(std::string_view text, size_t indent) {
+  std::string out;
+  size_t column = indent;
+  while (!text.empty()) {
+    const size_t space = text.find(' ');
+    const std::string_view word = text.substr(0, space);
+    if (column > indent && column + 1 + word.size() > kHelpWidth) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+    text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+  }
+  return out + "\n";
 }
 
 }  // namespace
 
 std::span<const CommandEntry> Commands() { return CommandTable(); }
+
+std::span<const OptionEntry> GlobalOptionEntries() { return kGlobals; }
 
 const CommandEntry& EntryOf(CommandName name) {
   const auto& table = CommandTable();
@@ -176,14 +222,11 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
       optionsEnded = true;
       continue;
     }
-    const std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
     const bool inlineValue = arg.find('=') != std::string::npos;
     std::string value = inlineValue ? arg.substr(arg.find('=') + 1) : std::string();
-
-    const GlobalOption* global = nullptr;
-    for (const GlobalOption& entry : kGlobals) {
-      if (entry.name == name) global = &entry;
-    }
+    const OptionEntry* global = FindGlobal(arg.substr(0, arg.find('=')));
+    // A short name stands for its option, in messages too.
+    const std::string name = global != nullptr ? std::string(global->name) : arg.substr(0, arg.find('='));
     const OptionEntry* option = command != nullptr && global == nullptr ? FindOption(*command, name) : nullptr;
     if (global == nullptr && option == nullptr) {
       if (command == nullptr) return fail("unknown option '" + name + "' (a command's options follow its name)");
@@ -206,7 +249,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
     if (!line.options.emplace(name, value).second) return fail("option '" + name + "' given twice");
   }
 
-  if (line.help) return parsed;
+  if (line.help || line.version) return parsed;
   if (command == nullptr) return fail("no command given");
   const std::string pathName(command->pathName);
   if (command->path == PathUse::kNone) {
@@ -225,7 +268,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
 
 std::string ProgramHelp() {
   std::string text =
-      "usage: kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] [--dry-run] COMMAND [OPTIONS] PATH\n"
+      "usage: kelvane-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] PATH\n"
+      "       kelvane-cli --help | --version\n"
       "\n"
       "Corrects and amends the Exif metadata of JPEG photos, one folder (every file in it) or one photo\n"
       "at a time, with the desktop program's functions and settings.\n"
@@ -233,22 +277,18 @@ std::string ProgramHelp() {
       "Commands:\n";
   for (const CommandEntry& entry : CommandTable()) {
     std::string word(entry.word);
-    word.resize(std::max<size_t>(word.size() + 2, 12), ' ');
-    text += "  " + word + std::string(entry.summary) + "\n";
+    word.resize(std::max(word.size() + 2, kCommandColumn), ' ');
+    text += "  " + word + Wrapped(entry.summary, word.size() + 2);
+  }
+  text += "\nOptions:\n";
+  for (const OptionEntry& option : kGlobals) {
+    std::string left = "  " + std::string(option.name);
+    if (!option.shortName.empty()) left += ", " + std::string(option.shortName);
+    if (option.takesValue) left += " " + std::string(option.valueName);
+    left.resize(std::max(left.size() + 2, kGlobalColumn), ' ');
+    text += left + Wrapped(option.help, left.size());
   }
   text +=
-      "\n"
-      "Options:\n"
-      "  --settings FILE  read options, CSV delimiter, value limit and copyright texts from FILE\n"
-      "                   (default: the desktop program's qmre0118.ini)\n"
-      "  --yes            answer Yes / OK to every confirmation (without it, confirmations are asked\n"
-      "                   when standard input is a terminal and refused otherwise)\n"
-      "  --json           print one JSON object at the end instead of the messages\n"
-      "  --quiet          no progress, and no message when every file succeeded\n"
-      "  --dry-run        print what the command would change, photo by photo, and change nothing\n"
-      "  --no-journal     keep no journal of the run (it can't be undone then)\n"
-      "  --no-xmp         leave the photos' XMP and their sidecars as they are (for this run)\n"
-      "  --help           this help; 'kelvane-cli COMMAND --help' for a command's options\n"
       "\n"
       "Exit status: 0 every file succeeded; 1 the run completed with failed files; 2 the run was refused\n"
       "or ended by a warning or failure message; 3 cancelled (Ctrl-C) or a confirmation refused;\n"
@@ -279,8 +319,8 @@ std::string CommandHelp(CommandName name) {
     for (const OptionEntry& option : entry.options) {
       std::string left = "  " + std::string(option.name);
       if (option.takesValue) left += " " + std::string(option.valueName);
-      left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
-      text += left + std::string(option.help) + "\n";
+      left.resize(std::max(left.size() + 2, kOptionColumn), ' ');
+      text += left + Wrapped(option.help, left.size());
     }
   }
   text += "\nGlobal options: see 'kelvane-cli --help'.\n";

@@ -2,7 +2,8 @@
 // The command line of kelvane-cli:
 //   kelvane-cli [--settings FILE] [--yes] [--json] [--quiet] [--dry-run] COMMAND [OPTIONS] PATH
 // Only the words are read here; what the values mean is worked out by the
-// command's run request.
+// command's run request. The tables of commands and options are also what
+// the manual page and the shell completions are generated from.
 #pragma once
 
 #include <map>
@@ -37,6 +38,7 @@ struct OptionEntry {
   bool takesValue = false;
   std::string_view valueName;  // for the help text
   std::string_view help;
+  std::string_view shortName = {};  // e.g. "-h"; empty when there is none
 };
 
 struct CommandEntry {
@@ -52,6 +54,8 @@ struct CommandEntry {
 // Every command, in the order of the program's functions.
 std::span<const CommandEntry> Commands();
 const CommandEntry& EntryOf(CommandName name);
+// The options that may stand anywhere on the line.
+std::span<const OptionEntry> GlobalOptionEntries();
 
 struct GlobalOptions {
   std::string settingsFile;  // empty: the desktop program's settings file
@@ -66,7 +70,8 @@ struct GlobalOptions {
 struct CommandLine {
   GlobalOptions global;
   bool help = false;                   // --help: print help instead of running
-  std::optional<CommandName> command;  // always set unless help is
+  bool version = false;                // --version: print the version instead of running
+  std::optional<CommandName> command;  // always set unless help or version is
   // The command's options as given: name -> value ("" for a switch).
   std::map<std::string, std::string, std::less<>> options;
   std::string path;

@@ -14,6 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/run_request.h"
+#include "kelvane_version.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseCommandLine(args);
   const CommandLine& line = parsed.line;
   if (!parsed.error.empty()) return UsageError(parsed.error, line);
+  if (line.version && !line.help) {
+    std::cout << "kelvane-cli " << kelvane::kKelvaneVersion << "\n";
+    return kExitSuccess;
+  }
   if (line.help) {
     std::cout << (line.command ? CommandHelp(*line.command) : ProgramHelp());
     return kExitSuccess;

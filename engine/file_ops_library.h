@@ -8,15 +8,17 @@
 
 namespace kelvane {
 
-// The program reaches libqmrfio.so only through this object. The library is
-// looked up on the first call: in each folder of the search list first, then
-// on the default search path. When it can't be loaded (or lacks a symbol)
-// every call returns kUnavailable, which each caller treats as a failure of
-// the step it is in.
+// The program reaches libqmrfio.so.1 only through this object. The library
+// is looked up on the first call: in each folder of the search list first
+// (a build tree has it beside the program), then by name, which searches the
+// program's run path (an installed program: lib/kelvane/) and the default
+// library path. When it can't be loaded (or lacks a symbol) every call
+// returns kUnavailable, which each caller treats as a failure of the step it
+// is in.
 class FileOpsLibrary {
  public:
   static constexpr int32_t kUnavailable = -1000;
-  static constexpr const char* kDefaultName = "libqmrfio.so";
+  static constexpr const char* kDefaultName = "libqmrfio.so.1";
 
   // Searches the program's own folder, then the default search path.
   FileOpsLibrary();

@@ -11,8 +11,10 @@
 
 namespace {
 
+// A scratch file under $TMPDIR (default /tmp).
 std::string ScratchPath() {
-  std::string pattern = "/tmp/kelvane-fuzz-XXXXXX";
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kelvane-fuzz-XXXXXX";
   const int fd = mkstemp(pattern.data());
   if (fd < 0) std::abort();
   close(fd);

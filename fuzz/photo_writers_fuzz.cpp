@@ -21,8 +21,10 @@ namespace {
 
 using namespace kelvane;
 
+// A scratch folder under $TMPDIR (default /tmp).
 std::string ScratchFolder() {
-  std::string pattern = "/tmp/kelvane-fuzz-writers-XXXXXX";
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kelvane-fuzz-writers-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   return pattern + "/";
 }

@@ -43,6 +43,9 @@ enum BuildCode : int32_t {
   kBuildFailed = -26,  // no memory for the copy buffer
 };
 
+// The bytes copied per chunk when the caller gives no limit.
+inline constexpr int64_t kDefaultChunkLimit = 1'000'000;
+
 struct BuildRequest {
   int64_t resumeAt = 0;
   int64_t chunkLimit = 0;
@@ -58,7 +61,7 @@ struct BuildRequest {
   // insert2 offers the extract and in-place modes; insert does not.
   bool extendedModes = true;
   // The chunk limit when chunkLimit is 0 or less.
-  int64_t defaultChunk = 1'000'000;
+  int64_t defaultChunk = kDefaultChunkLimit;
 };
 
 enum class BlockFile { kSource, kDonor };

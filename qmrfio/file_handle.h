@@ -11,6 +11,9 @@ namespace qmrfio {
 // A zero-terminated argument that may be a null pointer (read as empty).
 std::string_view ArgumentText(const char* text);
 
+// A created file may be read and written by everyone the umask allows.
+inline constexpr unsigned kNewFileMode = 0666;
+
 class FileHandle {
  public:
   FileHandle() = default;
@@ -23,7 +26,7 @@ class FileHandle {
   // Opens name with the open(2) flags (close-on-exec and non-blocking added,
   // so a FIFO given by name can't stall the call); mode applies when the
   // file is created. IsOpen() tells whether it worked.
-  static FileHandle Open(std::string_view name, int flags, unsigned mode = 0666);
+  static FileHandle Open(std::string_view name, int flags, unsigned mode = kNewFileMode);
 
   bool IsOpen() const { return fd_ >= 0; }
   int fd() const { return fd_; }

@@ -11,11 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -49,9 +52,11 @@ class MainWindowTest : public QObject {
     return folder.string() + "/";
   }
 
-  void Start() {
+  // startPath: the program's argument, given before the window shows.
+  void Start(const std::string& startPath = {}) {
     session_ = std::make_unique<Session>(SettingsPath(), dir_->path().toStdString() + "/", false);
     window_ = std::make_unique<KelvaneMain>(*session_, nullptr);
+    if (!startPath.empty()) window_->ChoosePath(startPath);
     window_->Ui().SetMessagePresenter([this](const Message& message) {
       shown_.push_back(message);
       return MessageAnswer::kOk;
@@ -531,6 +536,59 @@ class MainWindowTest : public QObject {
     QCOMPARE(StatusText(2), QStringLiteral("Total Files: 0"));
     QVERIFY(!State().SourceChosen);
     QVERIFY(!RunEnabled());
+  }
+
+  // Drags path from a file manager over a widget of the window and drops
+  // it there, as the window system delivers it.
+  void Drop(QWidget* target, const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    data.setText(QString::fromStdString(path));
+    const QPoint at = target->mapTo(window_.get(), target->rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_->windowHandle(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_->windowHandle(), &drop);
+    QVERIFY(drop.isAccepted());
+  }
+
+  void PathsGivenOrDroppedAreChosenAsBrowseChoosesThem() {
+    const std::string photos = MakeFolder("photos", {"a.jpg", "b.jpg", "notes.txt"});
+    const std::string folderWithoutSlash = photos.substr(0, photos.size() - 1);
+    QLineEdit* pathBox = nullptr;
+
+    // The program's argument waits for the window, then counts and
+    // remembers the folder as Browse does.
+    Start(folderWithoutSlash);
+    pathBox = Field(QStringLiteral("SrceDirTxt0"));
+    QVERIFY(!State().SinglePhotoMode);
+    QCOMPARE(pathBox->text().toStdString(), photos);
+    QCOMPARE(StatusText(2), QStringLiteral("Total Files: 3"));
+    QCOMPARE(session_->store.ReadSetting(kGeneralSection, "Dir0"), photos);
+
+    // A photo dropped on the path box (a text field) switches to
+    // single-photo mode.
+    Drop(pathBox, photos + "b.jpg");
+    QVERIFY(State().SinglePhotoMode);
+    QCOMPARE(pathBox->text().toStdString(), photos + "b.jpg");
+    QVERIFY(State().SourceChosen);
+
+    // The single-photo rules apply: another extension is refused.
+    Drop(window_.get(), photos + "notes.txt");
+    QCOMPARE(LastMessageText(), QStringLiteral("Invalid file extension"));
+    QVERIFY(!State().SourceChosen);
+
+    // A folder dropped switches back; a missing path changes nothing.
+    Drop(window_->centralWidget(), folderWithoutSlash);
+    QVERIFY(!State().SinglePhotoMode);
+    QCOMPARE(pathBox->text().toStdString(), photos);
+    const size_t shownBefore = shown_.size();
+    window_->ChoosePath(photos + "missing");
+    QCOMPARE(shown_.size(), shownBefore + 1);
+    QCOMPARE(shown_.back().icon, MessageIcon::kExclamation);
+    QCOMPARE(pathBox->text().toStdString(), photos);
+    QVERIFY(State().SourceChosen);
   }
 
   void RecentFolderMenu() {

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The window's rules that need no widgets: Run enabling, the prefix
-// parameters, the shared panel memory, arrow-key wrap and help topics.
+// parameters, the shared panel memory, arrow-key wrap, help topics and the
+// program's arguments.
 #include <QTest>
 
 #include "app/function_memory.h"
 #include "app/function_table.h"
+#include "app/program_arguments.h"
 #include "app/run_enabling.h"
 
 using namespace kelvane;
@@ -220,6 +222,30 @@ class WindowRulesTest : public QObject {
              std::string("Revised Image Description entry:"));
     QCOMPARE(ParametersHeading(ProgramFunction::WipeFiles, false, false),
              std::string("No parameters are needed for this function."));
+  }
+
+  void ProgramArguments() {
+    const struct {
+      std::vector<std::string> args;
+      bool help, version;
+      const char* path;
+      const char* error;
+    } cases[] = {
+        {{}, false, false, "", ""},
+        {{"photos/"}, false, false, "photos/", ""},
+        {{"--", "-odd name.jpg"}, false, false, "-odd name.jpg", ""},
+        {{"-"}, false, false, "-", ""},
+        {{"--bogus", "--version"}, false, true, "", "unknown option '--bogus'"},
+        {{"a", "b", "-h"}, true, false, "a", "more than one FOLDER or PHOTO given ('b')"},
+        {{""}, false, false, "", "the FOLDER or PHOTO is empty"},
+    };
+    for (const auto& c : cases) {
+      const kelvane::ProgramArguments read = ReadProgramArguments(c.args);
+      QCOMPARE(read.help, c.help);
+      QCOMPARE(read.version, c.version);
+      QCOMPARE(read.path, std::string(c.path));
+      QCOMPARE(read.error, std::string(c.error));
+    }
   }
 };
 

@@ -10,7 +10,9 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "cli/command_line.h"
 #include "cli/exit_status.h"
+#include "kelvane_version.h"
 #include "support/exiftool_oracle.h"
 
 namespace kelvane::cli {
@@ -171,6 +173,16 @@ TEST(CliProgram, JsonListsEveryFailureWhereTheMessageStopsAtTen) {
   EXPECT_EQ(json["failures"][11]["file"], "note9.txt");
   EXPECT_EQ(json["failuresNotListed"], 0);
   EXPECT_NE(json["messages"][0]["text"].get<std::string>().find(" - and an additional 2 errors"), std::string::npos);
+}
+
+TEST(CliProgram, VersionAndShortHelp) {
+  CliProgram cli;
+  const CliRun version = cli.Run({"--version"});
+  EXPECT_EQ(version.status, kExitSuccess);
+  EXPECT_EQ(version.out, std::string("kelvane-cli ") + kKelvaneVersion + "\n");
+  const CliRun help = cli.Run({"-h"});
+  EXPECT_EQ(help.status, kExitSuccess);
+  EXPECT_EQ(help.out, ProgramHelp());
 }
 
 TEST(CliProgram, ExitStatuses) {

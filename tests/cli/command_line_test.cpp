@@ -56,7 +56,7 @@ TEST(CommandLine, SwitchesEmptyValuesAndTheEndOfOptions) {
   EXPECT_EQ(parsed.line.path, "-") << "a lone dash is a path";
 }
 
-TEST(CommandLine, HelpNeedsNoPath) {
+TEST(CommandLine, HelpAndVersionNeedNoPath) {
   ParsedCommandLine parsed = Parse({"--help"});
   EXPECT_EQ(parsed.error, "");
   EXPECT_TRUE(parsed.line.help);
@@ -68,6 +68,12 @@ TEST(CommandLine, HelpNeedsNoPath) {
   EXPECT_EQ(parsed.line.command, CommandName::Export);
   EXPECT_NE(CommandHelp(CommandName::Export).find("--initial-number N"), std::string::npos);
   EXPECT_NE(ProgramHelp().find("  wipe "), std::string::npos);
+
+  parsed = Parse({"--version"});
+  EXPECT_EQ(parsed.error, "");
+  EXPECT_TRUE(parsed.line.version);
+  EXPECT_EQ(Parse({"--version=1"}).error, "option '--version' takes no value");
+  EXPECT_EQ(Parse({"-h=1"}).error, "option '--help' takes no value");
 }
 
 TEST(CommandLine, UsageErrors) {
