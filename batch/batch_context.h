@@ -61,7 +61,7 @@ struct BatchContext {
   // Temporary files of interrupted runs that this run removed.
   size_t removedTemporaries = 0;
   // The files a folder run passed over as no photos (SkipNonPhotos).
-  std::vector<std::string> skippedFiles;
+  std::vector<std::string> skippedFiles{};
 };
 
 }  // namespace kelvane

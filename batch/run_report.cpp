@@ -14,6 +14,11 @@ void RunReport::Add(std::string fileName, ListMessage message, int osError, size
   ++added_;
 }
 
+void RunReport::AddReported(std::string fileName, std::string text, size_t order) {
+  failures_.push_back({std::move(fileName), ListMessage::kUndefinedProcessingError, 0, order, std::move(text)});
+  ++added_;
+}
+
 void RunReport::AddRepeated(const std::string& fileName, ListMessage message, size_t times) {
   for (; times > 0 && failures_.size() < kListed; --times) Add(fileName, message);
   unlistedRepeats_ += times;
@@ -32,7 +37,9 @@ std::string RunReport::CompletionText(const std::string& heading) const {
   std::string text = heading + "\r";
   const size_t listed = std::min(failures.size(), kListed);
   for (size_t i = 0; i < listed; ++i) {
-    text += failures[i].fileName + " as " + ListText(failures[i].message, failures[i].osError) + "\r";
+    const FileFailure& failure = failures[i];
+    text += failure.fileName + " as " + (failure.text.empty() ? ListText(failure.message, failure.osError) : failure.text) +
+            "\r";
   }
   if (Count() > kListed) {
     text += " - and an additional " + std::to_string(Count() - kListed) + " errors found not listed.\r";

@@ -16,6 +16,7 @@ struct FileFailure {
   ListMessage message = ListMessage::kUndefinedProcessingError;
   int osError = 0;       // the operating system's reason, when it gave one
   size_t order = 0;      // the file's place in the run: failures are listed in this order
+  std::string text;      // a message already composed (the report of several runs); else the catalogue's
 };
 
 // A failed file as a front end reports it.
@@ -43,6 +44,10 @@ class RunReport {
   // completion text would not list are only counted, so a run can't fill
   // memory with repeats.
   void AddRepeated(const std::string& fileName, ListMessage message, size_t times);
+  // A failure another report listed, with its message as composed there;
+  // and failures another report only counted.
+  void AddReported(std::string fileName, std::string text, size_t order);
+  void AddCounted(size_t times) { unlistedRepeats_ += times; }
   // The entries held, in the order of the files: every failure, except
   // repeats past the listed ones.
   std::vector<FileFailure> Failures() const;

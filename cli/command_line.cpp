@@ -12,19 +12,19 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::FileTime,
        "file-time",
        "Adjust File Time: set each file's own times to the time the photo was taken.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {}},
       {CommandName::ShiftTime,
        "shift-time",
        "Adjust Photo Time in Metadata: shift the photo's three date/times, or set their date.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {{"--days", true, "[+-]N", "shift by N days (up to 4 digits); a minus sign means earlier"},
         {"--time", true, "[+-]HH:MM:SS", "shift by hours, minutes and seconds; a minus sign means earlier"},
         {"--date", true, "YYYYMMDD", "set the date itself (\"As Date\"); not with --days"}}},
       {CommandName::Prefix,
        "prefix",
        "Filename Prefix Add/Remove: remove leading characters, add a prefix, or number files in taken-time order.",
-       "a folder (every file in it) or one file",
+       "folders (every file in each) and files, any number of them",
        {{"--remove", true, "N", "remove the first N characters (1 to 9)"},
         {"--add", true, "TEXT", "add TEXT in front of each name"},
         {"--sequence", false, "",
@@ -34,17 +34,17 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::Restore,
        "restore",
        "Restore Photo Metadata: copy the Exif segment of a source photo into photos without one.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {{"--source", true, "PHOTO", "the photo whose metadata is copied (not in the folder restored)"}}},
       {CommandName::Create,
        "create",
        "Create Photo Metadata: give photos without metadata a minimal Exif segment.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {}},
       {CommandName::Copyright,
        "copyright",
        "Copyright Add / Edit: write the Photographer's and/or the Editor's copyright notice.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {{"--photographer", true, "NAME", "the Photographer's notice; an empty NAME deletes it"},
         {"--photographer-year", true, "YYYY", "the year of the Photographer's notice"},
         {"--editor", true, "NAME", "the Editor's notice; an empty NAME deletes it"},
@@ -54,7 +54,7 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::Describe,
        "describe",
        "Image Description Add / Edit: replace, append to or prefix the photo's description.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {{"--text", true, "TEXT", "the description; an empty TEXT (replacing) deletes it"},
         {"--append", false, "", "put TEXT after the existing description"},
         {"--prefix", false, "", "put TEXT before the existing description"},
@@ -62,7 +62,7 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::Export,
        "export",
        "Export Metadata: collect the tags of the photos into a table file.",
-       "a folder (every file in it) or one photo",
+       "folders (every file in each) and photos, any number of them",
        {{"--format", true, "csv|dbcsv|xlsx|sqlite",
          "spreadsheet CSV (default), database CSV files, workbook "
          "or SQLite database"},
@@ -73,13 +73,13 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::Wipe,
        "wipe",
        "Wipe / Delete Files: overwrite files with zero bytes, then delete them.",
-       "a folder (every file in it) or one file",
+       "folders (every file in each) and files, any number of them",
        {}},
       {CommandName::Dump,
        "dump",
        "Show what the Exif reader finds in one photo (the nine tag slots, the ten locator numbers), "
        "then its IFD0 and Exif IFD tags as the export formats them.",
-       "one photo",
+       "photos, any number of them",
        {}},
       {CommandName::History,
        "history",
@@ -111,6 +111,11 @@ constexpr OptionEntry kGlobals[] = {
     {"--dry-run", false, "", "print what the command would change, photo by photo, and change nothing"},
     {"--no-journal", false, "", "keep no journal of the run (it can't be undone then)"},
     {"--no-xmp", false, "", "leave the photos' XMP and their sidecars as they are (for this run)"},
+    {"--recursive", false, "", "go into the folders below each folder PATH too (each folder a run of its own)", "-r"},
+    {"--all-files", false, "",
+     "take every file of a folder for a photo, as the desktop program does (without it, files that are no JPEG "
+     "photos are passed over and counted as skipped)"},
+    {"--verbose", false, "", "list the files passed over"},
     {"--help", false, "", "this help; 'kelvane-cli COMMAND --help' for a command's options", "-h"},
     {"--version", false, "", "print the program's version"},
 };
@@ -137,6 +142,9 @@ void ApplyGlobal(std::string_view name, const std::string& value, CommandLine& l
   if (name == "--dry-run") line.global.dryRun = true;
   if (name == "--no-journal") line.global.noJournal = true;
   if (name == "--no-xmp") line.global.noXmp = true;
+  if (name == "--recursive") line.global.recursive = true;
+  if (name == "--all-files") line.global.allFiles = true;
+  if (name == "--verbose") line.global.verbose = true;
   if (name == "--help") line.help = true;
   if (name == "--version") line.version = true;
 }
@@ -260,19 +268,24 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> args) {
     if (command->path == PathUse::kOptional) return parsed;
     return fail(std::string(command->word) + " needs a " + pathName);
   }
-  if (positionals.size() > 1) return fail("more than one " + pathName + " given ('" + positionals[1] + "')");
-  if (positionals.front().empty()) return fail("the " + pathName + " is empty");
+  if (command->path == PathUse::kOptional && positionals.size() > 1) {
+    return fail("more than one " + pathName + " given ('" + positionals[1] + "')");
+  }
+  for (const std::string& path : positionals) {
+    if (path.empty()) return fail("a " + pathName + " is empty");
+  }
   line.path = positionals.front();
+  line.paths = std::move(positionals);
   return parsed;
 }
 
 std::string ProgramHelp() {
   std::string text =
-      "usage: kelvane-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] PATH\n"
+      "usage: kelvane-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] PATH...\n"
       "       kelvane-cli --help | --version\n"
       "\n"
-      "Corrects and amends the Exif metadata of JPEG photos, one folder (every file in it) or one photo\n"
-      "at a time, with the desktop program's functions and settings.\n"
+      "Corrects and amends the Exif metadata of JPEG photos in folders and photos named as PATHs, with the\n"
+      "desktop program's functions and settings; all PATHs of a command are one run with one report.\n"
       "\n"
       "Commands:\n";
   for (const CommandEntry& entry : CommandTable()) {
@@ -303,7 +316,7 @@ std::string CommandHelp(CommandName name) {
   const std::string pathName(entry.pathName);
   switch (entry.path) {
     case PathUse::kRequired:
-      text += " " + pathName + "\n\n" + std::string(entry.summary) + "\n" + pathName + ": " +
+      text += " " + pathName + "...\n\n" + std::string(entry.summary) + "\n" + pathName + ": " +
               std::string(entry.pathHelp) + ".\n";
       break;
     case PathUse::kOptional:

@@ -30,7 +30,8 @@ enum class CommandName {
   Undo,
 };
 
-// What a command does with the word after its options.
+// What a command does with the words after its options: one or more PATHs,
+// at most one, or none.
 enum class PathUse { kRequired, kOptional, kNone };
 
 struct OptionEntry {
@@ -65,6 +66,9 @@ struct GlobalOptions {
   bool dryRun = false;     // work out and print what would change; write nothing
   bool noJournal = false;  // keep no journal: the run can't be undone
   bool noXmp = false;      // leave the photos' XMP and their sidecars as they are
+  bool recursive = false;  // the folders below a folder PATH too
+  bool allFiles = false;   // take every file for a photo, as the desktop program does
+  bool verbose = false;    // list the files passed over
 };
 
 struct CommandLine {
@@ -74,7 +78,8 @@ struct CommandLine {
   std::optional<CommandName> command;  // always set unless help or version is
   // The command's options as given: name -> value ("" for a switch).
   std::map<std::string, std::string, std::less<>> options;
-  std::string path;
+  std::string path;                // the first of paths
+  std::vector<std::string> paths;  // every PATH, in order
 
   bool Has(std::string_view option) const { return options.find(option) != options.end(); }
   // The option's value; empty when it was not given.

@@ -2,6 +2,7 @@
 #include "cli/console_ui.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 
 #include "batch/run_framing.h"
@@ -117,7 +118,7 @@ MessageAnswer ConsoleUi::Show(const Message& message) {
   if (IsQuestion(message)) {
     answer = Ask(message);
   } else if (!options_.json && !(options_.quiet && IsCleanCompletion(message)) &&
-             !(options_.dryRun && message.title == CompletionMessage("").title)) {
+             !((options_.dryRun || options_.deferCompletion) && message.title == CompletionMessage("").title)) {
     std::ostream& stream = IsWarningOrFailure(message) ? err_ : out_;
     stream << MessageForConsole(message) << std::flush;
   }
@@ -177,7 +178,10 @@ void ConsoleUi::Notice(const std::string& text) {
 
 void ConsoleUi::SetStatus(int panel, const std::string& text) {
   if (panel == 1) filesProcessed_ = std::max(filesProcessed_, CountIn(text, kFilesProcessed));
-  if (panel == 2) totalFiles_ = std::max(totalFiles_, CountIn(text, kTotalFiles));
+  if (panel == 2) {
+    if (totalFiles_ == 0) started_ = std::chrono::steady_clock::now();
+    totalFiles_ = std::max(totalFiles_, CountIn(text, kTotalFiles));
+  }
   DrawProgress();
 }
 
@@ -190,8 +194,18 @@ void ConsoleUi::DrawProgress() {
   const auto now = std::chrono::steady_clock::now();
   if (progressShown_ && now - lastDrawn_ < kProgressInterval && progress_ < 100) return;
   lastDrawn_ = now;
-  err_ << "\r" << kFilesProcessed << filesProcessed_ << " of " << totalFiles_ << "  " << progress_ << "%\033[K"
-       << std::flush;
+  // The time left, once a few files have shown the pace.
+  std::string eta;
+  if (filesProcessed_ >= 3 && filesProcessed_ < totalFiles_) {
+    const auto spent = std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
+    const auto left = static_cast<long long>(spent) * static_cast<long long>(totalFiles_ - filesProcessed_) /
+                      static_cast<long long>(filesProcessed_);
+    char text[32];
+    std::snprintf(text, sizeof text, "  ETA %lld:%02lld", left / 60, left % 60);
+    eta = text;
+  }
+  err_ << "\r" << kFilesProcessed << filesProcessed_ << " of " << totalFiles_ << "  " << progress_ << "%" << eta
+       << "\033[K" << std::flush;
   progressShown_ = true;
 }
 

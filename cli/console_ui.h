@@ -24,6 +24,7 @@ struct ConsoleOptions {
   bool quiet = false;        // no progress, and no message when every file succeeded
   bool progress = false;     // stderr is a terminal: show a progress line there
   bool dryRun = false;       // the run writes nothing: its plan is printed instead of its completion message
+  bool deferCompletion = false;  // one of several runs: the completion message is printed for all at the end
 };
 
 struct ShownMessage {
@@ -85,6 +86,7 @@ class ConsoleUi : public UserDialogs, public RunObserver {
   int progress_ = 0;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point lastDrawn_{};
+  std::chrono::steady_clock::time_point started_{};
 };
 
 }  // namespace kelvane::cli

@@ -67,6 +67,7 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
     messages.push_back(std::move(message));
   }
   nlohmann::ordered_json report = {{"command", summary.command}, {"path", summary.path}};
+  if (summary.paths.size() > 1) report["paths"] = summary.paths;
   if (summary.plan) {
     report["dryRun"] = true;
     report["plan"] = *summary.plan;
@@ -74,7 +75,8 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
   report.update(nlohmann::ordered_json{{"total", summary.total},          {"processed", summary.processed},
           {"failures", std::move(failures)}, {"failuresNotListed", summary.failures.notListed},
           {"messages", std::move(messages)}, {"notices", summary.notices},
-          {"removedTemporaryFiles", summary.removedTemporaries}, {"exitStatus", summary.exitStatus}});
+          {"removedTemporaryFiles", summary.removedTemporaries}, {"skipped", summary.skipped.size()},
+          {"skippedFiles", summary.skipped}, {"exitStatus", summary.exitStatus}});
   return report;
 }
 

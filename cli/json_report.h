@@ -16,12 +16,14 @@ namespace kelvane::cli {
 struct RunSummary {
   std::string command;  // the command's word
   std::string path;
+  std::vector<std::string> paths;
   size_t total = 0;
   size_t processed = 0;
   RunFailures failures;  // every failed file of a completed run
   std::vector<ShownMessage> messages;
   std::vector<std::string> notices;  // lines about the run (a wait, temporary files removed)
   size_t removedTemporaries = 0;
+  std::vector<std::string> skipped;  // files passed over as no photos
   // A dry run: what it would change.
   std::optional<nlohmann::ordered_json> plan;
   int exitStatus = 0;

@@ -3,6 +3,7 @@
 // batch layer, engine and exporters as the desktop program.
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -61,7 +62,11 @@ int main(int argc, char** argv) {
   if (command == CommandName::Dump) {
     if (!line.options.empty()) return UsageError("dump takes no options", line);
     ConsoleSession session(line.global.settingsFile);
-    return DumpPhoto(line.path, session, line.global.json, std::cout, std::cerr);
+    int status = kExitSuccess;
+    for (const std::string& path : line.paths) {
+      status = std::max(status, DumpPhoto(path, session, line.global.json, std::cout, std::cerr));
+    }
+    return status;
   }
 
   const ConsoleStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1};
@@ -71,10 +76,12 @@ int main(int argc, char** argv) {
     return UndoCommand(line, session, streams);
   }
 
-  BuiltRequest built = BuildRunRequest(line);
-  if (!built.error.empty()) return UsageError(built.error, line);
+  // The options are the same for every PATH: checked once, before any run.
+  if (const BuiltRequest built = BuildRunRequest(line, line.path); !built.error.empty()) {
+    return UsageError(built.error, line);
+  }
   ConsoleSession session(line.global.settingsFile);
   if (line.global.noXmp) session.settings.KeepXmpInStep = false;
   TendJournals(session.settings, !line.global.dryRun, std::cerr);
-  return RunBatchCommand(line, built.request, session, streams);
+  return RunBatchCommand(line, session, streams);
 }

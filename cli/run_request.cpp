@@ -220,16 +220,18 @@ ProgramFunction FunctionOf(CommandName command) {
     case CommandName::Wipe:
       return ProgramFunction::WipeFiles;
     case CommandName::Dump:
+    case CommandName::History:
+    case CommandName::Undo:
       break;
   }
-  // Dump runs no function (BuildRunRequest refuses it): the harmless first one.
+  // Dump, history and undo run no function (BuildRunRequest refuses it): the harmless first one.
   return ProgramFunction::AdjustFileTime;
 }
 
-BuiltRequest BuildRunRequest(const CommandLine& line) {
+BuiltRequest BuildRunRequest(const CommandLine& line, const std::string& path) {
   BuiltRequest built;
   const CommandName command = line.command.value_or(CommandName::Dump);
-  built.request = SelectedRequest(FunctionOf(command), line.path);
+  built.request = SelectedRequest(FunctionOf(command), path);
   switch (command) {
     case CommandName::ShiftTime:
       built.error = ShiftTimeEntries(line, built.request);
@@ -254,7 +256,9 @@ BuiltRequest BuildRunRequest(const CommandLine& line) {
     case CommandName::Wipe:
       break;
     case CommandName::Dump:
-      built.error = "dump is not a batch command";
+    case CommandName::History:
+    case CommandName::Undo:
+      built.error = std::string(EntryOf(command).word) + " is not a batch command";
       break;
   }
   return built;

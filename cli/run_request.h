@@ -31,6 +31,7 @@ ProgramFunction FunctionOf(CommandName command);
 // Selects the command's function, the single-photo mode when PATH is a
 // file, and sets the entries and run-state items from the options the way
 // the window's entry checks would.
-BuiltRequest BuildRunRequest(const CommandLine& line);
+// path: the folder or photo of this run (one of line's PATHs).
+BuiltRequest BuildRunRequest(const CommandLine& line, const std::string& path);
 
 }  // namespace kelvane::cli
