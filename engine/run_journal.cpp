@@ -290,8 +290,15 @@ std::unique_ptr<JournalWriter> JournalWriter::Create(const std::string& journalF
   std::unique_ptr<JournalWriter> writer(new JournalWriter);
   std::string folder = journalFolder;
   if (!folder.empty() && folder.back() != '/') folder += '/';
-  writer->path_ = folder + header.id + kExtension;
-  writer->fd_.Reset(::open(writer->path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+  RunHeader stamped = header;
+  // Runs of one process started within the same second get the same id:
+  // a later one is numbered.
+  for (int n = 1; n <= 100; ++n) {
+    stamped.id = n == 1 ? header.id : header.id + "-" + std::to_string(n);
+    writer->path_ = folder + stamped.id + kExtension;
+    writer->fd_.Reset(::open(writer->path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (writer->fd_.valid() || errno != EEXIST) break;
+  }
   if (!writer->fd_.valid()) {
     error = errno;
     return nullptr;
@@ -304,7 +311,6 @@ std::unique_ptr<JournalWriter> JournalWriter::Create(const std::string& journalF
     ::unlink(writer->path_.c_str());
     return nullptr;
   }
-  RunHeader stamped = header;
   if (stamped.started.empty()) stamped.started = UtcNow();
   if (!writer->Write(HeaderLine(stamped)) || !writer->Flush()) {
     error = errno != 0 ? errno : EIO;
