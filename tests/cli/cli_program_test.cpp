@@ -200,6 +200,7 @@ TEST(CliProgram, ExitStatuses) {
     EXPECT_EQ(run.status, c.status) << label << "\n" << run.err;
     EXPECT_NE(run.err.find(c.errorText), std::string::npos) << label << "\n" << run.err;
   }
+  EXPECT_TRUE(test::ReadBytes(cli.settings).empty()) << "the console program never writes the settings file";
 }
 
 }  // namespace

@@ -105,6 +105,20 @@ TEST(RunJournal, WhatIsWrittenReadsBack) {
   EXPECT_TRUE(listed[0].complete);
 }
 
+// Two runs of one process can start within one second: each gets a journal.
+TEST(RunJournal, RunsStartedInTheSameSecondEachGetTheirOwn) {
+  test::ScratchFolder scratch;
+  const RunHeader header{NewRunId(1'800'000'000), "", "describe", "/p/", "", ""};
+  int error = 0;
+  auto first = JournalWriter::Create(scratch.path().string(), header, error);
+  auto second = JournalWriter::Create(scratch.path().string(), header, error);
+  ASSERT_TRUE(first && second) << error;
+  EXPECT_NE(first->Path(), second->Path());
+  ASSERT_TRUE(first->Complete() && second->Complete());
+  EXPECT_EQ(ReadJournal(first->Path())->header.id, header.id);
+  EXPECT_EQ(ReadJournal(second->Path())->header.id, header.id + "-2");
+}
+
 // A killed run's journal ends in the middle of a line: what was flushed
 // before still reads, and the run shows as interrupted.
 TEST(RunJournal, AJournalCutShortReadsUpToItsLastWholeLine) {
