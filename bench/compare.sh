@@ -89,8 +89,11 @@ for f in "$scratch"/originals/plain/*; do
   if [ -n "$(exiftool -s3 -DateTimeOriginal "$f" 2>/dev/null)" ]; then source_photo=$f; break; fi
 done
 
+# An empty settings file (defaults); the runs' journals are written as usual,
+# into the scratch folder.
 settings="$scratch/qmre0118.ini"
-rm -f "$settings"
+: >"$settings"
+export XDG_STATE_HOME="$scratch/state"
 
 # --- the comparisons -----------------------------------------------------------
 # Each operation: the tools timed (kelvane-cli first, then the one its
