@@ -53,11 +53,13 @@ ReadResult Read(const Bytes& photo, ExifReading& reading) {
   return ReadExifTags(file, allSlots, reading);
 }
 
-// What every restore copies: the segment of a small photo written once.
+// What every restore copies: the segment of a small photo written once
+// under $TMPDIR (default /tmp).
 const RestoreSource& Source() {
   static const RestoreSource source = [] {
     const std::string segment = BuildMinimalExifSegment("2008:05:30 15:56:01", 2, 3);
-    std::string path = "/tmp/kelvane-fuzz-source-XXXXXX";
+    const char* base = std::getenv("TMPDIR");
+    std::string path = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kelvane-fuzz-source-XXXXXX";
     const int fd = mkstemp(path.data());
     if (fd < 0) std::abort();
     const std::string photo = std::string("\xFF\xD8", 2) + segment + std::string("\xFF\xD9", 2);
