@@ -127,18 +127,23 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   int32_t allSlots = 0;
   const ReadResult read = ReadExifTags(photo, allSlots, reading);
   if (const auto failed = ReadFailureOf(photo)) return *failed;
-  switch (read) {
-    case ReadResult::kOk:
-      break;
-    case ReadResult::kNotJpeg:
-      return FileStep::Failed(ListMessage::kNotJpeg);
-    case ReadResult::kNoExif:
-      return FileStep::Failed(ListMessage::kNoMetadata);
-    case ReadResult::kTagNotFound:
-    case ReadResult::kBadExif:
-      return FileStep::Failed(ListMessage::kBadMetadata);
+  // A notice needs the photo's tags. A description needs only the existing
+  // text, which a file that can't be read has none of: the rule decides
+  // first, and the writer names what keeps it from writing.
+  if (request.function == ProgramFunction::AddCopyright) {
+    switch (read) {
+      case ReadResult::kOk:
+        break;
+      case ReadResult::kNotJpeg:
+        return FileStep::Failed(ListMessage::kNotJpeg);
+      case ReadResult::kNoExif:
+        return FileStep::Failed(ListMessage::kNoMetadata);
+      case ReadResult::kTagNotFound:
+      case ReadResult::kBadExif:
+        return FileStep::Failed(ListMessage::kBadMetadata);
+    }
   }
-  const NewText text = NewTextOfPhoto(reading.tags, request);
+  const NewText text = NewTextOfPhoto(read == ReadResult::kOk ? reading.tags : ExifTagTable{}, request);
   if (text.result != TextTagResult::kWrite) return FileStep::Failed(TextTagMessage(text.result, request.function));
   const ExifSlot slot = request.function == ProgramFunction::AddCopyright ? kSlotCopyright : kSlotImageDescription;
   PhotoEdit edit;

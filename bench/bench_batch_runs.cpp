@@ -21,22 +21,18 @@ namespace {
 
 constexpr size_t kPhotos = 10000;
 
-// Answers every box with its default and counts what the run reports.
-class QuietUi : public UserInterface {
+// Answers every box with its default and keeps what the run reports.
+class QuietUi : public UserDialogs, public RunObserver {
  public:
   MessageAnswer Show(const Message& message) override {
     lastText = message.text;
     return MessageAnswer::kOk;
   }
-  void Cue(SoundCue) override {}
-  void SetBusy(bool) override {}
   void SetProgress(int) override {}
   void SetStatus(int, const std::string&) override {}
+  void Notice(const std::string&) override {}
   void PumpEvents() override {}
   bool CancelRequested() override { return false; }
-  void SetRunEnabled(bool) override {}
-  void SetCancelEnabled(bool) override {}
-  void ArrangeForFunction() override {}
 
   std::string lastText;
 };
@@ -61,29 +57,29 @@ void Measure(const char* title, Run run, QuietUi& ui) {
 int main() {
   FileOpsLibrary fileOps;
   if (!fileOps.Available()) std::printf("warning: libqmrfio.so not found beside the program\n");
-  EnginePrefixOperations prefixOperations(fileOps);
+  bench::ScratchFolder scratch;
+  bench::ScratchFolder settingsFolder;
+  RunState state;
+  Settings settings;
+  SettingsStore store((settingsFolder.path() / "qmre0118.ini").string());
+  QuietUi ui;
+  RunUi ports(ui, ui);
+  ExportOptions exportOptions;
+  BatchContext context{state, settings, store, ports, fileOps, TagLibrary::BuiltIn(), exportOptions};
+  BatchInputs inputs;
+  inputs.sourcePath = scratch.path().string() + "/";
+
   std::vector<bench::fs::path> photos;
+  EnginePrefixOperations probe(context, inputs);
   for (const auto& photo : bench::SamplePhotos()) {
-    const TakenTime taken = prefixOperations.ReadTakenTime(photo.string());
+    const TakenTime taken = probe.ReadTakenTime(photo.string());
     if (bench::fs::file_size(photo) < 64 * 1024 && taken.found && !taken.fromFileTime) photos.push_back(photo);
   }
   if (photos.empty()) {
     std::printf("no sample photos in %s; nothing measured\n", bench::SamplesFolder().c_str());
     return 0;
   }
-  bench::ScratchFolder scratch;
   const auto files = bench::FillWithCopies(scratch.path(), photos, kPhotos);
-  bench::ScratchFolder settingsFolder;
-
-  RunState state;
-  Settings settings;
-  SettingsStore store((settingsFolder.path() / "qmre0118.ini").string());
-  QuietUi ui;
-  TempFolder tempFolder;
-  ExportOptions exportOptions;
-  BatchContext context{state, settings, store, ui, fileOps, tempFolder, TagLibrary::BuiltIn(), exportOptions};
-  BatchInputs inputs;
-  inputs.sourcePath = scratch.path().string() + "/";
 
   std::printf("photos: %zu copies of %zu samples\n", files.size(), photos.size());
 
@@ -109,7 +105,12 @@ int main() {
   state.SelectedFunction = ProgramFunction::FilenamePrefix;
   state.PrefixTimeSequence = true;
   Measure(
-      "time-sequence prefix", [&] { RunFilenamePrefix(context, inputs, prefixOperations); }, ui);
+      "time-sequence prefix",
+      [&] {
+        EnginePrefixOperations operations(context, inputs);
+        RunFilenamePrefix(context, inputs, operations);
+      },
+      ui);
 
   // The samples have no notice: the first run grows each photo's Exif
   // segment (a whole-file rewrite), the second fits in the room left.

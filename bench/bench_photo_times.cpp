@@ -53,21 +53,18 @@ int main() {
   }
   bench::ScratchFolder scratch;
   const auto files = bench::FillWithCopies(scratch.path(), photos, 2000);
-  FileOpsLibrary fileOps;
-  if (!fileOps.Available()) std::printf("warning: libqmrfio.so not found beside the program\n");
-  TempFolder tempFolder;
-  EngineContext context{fileOps, tempFolder, {}, nullptr, {}};
+  const ProgramOptions options;
   const PhotoTimeParameters parameters{.metadataTimeSelected = true};
   constexpr int kRounds = 5;
 
   int shifted = 0;
   const auto shift = BesideTheFloor(files, kRounds, [&](const std::string& f) {
     std::string name = f;
-    if (AdjustPhotoDates(name, 1, parameters, context) == adjust_code::kOk) ++shifted;
+    if (AdjustPhotoDates(name, 1, parameters, options).result == AdjustResult::kOk) ++shifted;
   });
   int set = 0;
   const auto times = BesideTheFloor(files, kRounds, [&](const std::string& f) {
-    if (SetFileTimesFromPhoto(f, context)) ++set;
+    if (SetFileTimesFromPhoto(f, options)) ++set;
   });
 
   std::printf("photos: %zu copies of %zu samples in %s\n", files.size(), photos.size(), scratch.path().c_str());

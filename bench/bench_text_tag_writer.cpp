@@ -36,13 +36,13 @@ struct Samples {
   std::vector<bench::fs::path> editable;
   std::vector<bench::fs::path> growing;
 };
-Samples EditablePhotos(const bench::fs::path& folder, EngineContext& context) {
+Samples EditablePhotos(const bench::fs::path& folder, const ProgramOptions& options) {
   Samples samples;
   for (const auto& photo : bench::SamplePhotos()) {
     const std::string copy = (folder / "probe.jpg").string();
     bench::fs::copy_file(photo, copy, bench::fs::copy_options::overwrite_existing);
     std::string name = copy;
-    if (WriteExifTag(name, kSlotCopyright, Copyright("probe"), context) != 0) continue;
+    if (WriteExifTag(name, kSlotCopyright, Copyright("probe"), options).result != WriteTagResult::kOk) continue;
     samples.editable.push_back(photo);
     if (bench::fs::file_size(copy) > bench::fs::file_size(photo)) samples.growing.push_back(photo);
   }
@@ -60,11 +60,8 @@ void CopyFile(const std::string& from, const std::string& to) {
 
 int main() {
   bench::ScratchFolder scratch;
-  FileOpsLibrary fileOps;
-  if (!fileOps.Available()) std::printf("warning: libqmrfio.so not found beside the program\n");
-  TempFolder temp;
-  EngineContext context{fileOps, temp, {}, nullptr, {}};
-  const Samples samples = EditablePhotos(scratch.path(), context);
+  const ProgramOptions options;
+  const Samples samples = EditablePhotos(scratch.path(), options);
   const auto& photos = samples.growing;
   if (photos.empty()) {
     std::printf("no editable sample photos in %s; nothing measured\n", bench::SamplesFolder().c_str());
@@ -72,15 +69,15 @@ int main() {
   }
   const auto originals = bench::FillWithCopies(scratch.path(), photos, 2000);
 
-  RewriteSteps noFlush = RewriteSteps::System();
-  noFlush.sync = [](int) { return 0; };
+  CommitSteps noFlush = CommitSteps::System();
+  noFlush.replace.sync = [](int) { return 0; };
   int failures = 0;
-  const auto write = [&](const std::string& f, const std::string& text, const RewriteSteps& steps) {
+  const auto write = [&](const std::string& f, const std::string& text, const CommitSteps& steps) {
     std::string name = f;
-    if (WriteExifTag(name, kSlotCopyright, Copyright(text), context, steps) != 0) ++failures;
+    if (WriteExifTag(name, kSlotCopyright, Copyright(text), options, steps).result != WriteTagResult::kOk) ++failures;
   };
   // Growing: every round starts again from fresh copies (not timed).
-  const auto growing = [&](const RewriteSteps& steps) {
+  const auto growing = [&](const CommitSteps& steps) {
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
       for (size_t i = 0; i < originals.size(); ++i) CopyFile(photos[i % photos.size()], originals[i]);
@@ -103,7 +100,7 @@ int main() {
     std::rename((f + ".copy").c_str(), (f + ".moved").c_str());
   });
   for (const auto& f : originals) bench::fs::remove(f + ".moved");
-  const double growMs = growing(RewriteSteps::System());
+  const double growMs = growing(CommitSteps::System());
   const double growNoFlushMs = growing(noFlush);
 
   // In place: the copies now have spare room; two texts of one length take turns.
@@ -119,7 +116,7 @@ int main() {
   bool odd = false;
   const double inPlaceMs = bench::BestMsPerFile(originals, 5, [&](const std::string& f) {
     if (f == originals.front()) odd = !odd;
-    write(f, odd ? "Copyright(C) 2009 Bob Jones" : "Copyright(C) 2010 Cy Young ", RewriteSteps::System());
+    write(f, odd ? "Copyright(C) 2009 Bob Jones" : "Copyright(C) 2010 Cy Young ", CommitSteps::System());
   });
 
   std::printf("photos: %zu copies of the %zu of %zu editable samples that grow; %d failed edits\n", originals.size(),

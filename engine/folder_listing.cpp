@@ -32,8 +32,12 @@ std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
     return std::nullopt;
   }
   FolderListing listing;
-  errno = 0;
-  for (const dirent* item = ::readdir(dir); item != nullptr; item = ::readdir(dir)) {
+  for (;;) {
+    // Only readdir's own errno counts: an entry that vanished since it was
+    // read (another run's temporary file) is passed over.
+    errno = 0;
+    const dirent* item = ::readdir(dir);
+    if (item == nullptr) break;
     const std::string name = item->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};

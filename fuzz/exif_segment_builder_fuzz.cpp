@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       edit.count = sizeof text;
       edit.value = text;
       std::vector<uint8_t> out;
-      if (!BuildExifStructure(tiff, old, edit, 0xFFFF, out)) continue;
+      if (BuildExifStructure(tiff, old, edit, 0xFFFF, out) != BuildResult::kBuilt) continue;
       ExifStructure now;
       if (WalkExifDirectories(out, now) != WalkResult::kOk) std::abort();
     }

@@ -3,6 +3,7 @@
 // rules, and the dialog typed into and pasted into a real adjustment panel.
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -12,8 +13,8 @@
 #include "app/adjustment_panel.h"
 #include "app/calculator_dialog.h"
 #include "app/date_difference.h"
+#include "app/qt_user_interface.h"
 #include "recording_services.h"
-#include "support/scripted_ui.h"
 
 using namespace kelvane;
 
@@ -41,9 +42,10 @@ class CalculatorTest : public QObject {
   std::unique_ptr<Session> session_;
   Recorder recorder_;
   DialogServices services_;
-  // The adjustment panel's own checks report here.
-  test::ScriptedUi panelUi_;
   std::unique_ptr<QWidget> window_;
+  // The adjustment panel's own checks report here.
+  std::unique_ptr<QtUserInterface> panelUi_;
+  std::vector<Message> panelBoxes_;
   AdjustmentPanel* panel_ = nullptr;
   CalculatorDialog* dialog_ = nullptr;
 
@@ -71,14 +73,22 @@ class CalculatorTest : public QObject {
     session_ = std::make_unique<Session>(dir_->filePath(QStringLiteral("qmre0118.ini")).toStdString(),
                                          dir_->path().toStdString() + "/", false);
     recorder_.Clear();
-    panelUi_.shown.clear();
+    panelBoxes_.clear();
     services_ = recorder_.Services();
     window_ = std::make_unique<QWidget>();
-    panel_ = new AdjustmentPanel(session_->state, panelUi_, window_.get());
+    panelUi_ = std::make_unique<QtUserInterface>(*window_, session_->state, *new QProgressBar(window_.get()),
+                                                 *new QLabel(window_.get()), *new QLabel(window_.get()));
+    panelUi_->SetMessagePresenter([this](const Message& message) {
+      panelBoxes_.push_back(message);
+      return MessageAnswer::kOk;
+    });
+    panelUi_->SetCuePlayer([](SoundCue) {});
+    panel_ = new AdjustmentPanel(session_->state, *panelUi_, window_.get());
     dialog_ = new CalculatorDialog(*session_, services_, *panel_, window_.get());
   }
 
   void cleanup() {
+    panelUi_.reset();
     window_.reset();
     session_.reset();
     dir_.reset();
@@ -242,7 +252,7 @@ class CalculatorTest : public QObject {
     QCOMPARE(panel_->TimeField(1).text(), QStringLiteral("58"));
     QCOMPARE(panel_->TimeField(2).text(), QStringLiteral("0"));
     QVERIFY(session_->state.TimeEntryValid);
-    QVERIFY(panelUi_.shown.empty());
+    QVERIFY(panelBoxes_.empty());
   }
 
   void EnteringAFieldStartsItAfresh() {

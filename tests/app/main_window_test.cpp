@@ -115,6 +115,8 @@ class MainWindowTest : public QObject {
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
+    // The runs' journals go to the test's own folder.
+    qputenv("XDG_STATE_HOME", dir_->filePath(QStringLiteral("state")).toUtf8());
     shown_.clear();
     dialogAnswers_.clear();
     dialogRequests_.clear();

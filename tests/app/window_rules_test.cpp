@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The window's rules that need no widgets: Run enabling, the prefix
-// parameters, the shared panel memory, arrow-key wrap, help topics and the
-// program's arguments.
+// parameters, the shared panel memory, arrow-key wrap, help topics, the
+// program's arguments, where the window opens and the cue files.
+#include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 
+#include "app/cue_files.h"
 #include "app/function_memory.h"
 #include "app/function_table.h"
 #include "app/program_arguments.h"
 #include "app/run_enabling.h"
+#include "app/window_position.h"
 
 using namespace kelvane;
 
@@ -246,6 +251,40 @@ class WindowRulesTest : public QObject {
       QCOMPARE(read.path, std::string(c.path));
       QCOMPARE(read.error, std::string(c.error));
     }
+  }
+
+  void WindowPositionStoredOrCentred() {
+    // Screen 19200 x 10800 twips, window 9000 x 6000.
+    const struct {
+      const char* left;
+      const char* top;
+      int x;
+      int y;
+    } cases[] = {
+        {"1500", "900", 1500, 900},     {"0", "", 5100, 2400},
+        {"30000", "-20", 5100, 2400},   {"18300", "10200", 18300, 10200},  // a tenth of the window still on screen
+        {"18301", "10201", 5100, 2400}, {"abc", "12x", 5100, 12},
+    };
+    for (const auto& c : cases) {
+      const WindowPosition p = PlaceWindow(c.left, c.top, 19200, 10800, 9000, 6000);
+      QCOMPARE(p.left, c.x);
+      QCOMPARE(p.top, c.y);
+    }
+    const WindowPosition big = PlaceWindow("0", "0", 9000, 6000, 12000, 8000);
+    QCOMPARE(big.left, 1);
+    QCOMPARE(big.top, 1);
+  }
+
+  void CueFolderInsteadOfCueFileIsMissing() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    for (const char* cue : {"success.wav", "error.wav", "attention.wav"}) std::ofstream(folder + cue) << ' ';
+    QVERIFY(AllCuesPresent(folder));
+    std::filesystem::remove(folder + "attention.wav");
+    std::filesystem::create_directory(folder + "attention.wav");
+    QVERIFY(!AllCuesPresent(folder));
+    QCOMPARE(CuePath("", SoundCue::Success), std::string());
+    QCOMPARE(CuePath("/opt/kelvane", SoundCue::Attention), std::string("/opt/kelvane/attention.wav"));
   }
 };
 

@@ -3,20 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
+#include "batch/engine_amend_operations.h"
 #include "batch_test_context.h"
 #include "fake_amend_operations.h"
 #include "support/test_support.h"
-#include "text_tag_photos.h"
 
 namespace kelvane {
 namespace {
 
 using test::FakeAmendOperations;
 
-const std::string kNul("\0", 1);
 const std::string kHeading = "The following files where not processed successfuly:\r";
 
 class AmendRunTest : public ::testing::Test, protected test::BatchTestContext {
@@ -62,85 +62,48 @@ class AmendRunTest : public ::testing::Test, protected test::BatchTestContext {
   FakeAmendOperations operations_;
 };
 
-TEST(AmendListMessage, EveryCode) {
-  using F = ProgramFunction;
-  const struct {
-    F function;
-    int code;
-    std::string message;
-  } cases[] = {
-      {F::CreateMetadata, 1, "File not found"},
-      {F::CreateMetadata, 2, "Not a JPG (JPEG) file"},
-      {F::RestoreMetadata, 3, "No Metadata in Source file selected"},
-      {F::CreateMetadata, 3, "No Metadata in file"},
-      {F::AddCopyright, 3, "No Metadata in file"},
-      {F::CreateMetadata, 4, "Bad Metadata"},
-      {F::CreateMetadata, 5, "Undefined processing error"},
-      {F::AddCopyright, 6, "Missing date/time in Metadata"},
-      {F::CreateMetadata, 7, "File's date/time could not be modified"},
-      {F::RestoreMetadata, 8, "Metadata extract problem for restore"},
-      {F::CreateMetadata, 8, "Metadata extract problem for create"},
-      {F::CreateMetadata, 9, "Undefined processing error"},
-      {F::RestoreMetadata, 10, "Restore and Metadata already in file"},
-      {F::CreateMetadata, 10, "Create and Metadata already in file"},
-      {F::AddCopyright, 11, "Copyright text without change to existing"},
-      {F::AddDescription, 11, "Image Description text without change to existing"},
-      {F::AddCopyright, 12, "Copyright change without overwrite permission"},
-      {F::AddDescription, 12, "Image Description change without overwrite permission"},
-      {F::AddCopyright, 19, "Copyright text unspecified processing error"},
-      {F::AddDescription, 19, "Image Description text unspecified processing error"},
-      {F::ExportMetadata, 41, "No files with Metadata found"},
-      {F::ExportMetadata, 42, "Export path not found"},
-      {F::ExportMetadata, 43, "No Metadata in files"},
-      {F::ExportMetadata, 44, "Write to export file failed"},
-      {F::ExportMetadata, 45, "Export file exists and Overwrite Cancelled"},
-      {F::ExportMetadata, 46, "Previous Export file delete failed"},
-      {F::ExportMetadata, 47, "Export file cannot be in same Folder as source files"},
-      {F::ExportMetadata, 48, "no Metadata in file"},
-      {F::ExportMetadata, 49, "Unidentified processing error"},
-      {F::WipeFiles, 51, "'Wipe' function aborted"},
-      {F::WipeFiles, 52, "Error during 'Wipe' function"},
-      {F::WipeFiles, 53, "'Wipe File' completed, error during Delete function"},
-      {F::WipeFiles, 54, "User cancelled 'Wipe'"},
-      {F::WipeFiles, 55, ""},
-      {F::WipeFiles, 56, "Hidden file - user cancelled 'Wipe'"},
-      {F::WipeFiles, 57, "System file - user cancelled 'Wipe'"},
-      {F::AddDescription, 61, "Delete invalid with 'Skip if text already present' set"},
-      {F::AddCopyright, 13, ""},
-      {F::ExportMetadata, 40, ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(AmendListMessage(c.function, c.code), c.message) << c.code;
-}
-
-TEST_F(AmendRunTest, RestoreFolderListsEngineCodes) {
+// The engine's answers as the run lists them, in the order of the files
+// whether they come at once or with their group's commit; a symbolic link
+// is listed without being touched.
+TEST_F(AmendRunTest, RestoreFolderListsEngineResults) {
   Select(ProgramFunction::RestoreMetadata);
   Files({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"});
+  std::filesystem::create_symlink("b.jpg", photosFolder_.File("f-link.jpg"));
   const std::string source = settingsFolder.File("source.jpg");
   test::WriteBytes(source, {1});
   inputs_.secondPath = " " + source + " ";
   state.ExportTargetSet = true;
-  operations_.codes = {{"a.jpg", 3}, {"c.jpg", 5}, {"d.jpg", 10}, {"e.jpg", 8}};
+  const auto restore = [](AddSegmentResult result) {
+    return SegmentStepOf({result, 0}, ProgramFunction::RestoreMetadata);
+  };
+  operations_.steps = {{"a.jpg", restore(AddSegmentResult::kSourceUnusable)},
+                       {"c.jpg", restore(AddSegmentResult::kNoImageSize)},
+                       {"d.jpg", restore(AddSegmentResult::kHasExif)},
+                       {"e.jpg", restore(AddSegmentResult::kNotPossible)}};
+  operations_.late = {"a.jpg", "d.jpg"};
   Run();
   ExpectCompletion(kHeading + "a.jpg as No Metadata in Source file selected\r" + "c.jpg as Not a JPG (JPEG) file\r" +
                        "d.jpg as Restore and Metadata already in file\r" +
-                       "e.jpg as Metadata extract problem for restore\r",
+                       "e.jpg as Metadata extract problem for restore\r" +
+                       "f-link.jpg as Symbolic link - not followed\r",
                    SoundCue::Error);
   ASSERT_EQ(operations_.calls.size(), 5u);
   EXPECT_EQ(operations_.calls[0].second, source);
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Restore a.jpg", "Restore b.jpg", "Restore c.jpg", "Restore d.jpg",
                                                     "Restore e.jpg"}));
+  EXPECT_EQ(operations_.begun, std::vector<std::string>{photos_});
+  EXPECT_EQ(operations_.ends, 1);
 }
 
 TEST_F(AmendRunTest, CreateSinglePhotoKeepsCodeFive) {
   Select(ProgramFunction::CreateMetadata, true);
   Files({"a.jpg"});
   inputs_.sourcePath = photos_ + "a.jpg";
-  operations_.codes = {{"a.jpg", 5}};
+  operations_.steps = {{"a.jpg", SegmentStepOf({AddSegmentResult::kNoImageSize, 0}, ProgramFunction::CreateMetadata)}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as Undefined processing error\r", SoundCue::Error);
   ASSERT_EQ(operations_.calls.size(), 1u);
-  EXPECT_EQ(operations_.calls[0].progress.first, 5);
-  EXPECT_EQ(operations_.calls[0].progress.last, 90);
+  EXPECT_EQ(operations_.begun, std::vector<std::string>{photos_}) << "the photo's folder is the run's";
   EXPECT_EQ(ui.statuses.front(), (std::pair<int, std::string>{2, "Total Files: 1"}));
   EXPECT_EQ(ui.progress, (std::vector<int>{5, 100, 0}));
 }
@@ -151,12 +114,6 @@ TEST_F(AmendRunTest, FolderRunProgressAndCounters) {
   state.TextEditedByUser = true;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
-  ASSERT_EQ(operations_.calls.size(), 3u);
-  const std::pair<int, int> ranges[] = {{5, 35}, {35, 65}, {65, 95}};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(operations_.calls[i].progress.first, ranges[i].first);
-    EXPECT_EQ(operations_.calls[i].progress.last, ranges[i].second);
-  }
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg", "Create c.jpg"}));
   EXPECT_EQ(ui.progress, (std::vector<int>{5, 35, 65, 95, 100, 0}));
   EXPECT_EQ(ui.statuses, (std::vector<std::pair<int, std::string>>{{2, "Total Files: 3"},
@@ -176,7 +133,7 @@ TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
   for (int i = 10; i < 21; ++i) {
     const std::string name = "f" + std::to_string(i) + ".jpg";
     test::WriteBytes(photosFolder_.File(name), {1});
-    operations_.codes[name] = 10;
+    operations_.steps[name] = FileStep::Failed(ListMessage::kCreateHasMetadata);
   }
   Run();
   std::string expected = kHeading;
@@ -188,7 +145,9 @@ TEST_F(AmendRunTest, ElevenFailuresListTenAndTheTail) {
 TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
   Select(ProgramFunction::CreateMetadata);
   Files({"a.jpg", "b.jpg", "c.jpg"});
-  operations_.codes = {{"a.jpg", 2}, {"b.jpg", 2}};
+  operations_.steps = {{"a.jpg", FileStep::Failed(ListMessage::kNotJpeg)},
+                       {"b.jpg", FileStep::Failed(ListMessage::kNotJpeg)}};
+  operations_.late = {"b.jpg"};
   ui.cancelAfterPumps = 2;
   Run();
   EXPECT_EQ(Operations(), (std::vector<std::string>{"Create a.jpg", "Create b.jpg"}));
@@ -199,11 +158,12 @@ TEST_F(AmendRunTest, CancelStopsAfterTheCurrentFile) {
   EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Attention}));
   EXPECT_TRUE(state.CancelRequested);
   EXPECT_EQ(ui.progress.back(), 0);
+  EXPECT_EQ(operations_.ends, 1) << "what is pending is finished";
 }
 
 TEST_F(AmendRunTest, UnexpectedFailureShowsTheStepMessage) {
   class ThrowingEngine : public FakeAmendOperations {
-    int16_t AddExifSegment(const std::string&, ProgramFunction, const std::string&, const FileProgressRange&) override {
+    FileStep AddExifSegment(size_t, const std::string&, ProgramFunction, const std::string&) override {
       throw std::runtime_error("boom");
     }
   } operations;
@@ -278,6 +238,39 @@ TEST_F(AmendRunTest, ParameterBoxes) {
     EXPECT_FALSE(exportOptions.perPhotoRunStarted);
     EXPECT_EQ(ui.progress, (std::vector<int>{0}));
     EXPECT_EQ(ui.arrangements, 1);
+  }
+}
+
+// The folder can't be had for the run: nothing is touched.
+TEST_F(AmendRunTest, AFolderThatCanNotBeTakenEndsTheRun) {
+  Files({"a.jpg"});
+  const struct {
+    PhotoRun::Start start;
+    int error;
+    std::string title;
+    std::string text;
+  } cases[] = {
+      {PhotoRun::Start::kLockFailed, EACCES, "Error", "Folder could not be read: Permission denied"},
+      {PhotoRun::Start::kJournalFailed, ENOSPC, "Error",
+       "The run's journal could not be written, so nothing was changed: No space left on device"},
+      {PhotoRun::Start::kCancelled, 0, "User Process Cancellation",
+       "Files only partially processed due to user abort."},
+  };
+  for (const bool single : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.text);
+      ui = test::ScriptedUi{};
+      operations_.calls.clear();
+      Select(ProgramFunction::CreateMetadata, single);
+      inputs_.sourcePath = single ? photos_ + "a.jpg" : photos_;
+      operations_.begin = c.start;
+      operations_.beginError = c.error;
+      Run();
+      ASSERT_EQ(ui.shown.size(), 1u);
+      EXPECT_EQ(LastBox().title, c.title);
+      EXPECT_EQ(LastBox().text, c.text);
+      EXPECT_TRUE(operations_.calls.empty());
+    }
   }
 }
 
@@ -392,91 +385,6 @@ TEST_F(AmendRunTest, DescriptionDeleteConfirmation) {
   EXPECT_EQ(ui.shown.size(), 1u);
 }
 
-TEST_F(AmendRunTest, TextTagCodesInTheList) {
-  test::WriteTextTagPhoto(photosFolder_, "1_dated.jpg", {"Old", "Old text", std::nullopt, std::nullopt});
-  test::WriteTextTagPhoto(photosFolder_, "2_writer.jpg",
-                          {std::nullopt, std::nullopt, std::nullopt, "2001:01:01 00:00:00"});
-  test::WriteBytes(photosFolder_.File("3_plain.jpg"), test::BuildJpeg({}, {.exif = false}));
-  test::WriteBytes(photosFolder_.File("4_bad.jpg"), test::BuildJpeg({'M', 'M', 0, 41, 0, 0, 0, 8}));
-  Files({"5_notes.txt"});
-  operations_.codes = {{"2_writer.jpg", 9}};
-
-  Select(ProgramFunction::AddCopyright);
-  state.YearFromPhoto = true;
-  state.OverwriteExisting = true;
-  inputs_.copyright = {"Ann", "", "", ""};
-  Run();
-  ExpectCompletion(kHeading + "1_dated.jpg as Copyright text unspecified processing error\r" +
-                       "2_writer.jpg as No Metadata in file\r" + "3_plain.jpg as No Metadata in file\r" +
-                       "4_bad.jpg as Missing date/time in Metadata\r" + "5_notes.txt as Not a JPG (JPEG) file\r",
-                   SoundCue::Error);
-
-  ui = test::ScriptedUi{};
-  operations_.codes.clear();
-  Select(ProgramFunction::AddDescription);
-  state.NoticeForPhotographer = false;
-  state.OverwriteExisting = false;
-  inputs_.descriptionText = "New";
-  Run();
-  EXPECT_EQ(LastBox().text, kHeading + "1_dated.jpg as Image Description change without overwrite permission\r");
-
-  ui = test::ScriptedUi{};
-  operations_.calls.clear();
-  state.NoticeForPhotographer = true;  // Append
-  inputs_.descriptionText = "";
-  Run();
-  std::string expected = kHeading;
-  for (const char* name : {"1_dated.jpg", "2_writer.jpg", "3_plain.jpg", "4_bad.jpg", "5_notes.txt"}) {
-    expected += std::string(name) + " as Image Description text without change to existing\r";
-  }
-  EXPECT_EQ(LastBox().text, expected);
-  EXPECT_TRUE(operations_.calls.empty());
-
-  ui = test::ScriptedUi{};
-  state.NoticeForPhotographer = false;  // Add/Replace with an empty box: a delete, under "Skip"
-  Run();
-  EXPECT_EQ(LastBox().text, kHeading + "1_dated.jpg as Delete invalid with 'Skip if text already present' set\r");
-  EXPECT_EQ(ui.shown.size(), 1u) << "nothing is asked when nothing will be deleted";
-}
-
-TEST_F(AmendRunTest, SinglePhotoCopyrightShowsTheNewNotice) {
-  const std::string photo = test::WriteTextTagPhoto(photosFolder_, "p.jpg", {});
-  operations_.onWrite = [](const FakeAmendOperations::Write& write) {
-    test::WriteBytes(write.path, test::BuildTextTagPhoto({write.record.text.substr(0, write.record.text.size() - 1),
-                                                          std::nullopt, std::nullopt, std::nullopt}));
-  };
-  Select(ProgramFunction::AddCopyright, true);
-  inputs_.sourcePath = photo;
-  state.TextEditedByUser = true;
-  state.NoticeForEditor = true;
-  inputs_.copyright = {" Ann Lee ", "2008", "Bob", " 2010.2 "};
-  Run();
-  ExpectCompletion("All files processed successfully", SoundCue::Success);
-  ASSERT_EQ(operations_.writes.size(), 1u);
-  EXPECT_EQ(operations_.writes[0].record.text, "Copyright(C) 2008 Ann Lee - All Rights Reserved." + kNul +
-                                                   " Copyright(C) 2010 Bob - All Rights Reserved." + kNul);
-  EXPECT_EQ(inputs_.copyright, (CopyrightEntries{"Ann Lee", "2008", "Bob", "2010"}));
-  EXPECT_FALSE(state.TextEditedByUser);
-}
-
-TEST_F(AmendRunTest, SinglePhotoDescriptionShowsTheNewText) {
-  const std::string photo =
-      test::WriteTextTagPhoto(photosFolder_, "p.jpg", {std::nullopt, "Paris", std::nullopt, std::nullopt});
-  operations_.onWrite = [](const FakeAmendOperations::Write& write) {
-    test::WriteBytes(write.path,
-                     test::BuildTextTagPhoto({std::nullopt, write.record.text.substr(0, write.record.text.size() - 1),
-                                              std::nullopt, std::nullopt}));
-  };
-  Select(ProgramFunction::AddDescription, true);
-  state.NoticeForPhotographer = true;
-  inputs_.sourcePath = photo;
-  inputs_.descriptionText = "2008";
-  state.TextEditedByUser = true;
-  Run();
-  ExpectCompletion("All files processed successfully", SoundCue::Success);
-  EXPECT_EQ(inputs_.descriptionText, "Paris 2008");
-}
-
 TEST_F(AmendRunTest, ExportFolderResults) {
   Select(ProgramFunction::ExportMetadata);
   exportOptions.exportType = ExportType::Workbook;
@@ -531,7 +439,7 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
   state.ExportTargetSet = true;
   const std::string out = settingsFolder.path().string();
   inputs_.secondPath = out;
-  operations_.codes = {{"a.jpg", 8}, {"c.jpeg", 1}};
+  operations_.exportCodes = {{"a.jpg", 8}, {"c.jpeg", 1}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as no Metadata in file\r" + "c.jpeg as No files with Metadata found\r",
                    SoundCue::Error);
@@ -576,10 +484,14 @@ TEST_F(AmendRunTest, WipeFolderConfirmation) {
 
   ui = test::ScriptedUi{};
   ui.answers = {MessageAnswer::kOk};
-  operations_.codes = {{"a.jpg", 0}, {"b.jpg", 1}, {"c.jpg", 2}};
+  operations_.steps = {{"a.jpg", FileStep::Failed(ListMessage::kWipeAborted)},
+                       {"b.jpg", WipeStepOf({WipeResult::kNotOverwritten, 0})},
+                       {"c.jpg", WipeStepOf({WipeResult::kNotDeleted, 0})},
+                       {"d.jpg", WipeStepOf({WipeResult::kLink, 0})}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as 'Wipe' function aborted\r" + "b.jpg as Error during 'Wipe' function\r" +
-                       "c.jpg as 'Wipe File' completed, error during Delete function\r",
+                       "c.jpg as 'Wipe File' completed, error during Delete function\r" +
+                       "d.jpg as Symbolic link - not followed\r",
                    SoundCue::Error);
   EXPECT_EQ(ui.shown.size(), 2u);
 }
@@ -624,9 +536,9 @@ TEST_F(AmendRunTest, WipeAsksForEachFile) {
   ui = test::ScriptedUi{};
   ui.answers = {MessageAnswer::kOk};
   class RemovingEngine : public FakeAmendOperations {
-    int32_t WipeFile(const std::string& path) override {
+    FileStep WipeFile(const std::string& path) override {
       std::filesystem::remove(path);
-      return -1;
+      return FileStep::Done();
     }
   } removing;
   RunAmendOperation(context, inputs_, removing);

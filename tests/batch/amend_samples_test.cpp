@@ -57,14 +57,13 @@ TEST_F(AmendSampleRuns, CreateGivesPhotosWithoutMetadataTheirDatesAndSize) {
   SampleRun run(ProgramFunction::CreateMetadata);
   const std::string jfif = run.photos.CopySample("no-exif/Pentax_K10D_jfif_only.jpg");
   const std::string bare = run.photos.CopySample("no-exif/branches.jpg");
-  run.photos.CopySample("no-exif/jolla_progressive_no_exif.jpg");
+  const std::string progressive = run.photos.CopySample("no-exif/jolla_progressive_no_exif.jpg");
   const std::string camera = run.photos.CopySample("cameras/Canon_40D.jpg");
   const auto cameraBytes = test::ReadBytes(camera);
   run.Run();
-  EXPECT_EQ(run.Text(), kHeading + "Canon_40D.jpg as Create and Metadata already in file\r" +
-                            "jolla_progressive_no_exif.jpg as Not a JPG (JPEG) file\r");
+  EXPECT_EQ(run.Text(), kHeading + "Canon_40D.jpg as Create and Metadata already in file\r");
   EXPECT_EQ(test::ReadBytes(camera), cameraBytes);
-  for (const std::string& path : {jfif, bare}) {
+  for (const std::string& path : {jfif, bare, progressive}) {
     const auto tags = test::ExiftoolTags(path);
     ASSERT_TRUE(tags);
     EXPECT_EQ(Tag(*tags, "ExifIFD:DateTimeOriginal").size(), 19u) << path;
@@ -114,7 +113,7 @@ TEST_F(AmendSampleRuns, CopyrightWritesBothNoticesAndNothingElse) {
   EXPECT_TRUE(test::NewWarnings(canonWarnings, test::ExiftoolWarnings(canon)).empty());
 
   // The notices read back into the panel's four fields.
-  EXPECT_EQ(ReadExistingText(canon, ProgramFunction::AddCopyright, run.fileOps), "Ann Lee\t2008\tBob Ray\t2010");
+  EXPECT_EQ(ReadExistingText(canon, ProgramFunction::AddCopyright), "Ann Lee\t2008\tBob Ray\t2010");
 }
 
 TEST_F(AmendSampleRuns, CopyrightYearFromThePhotoAndSkip) {

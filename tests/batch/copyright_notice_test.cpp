@@ -265,26 +265,25 @@ class ExistingTextTest : public ::testing::Test {
   std::string Photo(const test::TextTagPhoto& photo) { return WriteTextTagPhoto(scratch_, "p.jpg", photo); }
 
   test::ScratchFolder scratch_;
-  FileOpsLibrary fileOps_;
 };
 
 TEST_F(ExistingTextTest, ReadsCopyrightFieldsAndDescription) {
   const std::string path = Photo(
       {"Copyright(C) 2008 Ann - All Rights Reserved." + kNul + " Copyright(C) 2011 Bob Lee - All Rights Reserved.",
        "  Paris  ", std::nullopt, std::nullopt});
-  EXPECT_EQ(ReadExistingText(" " + path + " ", ProgramFunction::AddCopyright, fileOps_), "Ann\t2008\tBob Lee\t2011");
-  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddDescription, fileOps_), "Paris");
-  EXPECT_EQ(ReadExistingText(path, ProgramFunction::ExportMetadata, fileOps_), "");
-  EXPECT_EQ(ReadExistingText(scratch_.File("missing.jpg"), ProgramFunction::AddCopyright, fileOps_), "");
+  EXPECT_EQ(ReadExistingText(" " + path + " ", ProgramFunction::AddCopyright), "Ann\t2008\tBob Lee\t2011");
+  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddDescription), "Paris");
+  EXPECT_EQ(ReadExistingText(path, ProgramFunction::ExportMetadata), "");
+  EXPECT_EQ(ReadExistingText(scratch_.File("missing.jpg"), ProgramFunction::AddCopyright), "");
 }
 
 TEST_F(ExistingTextTest, NothingFromPhotosWithoutTheTag) {
   const std::string path = Photo({std::nullopt, std::nullopt, "2008:01:01 00:00:00", std::nullopt});
-  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddCopyright, fileOps_), "");
-  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddDescription, fileOps_), "");
+  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddCopyright), "");
+  EXPECT_EQ(ReadExistingText(path, ProgramFunction::AddDescription), "");
   const std::string text = scratch_.File("notes.txt");
   test::WriteBytes(text, {'h', 'i'});
-  EXPECT_EQ(ReadExistingText(text, ProgramFunction::AddDescription, fileOps_), "");
+  EXPECT_EQ(ReadExistingText(text, ProgramFunction::AddDescription), "");
 }
 
 TEST_F(ExistingTextTest, ShowExistingTextChoosesTheNoticeType) {
@@ -299,15 +298,15 @@ TEST_F(ExistingTextTest, ShowExistingTextChoosesTheNoticeType) {
   };
   for (const auto& c : cases) {
     const std::string path = Photo({c.copyright, std::nullopt, std::nullopt, std::nullopt});
-    const ExistingTextView view = ShowExistingText(path, ProgramFunction::AddCopyright, true, fileOps_);
+    const ExistingTextView view = ShowExistingText(path, ProgramFunction::AddCopyright, true);
     ASSERT_TRUE(view.noticeType);
     EXPECT_EQ(*view.noticeType, c.type);
-    EXPECT_FALSE(ShowExistingText(path, ProgramFunction::AddCopyright, false, fileOps_).noticeType);
+    EXPECT_FALSE(ShowExistingText(path, ProgramFunction::AddCopyright, false).noticeType);
   }
   const std::string path = Photo({"Ann" + kNul + " Bob 2001", "Lake", std::nullopt, std::nullopt});
-  EXPECT_EQ(ShowExistingText(path, ProgramFunction::AddCopyright, false, fileOps_).copyright,
+  EXPECT_EQ(ShowExistingText(path, ProgramFunction::AddCopyright, false).copyright,
             (CopyrightEntries{"Ann", "", "Bob", "2001"}));
-  const ExistingTextView description = ShowExistingText(path, ProgramFunction::AddDescription, true, fileOps_);
+  const ExistingTextView description = ShowExistingText(path, ProgramFunction::AddDescription, true);
   EXPECT_EQ(description.description, "Lake");
   EXPECT_FALSE(description.noticeType);
 }

@@ -53,7 +53,7 @@ struct SampleRun : test::BatchTestContext {
     RunTimeCorrections(context, inputs, operations);
   }
   void RunPrefix() {
-    EnginePrefixOperations operations(fileOps);
+    EnginePrefixOperations operations(context, inputs);
     RunFilenamePrefix(context, inputs, operations);
   }
   const std::string& Text() const { return ui.shown.at(0).text; }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // An operations double for amend runs: records every call and answers with the
-// code chosen for the file's name (0 when none is chosen).
+// step chosen for the file's name (done when none is chosen); a step chosen as
+// late comes, as a commit's does, only when the run ends.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,53 +21,70 @@ class FakeAmendOperations : public AmendOperations {
     std::string operation;
     std::string path;    // the photo, or the folder of ExportFolder
     std::string second;  // the restore source or the export output
-    FileProgressRange progress;
-  };
-  struct Write {
-    std::string path;
-    int slot = 0;
-    ExifTagRecord record;
   };
 
-  std::map<std::string, int> codes;  // by file name
+  std::map<std::string, FileStep> steps;       // by file name
+  std::set<std::string> late;                  // names whose step comes at the end of the run
+  std::map<std::string, int16_t> exportCodes;  // ExportPhoto's answers by file name
   int exportFolderCode = 0;
-  int wipeDone = -1;  // WipeFile's answer for a file without a chosen code
-  // Runs at each WriteExifTag call before it answers.
-  std::function<void(const Write&)> onWrite;
+  PhotoRun::Start begin = PhotoRun::Start::kStarted;
+  int beginError = 0;
 
   std::vector<Call> calls;
-  std::vector<Write> writes;
+  std::vector<TextTagRequest> requests;
+  std::vector<std::string> begun;  // the folders Begin was given
+  int ends = 0;
 
-  int16_t AddExifSegment(const std::string& target, ProgramFunction function, const std::string& source,
-                         const FileProgressRange& progress) override {
-    calls.push_back({function == ProgramFunction::RestoreMetadata ? "Restore" : "Create", target, source, progress});
-    return static_cast<int16_t>(CodeOf(target, 0));
+  PhotoRun::Start Begin(const std::string& folder) override {
+    begun.push_back(folder);
+    return begin;
   }
-  int16_t WriteExifTag(const std::string& path, int slot, const ExifTagRecord& newTag,
-                       const FileProgressRange& progress) override {
-    calls.push_back({"Write", path, {}, progress});
-    writes.push_back({path, slot, newTag});
-    if (onWrite) onWrite(writes.back());
-    return static_cast<int16_t>(CodeOf(path, 0));
+  int BeginError() const override { return beginError; }
+  FileStep AddExifSegment(size_t order, const std::string& target, ProgramFunction function,
+                          const std::string& source) override {
+    calls.push_back({function == ProgramFunction::RestoreMetadata ? "Restore" : "Create", target, source});
+    return StepOf(order, target);
+  }
+  FileStep AmendTextTag(size_t order, const std::string& path, const TextTagRequest& request) override {
+    calls.push_back({"Text", path, {}});
+    requests.push_back(request);
+    return StepOf(order, path);
   }
   int16_t ExportFolder(const std::string& folder, std::string& target) override {
-    calls.push_back({"ExportFolder", folder, target, {}});
+    calls.push_back({"ExportFolder", folder, target});
     return static_cast<int16_t>(exportFolderCode);
   }
   int16_t ExportPhoto(const std::string& photo, const std::string& output) override {
-    calls.push_back({"ExportPhoto", photo, output, {}});
-    return static_cast<int16_t>(CodeOf(photo, 0));
+    calls.push_back({"ExportPhoto", photo, output});
+    const auto found = exportCodes.find(FileNameOf(photo));
+    return found == exportCodes.end() ? 0 : found->second;
   }
-  int32_t WipeFile(const std::string& path) override {
-    calls.push_back({"Wipe", path, {}, {}});
-    return CodeOf(path, wipeDone);
+  FileStep WipeFile(const std::string& path) override {
+    calls.push_back({"Wipe", path, {}});
+    return StepOf(0, path);
+  }
+  std::vector<PhotoRun::Completed> TakeCompleted() override {
+    std::vector<PhotoRun::Completed> taken;
+    if (ended_) taken.swap(pending_);
+    return taken;
+  }
+  void End() override {
+    ++ends;
+    ended_ = true;
   }
 
  private:
-  int CodeOf(const std::string& path, int otherwise) const {
-    const auto found = codes.find(FileNameOf(path));
-    return found == codes.end() ? otherwise : found->second;
+  FileStep StepOf(size_t order, const std::string& path) {
+    const std::string name = FileNameOf(path);
+    const auto found = steps.find(name);
+    const FileStep step = found == steps.end() ? FileStep::Done() : found->second;
+    if (!late.contains(name)) return step;
+    pending_.push_back({order, path, step});
+    return FileStep::Pending();
   }
+
+  std::vector<PhotoRun::Completed> pending_;
+  bool ended_ = false;
 };
 
 }  // namespace kelvane::test

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <map>
 
 #include "batch/rename_all.h"
@@ -22,8 +24,21 @@ class FakePrefixOperations : public PrefixOperations {
  public:
   std::map<std::string, TakenTime> times;
   int failRename = 0;
+  bool refuseJournal = false;
   int renames = 0;
   int reads = 0;
+  std::vector<std::pair<std::string, std::string>> journalled;
+  std::vector<std::string> done;
+
+  PhotoRun::Start Begin(const std::string&) override { return PhotoRun::Start::kStarted; }
+  int BeginError() const override { return 0; }
+  bool RecordRenames(const std::vector<std::pair<std::string, std::string>>& renames) override {
+    if (refuseJournal) errno = ENOSPC;
+    journalled = renames;
+    return !refuseJournal;
+  }
+  void RenamesDone(const std::vector<std::string>& oldNames) override { done = oldNames; }
+  void End() override {}
 
   TakenTime ReadTakenTime(const std::string& path) override {
     ++reads;
@@ -114,9 +129,17 @@ TEST(FilenamePrefix, AnyFailureRenamesNothing) {
        true,
        {{"a.jpg", Taken(1, true)}},
        "Sort used File Times where Metadata not available\rb.jpg as could not extract time\r"},
+      // A symbolic link is never renamed, so nothing is.
+      {{"a.jpg", "c.jpg"},
+       "",
+       true,
+       {{"a.jpg", Taken(1)}, {"c.jpg", Taken(2)}},
+       "b.jpg as Symbolic link - not followed\r"},
   };
   for (const auto& c : cases) {
     PrefixRun run(c.names, c.remove, "", c.timeSequence);
+    if (c.expected.find("link") != std::string::npos)
+      std::filesystem::create_symlink("a.jpg", run.photos.File("b.jpg"));
     run.operations.times = c.times;
     const Names before = run.NamesOnDisk();
     run.Run();
@@ -262,6 +285,17 @@ TEST(FilenamePrefix, ARefusedRenamePutsEveryNameBack) {
   EXPECT_EQ(run.NamesOnDisk(), (Names{"a.jpg", "b.jpg", "c.jpg"}));
   EXPECT_EQ(run.Box().text, "Undefined processing error");
   EXPECT_EQ(run.Box().title, "Error");
+  EXPECT_EQ(run.operations.journalled.size(), 3u) << "journalled before the first rename";
+  EXPECT_TRUE(run.operations.done.empty());
+
+  // A journal that can't take the renames: none is made.
+  PrefixRun unjournalled({"a.jpg", "b.jpg"}, "", "X", false);
+  unjournalled.operations.refuseJournal = true;
+  unjournalled.Run();
+  EXPECT_EQ(unjournalled.NamesOnDisk(), (Names{"a.jpg", "b.jpg"}));
+  EXPECT_EQ(unjournalled.operations.renames, 0);
+  EXPECT_EQ(unjournalled.Box().text,
+            "The run's journal could not be written, so nothing was changed: No space left on device");
 
   // A folder already holding a new name is never replaced.
   PrefixRun blocked({"a.jpg", "b.jpg"}, "", "X", false);

@@ -3,28 +3,40 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_amend_operations.h"
-#include "support/scripted_ui.h"
-#include "text_tag_photos.h"
+#include <optional>
 
 namespace kelvane {
 namespace {
 
-using namespace std::string_literals;
-
 const std::string kNul("\0", 1);
+
+// A photo's tags as the reader gives them: each text with its closing zero.
+struct PhotoTexts {
+  std::optional<std::string> copyright;
+  std::optional<std::string> description;
+  std::optional<std::string> modified;  // DateTime
+  std::optional<std::string> taken;     // DateTimeOriginal
+};
 
 class TextTagAmendTest : public ::testing::Test {
  protected:
-  std::string Photo(const test::TextTagPhoto& photo) { return WriteTextTagPhoto(scratch_, "p.jpg", photo); }
-
-  int16_t Amend(const std::string& path, const TextTagRequest& request) {
-    operations_.writes.clear();
-    return AmendTextTagOfFile(path, request, operations_, fileOps_, {10, 20}, ui_);
+  // The new text for a photo holding the texts, or "<none>" when nothing is
+  // to be written; the rule's result in result_.
+  std::string Amend(const PhotoTexts& photo, const TextTagRequest& request) {
+    ExifTagTable tags{};
+    const auto put = [&tags](ExifSlot slot, const std::optional<std::string>& text) {
+      if (!text) return;
+      tags[slot].tag = kSlotTags[slot];
+      tags[slot].text = *text + '\0';
+    };
+    put(kSlotCopyright, photo.copyright);
+    put(kSlotImageDescription, photo.description);
+    put(kSlotDateTime, photo.modified);
+    put(kSlotDateTimeOriginal, photo.taken);
+    const NewText text = NewTextOfPhoto(tags, request);
+    result_ = text.result;
+    return text.result == TextTagResult::kWrite ? text.text : "<none>";
   }
-
-  // The text written by the last call, or "<none>".
-  std::string Written() const { return operations_.writes.empty() ? "<none>" : operations_.writes.back().record.text; }
 
   static TextTagRequest Description(const std::string& text, DescriptionMode mode) {
     TextTagRequest request;
@@ -34,92 +46,77 @@ class TextTagAmendTest : public ::testing::Test {
     return request;
   }
 
-  test::ScratchFolder scratch_;
-  FileOpsLibrary fileOps_;
-  test::FakeAmendOperations operations_;
-  test::ScriptedUi ui_;
+  TextTagResult result_ = TextTagResult::kWrite;
 };
 
 TEST_F(TextTagAmendTest, DescriptionTexts) {
+  using enum TextTagResult;
   const struct {
     std::optional<std::string> existing;
     std::string typed;
     DescriptionMode mode;
     bool noAutoSpace;
-    int16_t code;
+    TextTagResult result;
     std::string written;
   } cases[] = {
       // Short texts are padded to four characters and the zero.
-      {std::nullopt, "abc", DescriptionMode::AddReplace, false, text_tag_code::kWritten, "abc " + kNul},
-      {std::nullopt, " a ", DescriptionMode::AddReplace, false, text_tag_code::kWritten, "a   " + kNul},
-      {"Old", "abcd", DescriptionMode::AddReplace, false, text_tag_code::kWritten, "abcd" + kNul},
-      {"Paris", "2008", DescriptionMode::Append, false, text_tag_code::kWritten, "Paris 2008" + kNul},
-      {"Paris", "2008", DescriptionMode::Append, true, text_tag_code::kWritten, "Paris2008" + kNul},
-      {"Paris ", "2008", DescriptionMode::Append, false, text_tag_code::kWritten, "Paris 2008" + kNul},
-      {"Paris", "2008", DescriptionMode::Prefix, false, text_tag_code::kWritten, "2008 Paris" + kNul},
-      {"Paris", "2008", DescriptionMode::Prefix, true, text_tag_code::kWritten, "2008Paris" + kNul},
-      {std::nullopt, "2008", DescriptionMode::Append, false, text_tag_code::kWritten, "2008" + kNul},
-      {"", "ab", DescriptionMode::Prefix, false, text_tag_code::kWritten, "ab  " + kNul},
+      {std::nullopt, "abc", DescriptionMode::AddReplace, false, kWrite, "abc " + kNul},
+      {std::nullopt, " a ", DescriptionMode::AddReplace, false, kWrite, "a   " + kNul},
+      {"Old", "abcd", DescriptionMode::AddReplace, false, kWrite, "abcd" + kNul},
+      {"Paris", "2008", DescriptionMode::Append, false, kWrite, "Paris 2008" + kNul},
+      {"Paris", "2008", DescriptionMode::Append, true, kWrite, "Paris2008" + kNul},
+      {"Paris ", "2008", DescriptionMode::Append, false, kWrite, "Paris 2008" + kNul},
+      {"Paris", "2008", DescriptionMode::Prefix, false, kWrite, "2008 Paris" + kNul},
+      {"Paris", "2008", DescriptionMode::Prefix, true, kWrite, "2008Paris" + kNul},
+      {std::nullopt, "2008", DescriptionMode::Append, false, kWrite, "2008" + kNul},
+      {"", "ab", DescriptionMode::Prefix, false, kWrite, "ab  " + kNul},
       // Nothing to add.
-      {"Paris", "  ", DescriptionMode::Append, false, text_tag_code::kNoChange, "<none>"},
-      {"Paris", "", DescriptionMode::Prefix, false, text_tag_code::kNoChange, "<none>"},
-      {std::nullopt, "", DescriptionMode::Append, false, text_tag_code::kNoChange, "<none>"},
+      {"Paris", "  ", DescriptionMode::Append, false, kNoChange, "<none>"},
+      {"Paris", "", DescriptionMode::Prefix, false, kNoChange, "<none>"},
+      {std::nullopt, "", DescriptionMode::Append, false, kNoChange, "<none>"},
   };
   for (const auto& c : cases) {
-    const std::string path = Photo({std::nullopt, c.existing, std::nullopt, std::nullopt});
     TextTagRequest request = Description(c.typed, c.mode);
     request.noAutoSpace = c.noAutoSpace;
-    EXPECT_EQ(Amend(path, request), c.code) << c.existing.value_or("-") << " + " << c.typed;
-    EXPECT_EQ(Written(), c.written) << c.existing.value_or("-") << " + " << c.typed;
+    EXPECT_EQ(Amend({std::nullopt, c.existing, std::nullopt, std::nullopt}, request), c.written)
+        << c.existing.value_or("-") << " + " << c.typed;
+    EXPECT_EQ(result_, c.result) << c.existing.value_or("-") << " + " << c.typed;
   }
 }
 
-TEST_F(TextTagAmendTest, DescriptionWriteRequest) {
-  const std::string path = Photo({});
-  ASSERT_EQ(Amend(path, Description("Lake view", DescriptionMode::AddReplace)), text_tag_code::kWritten);
-  ASSERT_EQ(operations_.writes.size(), 1u);
-  const auto& write = operations_.writes[0];
-  EXPECT_EQ(write.path, path);
-  EXPECT_EQ(write.slot, 8);
-  EXPECT_EQ(write.record.tag, 0x010E);
-  EXPECT_EQ(write.record.type, 2);
-  EXPECT_EQ(write.record.count, 10);
-  EXPECT_EQ(write.record.byteLength, 10);
-  EXPECT_EQ(operations_.calls[0].progress.first, 10);
-  EXPECT_EQ(operations_.calls[0].progress.last, 20);
-  EXPECT_EQ(ui_.pumps, 1);
+TEST(TextTagRecord, AsciiOfTheSlotsTag) {
+  const ExifTagRecord description = TextTagRecord(kSlotImageDescription, "Lake view" + kNul);
+  EXPECT_EQ(description.tag, 0x010E);
+  EXPECT_EQ(description.type, 2);
+  EXPECT_EQ(description.count, 10);
+  EXPECT_EQ(description.byteLength, 10);
+  EXPECT_EQ(description.text, "Lake view" + kNul);
+  const ExifTagRecord removal = TextTagRecord(kSlotCopyright, "");
+  EXPECT_EQ(removal.tag, 0x8298);
+  EXPECT_EQ(removal.byteLength, 0);
 }
 
 TEST_F(TextTagAmendTest, SkipKeepsAnExistingDescription) {
   TextTagRequest request = Description("New", DescriptionMode::AddReplace);
   request.overwriteExisting = false;
-  EXPECT_EQ(Amend(Photo({std::nullopt, "Old", std::nullopt, std::nullopt}), request), text_tag_code::kNoOverwrite);
-  EXPECT_EQ(Written(), "<none>");
-  EXPECT_EQ(Amend(Photo({}), request), text_tag_code::kWritten);
-  EXPECT_EQ(Written(), "New " + kNul);
+  EXPECT_EQ(Amend({std::nullopt, "Old", std::nullopt, std::nullopt}, request), "<none>");
+  EXPECT_EQ(result_, TextTagResult::kNoOverwrite);
+  EXPECT_EQ(Amend({}, request), "New " + kNul);
 }
 
 TEST_F(TextTagAmendTest, DescriptionDelete) {
   TextTagRequest request = Description("", DescriptionMode::AddReplace);
   request.deleteDescription = true;
-  const std::string path = Photo({std::nullopt, "Old", std::nullopt, std::nullopt});
-  EXPECT_EQ(Amend(path, request), text_tag_code::kWritten);
-  ASSERT_EQ(operations_.writes.size(), 1u);
-  EXPECT_EQ(operations_.writes[0].record.byteLength, 0);
-  EXPECT_EQ(operations_.writes[0].record.text, "");
-
-  // A photo without a description: the writer finds nothing to delete.
-  operations_.codes["p.jpg"] = 7;
-  EXPECT_EQ(Amend(Photo({}), request), text_tag_code::kWritten);
-  operations_.codes["p.jpg"] = 9;
-  EXPECT_EQ(Amend(path, request), text_tag_code::kNoMetadata);
-  operations_.codes.clear();
+  EXPECT_EQ(Amend({std::nullopt, "Old", std::nullopt, std::nullopt}, request), "");
+  EXPECT_EQ(result_, TextTagResult::kWrite);
+  EXPECT_EQ(Amend({}, request), "") << "the writer finds nothing to delete";
 
   // "Skip if text already present" refuses the delete of an existing text.
   request.overwriteExisting = false;
-  EXPECT_EQ(Amend(Photo({std::nullopt, "Old", std::nullopt, std::nullopt}), request), text_tag_code::kDeleteRefused);
-  EXPECT_EQ(Written(), "<none>");
-  EXPECT_EQ(Amend(Photo({}), request), text_tag_code::kWritten);
+  EXPECT_EQ(Amend({std::nullopt, "Old", std::nullopt, std::nullopt}, request), "<none>");
+  EXPECT_EQ(result_, TextTagResult::kDeleteRefused);
+  EXPECT_EQ(Amend({}, request), "");
+  EXPECT_EQ(result_, TextTagResult::kWrite);
 }
 
 class CopyrightAmendTest : public TextTagAmendTest {
@@ -133,50 +130,22 @@ class CopyrightAmendTest : public TextTagAmendTest {
   }
 };
 
-TEST_F(CopyrightAmendTest, MergedNoticeIsWrittenToTheCopyrightTag) {
-  const std::string path = Photo({"Old P" + kNul + " Old E", std::nullopt, std::nullopt, std::nullopt});
-  ASSERT_EQ(Amend(path, Copyright({false, true, false})), text_tag_code::kWritten);
-  ASSERT_EQ(operations_.writes.size(), 1u);
-  const auto& write = operations_.writes[0];
-  EXPECT_EQ(write.slot, 7);
-  EXPECT_EQ(write.record.tag, 0x8298);
-  EXPECT_EQ(write.record.type, 2);
-  EXPECT_EQ(write.record.text, "Old P" + kNul + " E" + kNul);
-  EXPECT_EQ(write.record.byteLength, static_cast<int32_t>(write.record.text.size()));
+TEST_F(CopyrightAmendTest, TheMergedNoticeIsTheNewText) {
+  EXPECT_EQ(
+      Amend({"Old P" + kNul + " Old E", std::nullopt, std::nullopt, std::nullopt}, Copyright({false, true, false})),
+      "Old P" + kNul + " E" + kNul);
 }
 
 TEST_F(CopyrightAmendTest, YearFromThePhotoUsesItsDates) {
   TextTagRequest request = Copyright({true, true, true});
   request.parts = {"(c) ", " P" + kNul, "(c) ", " E" + kNul};
   request.editorYearRule = true;
-  ASSERT_EQ(Amend(Photo({std::nullopt, std::nullopt, "2009:01:01 10:00:00", "2009:01:01 10:00:00"}), request),
-            text_tag_code::kWritten);
-  EXPECT_EQ(Written(), "(c) 2009 P" + kNul);
-  ASSERT_EQ(Amend(Photo({std::nullopt, std::nullopt, "2011:01:01 10:00:00", "2009:01:01 10:00:00"}), request),
-            text_tag_code::kWritten);
-  EXPECT_EQ(Written(), "(c) 2009 P" + kNul + " (c) 2011 E" + kNul);
-  EXPECT_EQ(Amend(Photo({std::nullopt, std::nullopt, "2011:01:01 10:00:00", std::nullopt}), request),
-            text_tag_code::kNoValidYear);
-  EXPECT_EQ(Written(), "<none>");
-}
-
-TEST_F(CopyrightAmendTest, UnreadablePhotos) {
-  const std::string text = scratch_.File("notes.txt");
-  test::WriteBytes(text, {'n', 'o'});
-  EXPECT_EQ(Amend(text, Copyright({true, false, false})), text_tag_code::kNotJpeg);
-  EXPECT_EQ(Amend(scratch_.File("missing.jpg"), Copyright({true, false, false})), text_tag_code::kNotJpeg);
-
-  const std::string plain = scratch_.File("plain.jpg");
-  test::WriteBytes(plain, test::BuildJpeg({}, {.exif = false}));
-  EXPECT_EQ(Amend(plain, Copyright({true, false, false})), text_tag_code::kNoMetadata);
-
-  const std::string bad = scratch_.File("bad.jpg");
-  test::WriteBytes(bad, test::BuildJpeg({'I', 'I', 43, 0, 8, 0, 0, 0}));
-  EXPECT_EQ(Amend(bad, Copyright({true, false, false})), text_tag_code::kBadMetadata);
-  EXPECT_TRUE(operations_.writes.empty());
-
-  operations_.codes["p.jpg"] = 3;
-  EXPECT_EQ(Amend(Photo({}), Copyright({true, false, false})), text_tag_code::kNoMetadata);
+  EXPECT_EQ(Amend({std::nullopt, std::nullopt, "2009:01:01 10:00:00", "2009:01:01 10:00:00"}, request),
+            "(c) 2009 P" + kNul);
+  EXPECT_EQ(Amend({std::nullopt, std::nullopt, "2011:01:01 10:00:00", "2009:01:01 10:00:00"}, request),
+            "(c) 2009 P" + kNul + " (c) 2011 E" + kNul);
+  EXPECT_EQ(Amend({std::nullopt, std::nullopt, "2011:01:01 10:00:00", std::nullopt}, request), "<none>");
+  EXPECT_EQ(result_, TextTagResult::kNoValidYear);
 }
 
 TEST_F(CopyrightAmendTest, DeleteUnderSkip) {
@@ -185,14 +154,34 @@ TEST_F(CopyrightAmendTest, DeleteUnderSkip) {
   request.deletePhotographer = true;
   request.overwriteExisting = false;
   // The photo holds a Photographer notice: the delete is refused.
-  EXPECT_EQ(Amend(Photo({"Old P", std::nullopt, std::nullopt, std::nullopt}), request), text_tag_code::kDeleteRefused);
+  EXPECT_EQ(Amend({"Old P", std::nullopt, std::nullopt, std::nullopt}, request), "<none>");
+  EXPECT_EQ(result_, TextTagResult::kDeleteRefused);
   // Nothing to delete: the Editor notice is added.
-  EXPECT_EQ(Amend(Photo({" " + kNul + "Old E", std::nullopt, std::nullopt, std::nullopt}), request),
-            text_tag_code::kWritten);
-  EXPECT_EQ(Written(), " " + kNul + "Old E" + kNul);
+  EXPECT_EQ(Amend({" " + kNul + "Old E", std::nullopt, std::nullopt, std::nullopt}, request),
+            " " + kNul + "Old E" + kNul);
   request.overwriteExisting = true;
-  EXPECT_EQ(Amend(Photo({"Old P", std::nullopt, std::nullopt, std::nullopt}), request), text_tag_code::kWritten);
-  EXPECT_EQ(Written(), " " + kNul + "E" + kNul);
+  EXPECT_EQ(Amend({"Old P", std::nullopt, std::nullopt, std::nullopt}, request), " " + kNul + "E" + kNul);
+}
+
+TEST(TextTagMessage, EachResultOfEachFunction) {
+  using F = ProgramFunction;
+  using R = TextTagResult;
+  const struct {
+    F function;
+    R result;
+    std::string text;
+  } cases[] = {
+      {F::AddCopyright, R::kNoChange, "Copyright text without change to existing"},
+      {F::AddDescription, R::kNoChange, "Image Description text without change to existing"},
+      {F::AddCopyright, R::kNoOverwrite, "Copyright change without overwrite permission"},
+      {F::AddDescription, R::kNoOverwrite, "Image Description change without overwrite permission"},
+      {F::AddCopyright, R::kNoValidYear, "Copyright text unspecified processing error"},
+      {F::AddDescription, R::kNoValidYear, "Image Description text unspecified processing error"},
+      {F::AddDescription, R::kDeleteRefused, "Delete invalid with 'Skip if text already present' set"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ListText(TextTagMessage(c.result, c.function)), c.text);
+  EXPECT_EQ(EntryOf(TextTagMessage(R::kNoValidYear, F::AddCopyright)).code, 19);
+  EXPECT_EQ(EntryOf(TextTagMessage(R::kDeleteRefused, F::AddCopyright)).code, 61);
 }
 
 }  // namespace

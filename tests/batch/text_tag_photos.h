@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/exif_reader.h"
 #include "support/jpeg_builder.h"
 #include "support/test_support.h"
 
@@ -34,6 +35,15 @@ inline std::string WriteTextTagPhoto(const ScratchFolder& folder, const std::str
   const std::string path = folder.File(name);
   WriteBytes(path, BuildTextTagPhoto(photo));
   return path;
+}
+
+// The photo's tags as the reader finds them; empty slots when it can't.
+inline ExifTagTable ReadTags(const std::string& path) {
+  PhotoFile file;
+  ExifReading reading;
+  int32_t allSlots = 0;
+  if (!file.Open(path, PhotoFile::Mode::kRead) || ReadExifTags(file, allSlots, reading) != ReadResult::kOk) return {};
+  return reading.tags;
 }
 
 }  // namespace kelvane::test

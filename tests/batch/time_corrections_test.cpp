@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <stdexcept>
 
+#include "batch/engine_time_operations.h"
 #include "batch_test_context.h"
 
 namespace kelvane {
@@ -16,30 +20,56 @@ using test::ScratchFolder;
 
 const std::string kHeading = "The following files where not processed successfuly:\r";
 
-// Answers with a chosen code per file name (0 when none is set).
+// Answers with the outcome chosen for the file's name (done when none is
+// chosen) as the engine's would be listed; an outcome of a name marked late
+// comes, as a commit's does, only when the run ends.
 class FakeTimeOperations : public TimeOperations {
  public:
-  std::map<std::string, int> codes;
+  std::map<std::string, AdjustOutcome> outcomes;
+  std::set<std::string> late;
   std::string throwFor;
+  PhotoRun::Start begin = PhotoRun::Start::kStarted;
+  int beginError = 0;
   std::vector<std::string> paths;
   std::vector<double> adjustments;
+  std::vector<std::string> begun;
 
-  bool SetFileTimesFromPhoto(const std::string& path) override { return Code(path) == 0; }
-  int AdjustPhotoDates(std::string& path, double adjustDays) override {
-    adjustments.push_back(adjustDays);
-    const int code = Code(path);
-    if (code == 1) path.clear();
-    return code;
+  PhotoRun::Start Begin(const std::string& folder) override {
+    begun.push_back(folder);
+    return begin;
   }
+  int BeginError() const override { return beginError; }
+  FileStep SetFileTimesFromPhoto(size_t order, const std::string& path) override {
+    const bool failed = Outcome(path).result != AdjustResult::kOk;
+    return Answer(order, path, failed ? FileStep::Failed(ListMessage::kDateNotModified) : FileStep::Done());
+  }
+  FileStep AdjustPhotoDates(size_t order, const std::string& path, double adjustDays) override {
+    adjustments.push_back(adjustDays);
+    return Answer(order, path, TimeStepOf(Outcome(path)));
+  }
+  std::vector<PhotoRun::Completed> TakeCompleted() override {
+    std::vector<PhotoRun::Completed> taken;
+    if (ended_) taken.swap(pending_);
+    return taken;
+  }
+  void End() override { ended_ = true; }
 
  private:
-  int Code(const std::string& path) {
+  static std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+  AdjustOutcome Outcome(const std::string& path) {
     paths.push_back(path);
-    const std::string name = path.substr(path.rfind('/') + 1);
-    if (name == throwFor) throw std::runtime_error("engine failure");
-    const auto it = codes.find(name);
-    return it == codes.end() ? 0 : it->second;
+    if (NameOf(path) == throwFor) throw std::runtime_error("engine failure");
+    const auto it = outcomes.find(NameOf(path));
+    return it == outcomes.end() ? AdjustOutcome{} : it->second;
   }
+  FileStep Answer(size_t order, const std::string& path, const FileStep& step) {
+    if (!late.contains(NameOf(path))) return step;
+    pending_.push_back({order, path, step});
+    return FileStep::Pending();
+  }
+
+  std::vector<PhotoRun::Completed> pending_;
+  bool ended_ = false;
 };
 
 struct TimeRun : BatchTestContext {
@@ -101,27 +131,47 @@ TEST(TimeCorrections, AdjustmentSignsEachPartBeforeTheSum) {
   }
 }
 
-TEST(TimeCorrections, FolderRunListsEveryCodeWithItsMessage) {
+// Every answer of the engine as the list shows it, in the order of the files
+// however late it comes; a symbolic link is listed and left alone.
+TEST(TimeCorrections, FolderRunListsEveryAnswerWithItsMessage) {
+  using enum AdjustResult;
   TimeRun run(ProgramFunction::AdjustMetadataTime);
   run.state.DaysEntryValid = true;
   run.inputs.daysText = "1";
-  test::MakeFiles(run.photos,
-                  {"c1.jpg", "c2.jpg", "c3.jpg", "c4.jpg", "c5.jpg", "c6.jpg", "c7.jpg", "c8.jpg", "c9.jpg", "ok.jpg"});
-  for (int code = 1; code <= 9; ++code) run.operations.codes["c" + std::to_string(code) + ".jpg"] = code;
+  const std::pair<const char*, AdjustOutcome> answers[] = {
+      {"c01.jpg", {kFileMissing, 0}},
+      {"c02.jpg", {kNotJpeg, 0}},
+      {"c03.jpg", {kNoExif, 0}},
+      {"c06.jpg", {kNoTakenTime, 0}},
+      {"c07.jpg", {kFileTimesNotSet, EPERM}},
+      {"c09.jpg", {kFailed, 0}},
+      {"c20.jpg", {kChanged, 0}},
+      {"c21.jpg", {kReadFailed, EIO}},
+      {"c22.jpg", {kWriteFailed, ENOSPC}},
+  };
+  for (const auto& [name, outcome] : answers) {
+    test::MakeFiles(run.photos, {name});
+    run.operations.outcomes[name] = outcome;
+  }
+  test::MakeFiles(run.photos, {"ok.jpg"});
+  std::filesystem::create_symlink("ok.jpg", run.photos.File("link.jpg"));
+  run.operations.late = {"c02.jpg", "c09.jpg", "c21.jpg"};
   run.Run();
   EXPECT_EQ(run.operations.adjustments, std::vector<double>(10, 1.0));
+  EXPECT_EQ(run.operations.begun, std::vector<std::string>{run.inputs.sourcePath});
   ASSERT_EQ(run.ui.shown.size(), 1u);
   EXPECT_EQ(run.LastBox().title, "Completion Message");
   EXPECT_EQ(run.LastBox().text, kHeading +
-                                    "c1.jpg as File not found\r"
-                                    "c2.jpg as Not a JPG (JPEG) file\r"
-                                    "c3.jpg as No Metadata in file\r"
-                                    "c4.jpg as Bad Metadata\r"
-                                    "c5.jpg as Undefined processing error\r"
-                                    "c6.jpg as Missing date/time in Metadata\r"
-                                    "c7.jpg as File's date/time could not be modified\r"
-                                    "c8.jpg as Metadata could not be restored\r"
-                                    "c9.jpg as Undefined processing error\r");
+                                    "c01.jpg as File not found\r"
+                                    "c02.jpg as Not a JPG (JPEG) file\r"
+                                    "c03.jpg as No Metadata in file\r"
+                                    "c06.jpg as Missing date/time in Metadata\r"
+                                    "c07.jpg as File's date/time could not be modified: Operation not permitted\r"
+                                    "c09.jpg as Undefined processing error\r"
+                                    "c20.jpg as Changed by another program - left as it is\r"
+                                    "c21.jpg as Could not read: Input/output error\r"
+                                    "c22.jpg as Could not write: No space left on device\r"
+                                    "link.jpg as Symbolic link - not followed\r");
   EXPECT_EQ(run.ui.cues, std::vector<SoundCue>{SoundCue::Error});
   ExpectReset(run.ui);
 }
@@ -134,7 +184,7 @@ TEST(TimeCorrections, CompletionListsAtMostTenFileTimeFailures) {
       const std::string name = "f" + std::to_string(10 + i) + ".jpg";
       test::MakeFiles(run.photos, {name});
       if (i >= failures) continue;
-      run.operations.codes[name] = 1;  // any failure of the file times is code 7
+      run.operations.outcomes[name] = {AdjustResult::kFailed, 0};  // any failure of the file times is code 7
       if (i < 10) expected += name + " as File's date/time could not be modified\r";
     }
     if (failures == 11) expected += " - and an additional 1 errors found not listed.\r";
@@ -170,7 +220,7 @@ TEST(TimeCorrections, FolderRunShowsProgressAndCounters) {
 TEST(TimeCorrections, CancelStopsAfterTheCurrentFile) {
   TimeRun run;
   test::MakeFiles(run.photos, {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
-  run.operations.codes["a.jpg"] = 9;
+  run.operations.outcomes["a.jpg"] = {AdjustResult::kFailed, 0};
   run.ui.cancelAfterPumps = 2;
   run.Run();
   EXPECT_EQ(run.operations.paths.size(), 2u);
@@ -192,18 +242,28 @@ TEST(TimeCorrections, ErrorBoxesEndTheRunBeforeAnyFile) {
     bool asDate;
     std::string source;  // relative to the scratch folder, "" = the folder
     const char* expected;
+    PhotoRun::Start start = PhotoRun::Start::kStarted;
+    int error = 0;
   } cases[] = {
       {"zero shift", ProgramFunction::AdjustMetadataTime, false, false, "", "Bad date and/or time adjust value"},
       {"missing folder", ProgramFunction::AdjustFileTime, false, false, "gone/", "Folder not found"},
       {"empty folder", ProgramFunction::AdjustFileTime, false, false, "", "Processing aborted as no files found"},
       {"missing photo", ProgramFunction::AdjustMetadataTime, true, true, "gone.jpg", "File not found"},
       {"a folder as the photo", ProgramFunction::AdjustFileTime, true, false, "", "File not found"},
+      {"folder can't be locked", ProgramFunction::AdjustFileTime, false, false, "",
+       "Folder could not be read: Permission denied", PhotoRun::Start::kLockFailed, EACCES},
+      {"journal can't be written", ProgramFunction::AdjustFileTime, true, false, "a.jpg",
+       "The run's journal could not be written, so nothing was changed: Read-only file system",
+       PhotoRun::Start::kJournalFailed, EROFS},
   };
   for (const auto& c : cases) {
     TimeRun run(c.function);
     run.state.SinglePhotoMode = c.single;
     run.state.DaysAsDate = c.asDate;
     run.inputs.sourcePath = "  " + run.photos.path().string() + "/" + c.source + " ";
+    run.operations.begin = c.start;
+    run.operations.beginError = c.error;
+    if (c.start != PhotoRun::Start::kStarted) test::MakeFiles(run.photos, {"a.jpg"});
     run.Run();
     EXPECT_TRUE(run.operations.paths.empty()) << c.situation;
     ASSERT_EQ(run.ui.shown.size(), 1u) << c.situation;
@@ -233,7 +293,7 @@ TEST(TimeCorrections, SinglePhotoRunNeverEnablesCancel) {
   run.inputs.timeTexts = {"1", "", ""};
   test::MakeFiles(run.photos, {"one.jpg"});
   run.inputs.sourcePath = " " + run.photos.File("one.jpg") + " ";
-  run.operations.codes["one.jpg"] = 1;
+  run.operations.outcomes["one.jpg"] = {AdjustResult::kFileMissing, 0};
   run.Run();
   EXPECT_EQ(run.operations.paths, std::vector<std::string>{run.photos.File("one.jpg")});
   EXPECT_EQ(run.LastBox().text, kHeading + "one.jpg as File not found\r");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Runs the built kelvane-cli as a child process, as scripts do: standard
-// input from a file (not a terminal), a settings file of the test's own.
+// input from a file (not a terminal), a settings file and a journal folder of
+// the test's own.
 #pragma once
 
 #include <sys/wait.h>
@@ -23,11 +24,16 @@ class CliProgram {
   ScratchFolder scratch_;
 
  public:
-  // Every run reads its settings from a file in the scratch folder.
+  // Every run reads its settings from a file in the scratch folder, empty
+  // unless a test writes it.
   std::string settings = scratch_.File("qmre0118.ini");
 
+  CliProgram() { WriteBytes(settings, {}); }
+
   CliRun Run(const std::vector<std::string>& args, const std::string& input = {}) const {
-    std::string command = ShellQuote(KELVANE_CLI_PROGRAM) + " --settings " + ShellQuote(settings);
+    // The run journals go to the scratch folder too.
+    std::string command = "XDG_STATE_HOME=" + ShellQuote(scratch_.File("state")) + " " +
+                          ShellQuote(KELVANE_CLI_PROGRAM) + " --settings " + ShellQuote(settings);
     for (const std::string& arg : args) command += " " + ShellQuote(arg);
     const std::string in = scratch_.File("stdin");
     const std::string out = scratch_.File("stdout");

@@ -166,7 +166,7 @@ TEST(CliProgram, JsonListsEveryFailureWhereTheMessageStopsAtTen) {
   CliProgram cli;
   ScratchFolder files;
   for (int i = 1; i <= 12; ++i) test::WriteBytes(files.File("note" + std::to_string(i) + ".txt"), test::Bytes{'x'});
-  const CliRun run = cli.Run({"--json", "file-time", files.path().string()});
+  const CliRun run = cli.Run({"--json", "--all-files", "file-time", files.path().string()});
   EXPECT_EQ(run.status, kExitFailedFiles);
   const nlohmann::json json = nlohmann::json::parse(run.out);
   ASSERT_EQ(json["failures"].size(), 12u);
@@ -202,7 +202,8 @@ TEST(CliProgram, ExitStatuses) {
       {{"file-time", folder + "/missing"}, kExitRefused, "Error: Folder not found\n"},
       {{"shift-time", "--days", "0", folder}, kExitRefused, "Error: Bad date and/or time adjust value\n"},
       {{"prefix", "--add", "", folder}, kExitRefused, "No valid parameters specified for Prefix Function"},
-      {{"file-time", folder}, kExitFailedFiles, ""},
+      {{"--all-files", "file-time", folder}, kExitFailedFiles, ""},
+      {{"file-time", folder}, kExitSuccess, "passed over 1 file(s) that are no JPEG photos"},
       {{"--help"}, kExitSuccess, ""},
       {{"prefix", "--help"}, kExitSuccess, ""},
   };
@@ -212,6 +213,7 @@ TEST(CliProgram, ExitStatuses) {
     EXPECT_EQ(run.status, c.status) << label << "\n" << run.err;
     EXPECT_NE(run.err.find(c.errorText), std::string::npos) << label << "\n" << run.err;
   }
+  EXPECT_TRUE(test::ReadBytes(cli.settings).empty()) << "the console program never writes the settings file";
 }
 
 }  // namespace

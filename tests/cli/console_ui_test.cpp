@@ -129,7 +129,8 @@ TEST(ConsoleUi, CountsKeepTheirHighestValuesThroughTheReset) {
   Console console({});
   console.ui.SetStatus(2, std::string(kTotalFiles) + "12");
   console.ui.SetStatus(1, std::string(kFilesProcessed) + "11");
-  ResetAfterRun(console.ui);
+  RunUi ports(console.ui, console.ui);
+  ResetAfterRun(ports);
   EXPECT_EQ(console.ui.TotalFiles(), 12u);
   EXPECT_EQ(console.ui.FilesProcessed(), 11u);
 }

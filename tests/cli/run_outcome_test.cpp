@@ -71,7 +71,7 @@ TEST(JsonReport, CarriesCountsFailuresAndEveryBox) {
   summary.path = "/p/";
   summary.total = 3;
   summary.processed = 3;
-  summary.failures.files = {{"caf\xE9.jpg", 3, "No Metadata in file"}};
+  summary.failures.files = {{"caf\xE9.jpg", 3, "No Metadata in file", ""}};
   summary.messages = {Shown("Q", "Sure?", MessageIcon::kQuestion, MessageButtons::kYesNo, MessageAnswer::kNo),
                       kWithFailures};
   summary.exitStatus = kExitCancelled;

@@ -15,7 +15,7 @@ using test::ScratchFolder;
 BuiltRequest Build(std::vector<std::string> args) {
   const ParsedCommandLine parsed = ParseCommandLine(args);
   EXPECT_EQ(parsed.error, "");
-  return BuildRunRequest(parsed.line);
+  return BuildRunRequest(parsed.line, parsed.line.path);
 }
 
 struct Photos {

@@ -61,7 +61,7 @@ TEST(GeneratedDocs, BashCompletionOffersTheTable) {
       {"kelvane-cli --yes export --form", "--format"},
       {"kelvane-cli --settings x.ini export --format ''", "csv dbcsv xlsx sqlite"},
       {"kelvane-cli prefix --remove ''", ""},
-      {"kelvane-cli dump --ver", "--version"},
+      {"kelvane-cli dump --vers", "--version"},
   };
   for (const auto& c : cases) {
     const std::string script = "source " + test::ShellQuote(KELVANE_DOCS_DIR + std::string("bash/kelvane-cli")) +

@@ -46,10 +46,11 @@ std::string TrimRight(std::string text) {
   return text;
 }
 
-// The first component of a SHORT or LONG slot.
+// The first component of a SHORT or LONG slot (a single SHORT's field holds
+// its value).
 int64_t FirstNumber(const ExifTagRecord& r, int order) {
   const auto v = static_cast<uint32_t>(r.valueField);
-  if (r.type == 4) return v;
+  if (r.type == 4 || r.count == 1) return v;
   return order == 1 ? v >> 16 : v & 0xFFFF;
 }
 
@@ -66,7 +67,6 @@ TEST(ExifReaderSamples, AgreesWithExiftool) {
   const auto readings = ExiftoolReadings();
   ASSERT_FALSE(readings.empty());
   const fs::path folder = *test::SamplesFolder();
-  FileOpsLibrary fileOps;
   int compared = 0;
   for (const auto& relative : test::SamplePhotos()) {
     SCOPED_TRACE(relative.string());
@@ -75,11 +75,11 @@ TEST(ExifReaderSamples, AgreesWithExiftool) {
     ASSERT_TRUE(file.Open(path, PhotoFile::Mode::kRead));
     ExifReading reading;
     int32_t slot = 0;
-    const int16_t code = ReadExifTags(file, path, slot, reading, fileOps);
+    const ReadResult code = ReadExifTags(file, slot, reading);
     const json& theirs = readings.at(relative.lexically_normal().string());
 
     if (relative.begin()->string() == "no-exif") {
-      EXPECT_EQ(code, read_code::kNoExif);
+      EXPECT_EQ(code, ReadResult::kNoExif);
       const auto bytes = test::ReadBytes(path);
       const int32_t expected = bytes[2] == 0xFF && bytes[3] == 0xE0 ? 4 + (bytes[4] << 8 | bytes[5]) : 2;
       EXPECT_EQ(slot, expected);
@@ -87,10 +87,10 @@ TEST(ExifReaderSamples, AgreesWithExiftool) {
     }
     if (!theirs.contains("File:ExifByteOrder")) {
       // exiftool gives up on this file; the reader may still read it.
-      EXPECT_TRUE(code == 0 || code == 2 || code == 3 || code == 9) << code;
+      EXPECT_NE(code, ReadResult::kTagNotFound);
       continue;
     }
-    ASSERT_EQ(code, read_code::kOk);
+    ASSERT_EQ(code, ReadResult::kOk);
     ++compared;
     const auto& seg = reading.segment;
     const auto& tags = reading.tags;

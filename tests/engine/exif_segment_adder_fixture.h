@@ -1,26 +1,31 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Shared by the tests of AddExifSegment: targets and sources built byte by
-// byte, file-time doubles, a library whose calls can be made to fail, and a
-// user interface that records the progress bar.
+// byte, written with file times whose earliest is kFileTime.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "engine/engine_context.h"
 #include "engine/exif_reader.h"
 #include "engine/exif_segment_adder.h"
 #include "support/jpeg_builder.h"
-#include "support/scripted_ui.h"
 #include "support/test_support.h"
+#include "time_zone_guard.h"
 
 namespace kelvane::test {
 
+// The earliest file time of every photo Write makes, in UTC (the zone of
+// SegmentAdderTest).
 inline constexpr const char* kFileTime = "2007:04:30 09:15:22";
+inline constexpr time_t kFileTimeSeconds = 1177924522;
+inline constexpr time_t kLaterAccess = 1199232000;  // 2008-01-02
 
 inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
@@ -51,91 +56,53 @@ inline TiffLayout SourceLayout(bool bigEndian, bool widthShort = true) {
   return t;
 }
 
-// A library that makes a chosen insert2 call fail after doing its work, or
-// claim to be done early; it can also cut the work into small chunks.
-class ScriptedLibrary : public FileOpsLibrary {
- public:
-  int32_t insert2(int32_t resumeAt, int32_t chunkLimit, int32_t sourceLength, int32_t cutAt, int32_t cutLength,
-                  int32_t insertAt, int32_t donorOffset, int32_t insertLength, const std::string& sourceName,
-                  const std::string& donorName, const std::string& outputName) override {
-    ++calls;
-    const int32_t result =
-        FileOpsLibrary::insert2(resumeAt, chunk > 0 ? chunk : chunkLimit, sourceLength, cutAt, cutLength, insertAt,
-                                donorOffset, insertLength, sourceName, donorName, outputName);
-    return calls == failAt ? failWith : result;
-  }
+inline struct stat StatOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st;
+}
 
-  int32_t chunk = 0;  // above 0: used instead of the caller's chunk limit
-  int failAt = 0;     // the 1-based call that fails; 0 = none
-  int32_t failWith = -23;
-  int calls = 0;
-};
-
-using RecordingUi = ScriptedUi;
+inline void SetFileTimes(const std::string& path, time_t access, time_t modified) {
+  const struct timespec times[2] = {{access, 0}, {modified, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
 
 class SegmentAdderTest : public ::testing::Test {
  protected:
-  SegmentAdderTest() { tempFolder_.GetTempFolder(); }
+  SegmentAdderTest() : zone_("UTC0") {}
 
   std::string Write(const std::string& name, const Bytes& bytes) {
     const std::string path = scratch_.File(name);
     WriteBytes(path, bytes);
+    SetFileTimes(path, kLaterAccess, kFileTimeSeconds);
     return path;
   }
 
-  AddSegmentRequest Request(ProgramFunction function, const std::string& source = {}) {
-    AddSegmentRequest request;
-    request.function = function;
-    request.sourceName = source;
-    request.fileTimes.earliestFileTime = [this](const std::string& path) {
-      earliestAskedFor_.push_back(path);
-      return earliestTime_;
-    };
-    request.fileTimes.setFileTimesFromPhoto = [this](const std::string& path) {
-      timesSetFor_.push_back(path);
-      return setTimesWorks_;
-    };
-    return request;
+  AddSegmentResult Add(std::string target, SegmentKind kind, const std::string& source = {},
+                       const CommitSteps& steps = CommitSteps::System()) {
+    return AddExifSegment(target, kind, source, options_, steps).result;
   }
 
-  int16_t Add(std::string target, const AddSegmentRequest& request, FileOpsLibrary& fileOps,
-              UserInterface* ui = nullptr) {
-    EngineContext context{fileOps, tempFolder_, options_, ui, {10, 20}};
-    return AddExifSegment(target, request, context);
-  }
-  int16_t Add(const std::string& target, const AddSegmentRequest& request) { return Add(target, request, fileOps_); }
-
-  ExifReading ReadBack(const std::string& path, int16_t expectedCode = read_code::kOk) {
+  ExifReading ReadBack(const std::string& path, ReadResult expected = ReadResult::kOk) {
     PhotoFile file;
     EXPECT_TRUE(file.Open(path, PhotoFile::Mode::kRead));
     ExifReading reading;
     int32_t slotRequest = 0;
-    EXPECT_EQ(ReadExifTags(file, path, slotRequest, reading, fileOps_), expectedCode);
+    EXPECT_EQ(ReadExifTags(file, slotRequest, reading), expected);
     return reading;
   }
 
-  // Names in the scratch folder and the temporary folder: nothing may be
-  // left beside the photos, and no temporary file may survive the call.
+  // Nothing may be left beside the photos.
   std::vector<std::string> ScratchNames() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(scratch_.path())) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
-  size_t TemporaryFileCount() {
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(tempFolder_.GetTempFolder())) ++n;
-    return n;
-  }
 
   ScratchFolder scratch_;
-  FileOpsLibrary fileOps_;
-  TempFolder tempFolder_;
+  TimeZoneGuard zone_;
   ProgramOptions options_;
-  std::string earliestTime_ = kFileTime;
-  bool setTimesWorks_ = true;
-  std::vector<std::string> earliestAskedFor_;
-  std::vector<std::string> timesSetFor_;
 };
 
 }  // namespace kelvane::test

@@ -79,13 +79,16 @@ Bytes Repeated(const Bytes& part, int times) {
   return out;
 }
 
-TEST_F(ImageSizeTest, FindsTheBaselineFrameOrReportsFalse) {
+TEST_F(ImageSizeTest, FindsTheFrameOrReportsFalse) {
   const SizeCase cases[] = {
       {"frame right after SOI", Frame(0xC0, 1200, 1600), true, 1200, 1600},
       {"after APP0 and tables", Join({Segment(0xE0, 14), Segment(0xDB, 65), Frame(0xC0, 480, 640)}), true, 480, 640},
       {"largest 16-bit size", Frame(0xC0, 65535, 65535), true, 65535, 65535},
-      {"progressive frame only", Join({Segment(0xDB, 65), Frame(0xC2, 480, 640)}), false, 0, 0},
-      {"extended sequential frame", Frame(0xC1, 480, 640), false, 0, 0},
+      {"progressive frame", Join({Segment(0xDB, 65), Frame(0xC2, 480, 640)}), true, 480, 640},
+      {"extended sequential frame", Frame(0xC1, 480, 640), true, 480, 640},
+      {"lossless arithmetic frame", Frame(0xCF, 480, 640), true, 480, 640},
+      {"DHT, JPG and DAC are no frames",
+       Join({Frame(0xC4, 1, 1), Frame(0xC8, 2, 2), Frame(0xCC, 3, 3), Frame(0xC3, 20, 30)}), true, 20, 30},
       {"height 0 (defined later)", Frame(0xC0, 0, 640), false, 0, 640},
       {"marker without length, then the frame", Join({{0xFF, 0x01}, Frame(0xC0, 20, 30)}), true, 20, 30},
       {"restart marker, then the frame", Join({Segment(0xE0, 14), {0xFF, 0xD0}, Frame(0xC0, 20, 30)}), true, 20, 30},

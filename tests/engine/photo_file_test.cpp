@@ -2,7 +2,10 @@
 #include "engine/photo_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <numeric>
 
 #include "support/test_support.h"
@@ -69,16 +72,45 @@ TEST_F(PhotoFileTest, WritesAreSeenByLaterReads) {
   EXPECT_EQ(onDisk[16 * 1024], 9);
 }
 
-TEST_F(PhotoFileTest, MissingFileAndReadOnlyWrites) {
+TEST_F(PhotoFileTest, OpensOnlyRegularFilesAndNeverFollowsALink) {
+  std::filesystem::create_symlink(path_, scratch_.File("link.jpg"));
+  ASSERT_EQ(::mkfifo(scratch_.File("fifo.jpg").c_str(), 0600), 0);
+  const std::pair<std::string, int> refused[] = {
+      {"absent.jpg", ENOENT}, {"link.jpg", ELOOP}, {"fifo.jpg", EINVAL}, {".", EINVAL}};
+  for (const auto& [name, error] : refused) {
+    PhotoFile file;
+    EXPECT_FALSE(file.Open(scratch_.File(name), PhotoFile::Mode::kRead)) << name;
+    EXPECT_EQ(file.error(), error) << name;
+    uint8_t b = 0;
+    EXPECT_FALSE(file.ReadAt(0, &b, 1)) << name;
+  }
+}
+
+TEST_F(PhotoFileTest, ReadOnlyWritesFailAndAMovedFileStaysOpen) {
   PhotoFile file;
-  EXPECT_FALSE(file.Open(scratch_.File("absent.jpg"), PhotoFile::Mode::kRead));
-  uint8_t b = 0;
-  EXPECT_FALSE(file.ReadAt(0, &b, 1));
   ASSERT_TRUE(file.Open(path_, PhotoFile::Mode::kRead));
+  uint8_t b = 0;
   EXPECT_FALSE(file.WriteAt(0, &b, 1));
   PhotoFile moved = std::move(file);
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(moved.ReadAt(0, &b, 1));
+  EXPECT_EQ(moved.Status().st_size, static_cast<off_t>(bytes_.size()));
+}
+
+TEST_F(PhotoFileTest, HeadAndMemoryPhotosServeTheSameBytes) {
+  PhotoFile onDisk;
+  ASSERT_TRUE(onDisk.Open(path_, PhotoFile::Mode::kRead));
+  PhotoFile inMemory = PhotoFile::InMemory(bytes_);
+  for (PhotoFile* file : {&onDisk, &inMemory}) {
+    const auto head = file->Head(100000);
+    ASSERT_EQ(head.size(), 100000u);
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes_.begin()));
+    EXPECT_EQ(file->Head(bytes_.size() + 10).size(), bytes_.size()) << "never past the end";
+    uint8_t b = 0;
+    EXPECT_FALSE(file->ReadAt(static_cast<int64_t>(bytes_.size()), &b, 1));
+  }
+  uint8_t b = 0;
+  EXPECT_FALSE(inMemory.WriteAt(0, &b, 1)) << "a photo in memory is never written";
 }
 
 }  // namespace

@@ -49,9 +49,7 @@ TEST(PhotoTimesSamples, ShiftAgreesWithExiftool) {
   test::TimeZoneGuard zone("CET-1CEST,M3.5.0,M10.5.0/3");
   const std::set<std::string> edited = {"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate"};
   test::ScratchFolder scratch;
-  FileOpsLibrary fileOps;
-  TempFolder tempFolder;
-  EngineContext context{fileOps, tempFolder, {}, nullptr, {}};
+  const ProgramOptions options;
   const PhotoTimeParameters parameters{.metadataTimeSelected = true};
   int shifted = 0;
   int withoutTakenTime = 0;
@@ -66,14 +64,14 @@ TEST(PhotoTimesSamples, ShiftAgreesWithExiftool) {
     const auto bytesBefore = test::ReadBytes(path);
     const std::string taken = TextOf(*before, "ExifIFD:DateTimeOriginal");
 
-    const int32_t code = AdjustPhotoDates(path, 1 - 2.0 / 24, parameters, context);
+    const AdjustResult code = AdjustPhotoDates(path, 1 - 2.0 / 24, parameters, options).result;
     if (ParseExifDateTime(taken).status != 0) {
-      EXPECT_EQ(code, adjust_code::kNoTakenTime);
+      EXPECT_EQ(code, AdjustResult::kNoTakenTime);
       EXPECT_EQ(test::ReadBytes(path), bytesBefore);
       ++withoutTakenTime;
       continue;
     }
-    ASSERT_EQ(code, adjust_code::kOk);
+    ASSERT_EQ(code, AdjustResult::kOk);
     ++shifted;
     EXPECT_EQ(fs::file_size(path), bytesBefore.size());
     const auto after = test::ExiftoolTags(path);

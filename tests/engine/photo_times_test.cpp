@@ -11,8 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/exif_reader.h"
 #include "engine/file_times.h"
@@ -64,12 +66,12 @@ void SetModifiedTime(const std::string& path, time_t when) {
 }
 
 // The photo's DateTimeOriginal as the reader finds it, closing zero dropped.
-std::string TakenText(const std::string& path, FileOpsLibrary& fileOps) {
+std::string TakenText(const std::string& path) {
   PhotoFile file;
   if (!file.Open(path, PhotoFile::Mode::kRead)) return "(can't open)";
   ExifReading reading;
   int32_t slot = 0;
-  if (ReadExifTags(file, path, slot, reading, fileOps) != read_code::kOk) return "(can't read)";
+  if (ReadExifTags(file, slot, reading) != ReadResult::kOk) return "(can't read)";
   std::string text = reading.tags[kSlotDateTimeOriginal].text;
   if (!text.empty() && text.back() == '\0') text.pop_back();
   return text;
@@ -84,11 +86,11 @@ class PhotoTimesTest : public ::testing::Test {
  protected:
   PhotoTimesTest() : zone_(kCentralEurope) {}
 
-  EngineContext Context(bool keepFileTimes = true, bool fromModified = false) {
-    EngineContext context{fileOps_, tempFolder_, {}, nullptr, {}};
-    context.options[ProgramOption::KeepFileTimes] = keepFileTimes;
-    context.options[ProgramOption::FileTimeFromModified] = fromModified;
-    return context;
+  static ProgramOptions Options(bool keepFileTimes = true, bool fromModified = false) {
+    ProgramOptions options;
+    options[ProgramOption::KeepFileTimes] = keepFileTimes;
+    options[ProgramOption::FileTimeFromModified] = fromModified;
+    return options;
   }
 
   std::string Write(const test::Bytes& bytes, const std::string& name = "photo.jpg") {
@@ -99,8 +101,6 @@ class PhotoTimesTest : public ::testing::Test {
 
   test::ScratchFolder scratch_;
   test::TimeZoneGuard zone_;
-  FileOpsLibrary fileOps_;
-  TempFolder tempFolder_;
 };
 
 TEST_F(PhotoTimesTest, ShiftsTheDateTimesThatEqualTheTakenTime) {
@@ -110,116 +110,114 @@ TEST_F(PhotoTimesTest, ShiftsTheDateTimesThatEqualTheTakenTime) {
     Dates before;
     double adjustment;
     PhotoTimeParameters parameters;
-    int32_t code;
+    AdjustResult code;
     Dates after;
   } cases[] = {
       {"all three equal, one day later",
        {t, t, t},
        1,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
       {"digitised differs and keeps its value",
        {t, t, "2007:01:12 08:00:00"},
        1,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2007:01:14 09:05:07", "2007:01:14 09:05:07", "2007:01:12 08:00:00"}},
       {"modified differs and keeps its value",
        {"2009:09:09 09:09:09", t, t},
        -1,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2009:09:09 09:09:09", "2007:01:12 09:05:07", "2007:01:12 09:05:07"}},
       {"a missing modified time stays missing",
        {std::nullopt, t, t},
        2 * kHour,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {std::nullopt, "2007:01:13 11:05:07", "2007:01:13 11:05:07"}},
       {"an invalid modified time is left alone",
        {"2007-01-13 09:05:07", t, t},
        kHour,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2007-01-13 09:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
       {"as date plus two hours",
        {"2008:01:01 00:00:00", t, t},
        2 * kHour,
        AsDate(k20080501),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2008:01:01 00:00:00", "2008:05:01 11:05:07", "2008:05:01 11:05:07"}},
       {"as date alone keeps the time of day",
        {t, t, t},
        0,
        AsDate(k20080501),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2008:05:01 09:05:07", "2008:05:01 09:05:07", "2008:05:01 09:05:07"}},
       {"as date without a valid date shifts only",
        {t, t, t},
        kHour,
        {.metadataTimeSelected = true, .asDateChosen = true},
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2007:01:13 10:05:07", "2007:01:13 10:05:07", "2007:01:13 10:05:07"}},
       {"past midnight into a new year",
        {"2007:12:31 23:30:00", "2007:12:31 23:30:00", std::nullopt},
        kHour,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"2008:01:01 00:30:00", "2008:01:01 00:30:00", std::nullopt}},
       {"earlier across a leap day",
        {std::nullopt, "2008:03:01 01:00:00", std::nullopt},
        -(1 + 2 * kHour + 3.0 / 1440 + 4.0 / 86400),
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {std::nullopt, "2008:02:28 22:56:56", std::nullopt}},
       {"leading spaces stay in front of the new text",
        {"  " + t, "  " + t, t},
        1,
        Shift(),
-       adjust_code::kOk,
+       AdjustResult::kOk,
        {"  2007:01:14 09:05:07", "  2007:01:14 09:05:07", "2007:01:14 09:05:07"}},
-      {"no adjustment and no as date", {t, t, t}, 0, Shift(), adjust_code::kFailed, {t, t, t}},
-      {"photo time not the selected function", {t, t, t}, 1, {}, adjust_code::kFailed, {t, t, t}},
-      {"no taken time", {t, std::nullopt, t}, 1, Shift(), adjust_code::kNoTakenTime, {t, std::nullopt, t}},
+      {"no adjustment and no as date", {t, t, t}, 0, Shift(), AdjustResult::kFailed, {t, t, t}},
+      {"photo time not the selected function", {t, t, t}, 1, {}, AdjustResult::kFailed, {t, t, t}},
+      {"no taken time", {t, std::nullopt, t}, 1, Shift(), AdjustResult::kNoTakenTime, {t, std::nullopt, t}},
       {"invalid taken time",
        {t, "2007:02:30 10:00:00", t},
        1,
        Shift(),
-       adjust_code::kNoTakenTime,
+       AdjustResult::kNoTakenTime,
        {t, "2007:02:30 10:00:00", t}},
-      {"shifted before the first date value", {t, t, t}, -50000, Shift(), adjust_code::kFailed, {t, t, t}},
+      {"shifted before the first date value", {t, t, t}, -50000, Shift(), AdjustResult::kFailed, {t, t, t}},
   };
   for (const bool bigEndian : {false, true}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.name) + (bigEndian ? " (MM)" : " (II)"));
       std::string path = Write(PhotoWith(c.before, bigEndian));
-      auto context = Context();
-      EXPECT_EQ(AdjustPhotoDates(path, c.adjustment, c.parameters, context), c.code);
+      EXPECT_EQ(AdjustPhotoDates(path, c.adjustment, c.parameters, Options()).result, c.code);
       EXPECT_EQ(test::ReadBytes(path), PhotoWith(c.after, bigEndian));
     }
   }
 }
 
 TEST_F(PhotoTimesTest, AnswersForFilesItCannotChange) {
-  auto context = Context();
   std::string missing = scratch_.File("missing.jpg");
-  EXPECT_EQ(AdjustPhotoDates(missing, 1, Shift(), context), adjust_code::kFileMissing);
+  EXPECT_EQ(AdjustPhotoDates(missing, 1, Shift(), Options()).result, AdjustResult::kFileMissing);
   EXPECT_EQ(missing, "");
 
   const struct {
     const char* name;
     test::Bytes bytes;
-    int32_t code;
+    AdjustResult code;
   } cases[] = {
-      {"not a JPEG", {'G', 'I', 'F', '8', '9', 'a', 0, 0}, adjust_code::kNotJpeg},
-      {"no Exif segment", test::BuildJpeg({}, {.app0 = true, .exif = false}), adjust_code::kNoExif},
-      {"unusable Exif segment", test::BuildJpeg({'I', 'M', 42, 0, 8, 0, 0, 0}), adjust_code::kFailed},
+      {"not a JPEG", {'G', 'I', 'F', '8', '9', 'a', 0, 0}, AdjustResult::kNotJpeg},
+      {"no Exif segment", test::BuildJpeg({}, {.app0 = true, .exif = false}), AdjustResult::kNoExif},
+      {"unusable Exif segment", test::BuildJpeg({'I', 'M', 42, 0, 8, 0, 0, 0}), AdjustResult::kFailed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string path = Write(c.bytes);
-    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), c.code);
+    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), Options()).result, c.code);
     EXPECT_EQ(path, scratch_.File("photo.jpg"));
     EXPECT_EQ(test::ReadBytes(path), c.bytes);
   }
@@ -243,8 +241,7 @@ TEST_F(PhotoTimesTest, NeverWritesOutsideTheExifSegment) {
   std::copy(tiffPointingOut.begin(), tiffPointingOut.end(), bytes.begin() + tiffStart);
 
   std::string path = Write(bytes);
-  auto context = Context(false);
-  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), adjust_code::kFailed);
+  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), Options(false)).result, AdjustResult::kFailed);
   EXPECT_EQ(test::ReadBytes(path), bytes);
 }
 
@@ -255,21 +252,25 @@ TEST_F(PhotoTimesTest, SetsTheFileTimesFromTheNewTakenTime) {
     Dates dates;
     bool keepFileTimes;
     bool fromModified;
-    int32_t code;
+    AdjustResult code;
     const char* lastWrite;  // nullptr: left as it was before the call
   } cases[] = {
-      {"taken time", {"2009:09:09 09:09:09", t, t}, false, false, adjust_code::kOk, "2007:01:14 09:05:07"},
-      {"modified time by option", {"2009:09:09 09:09:09", t, t}, false, true, adjust_code::kOk, "2009:09:09 09:09:09"},
-      {"modified time that moved with the taken time", {t, t, t}, false, true, adjust_code::kOk, "2007:01:14 09:05:07"},
-      {"modified time missing", {std::nullopt, t, t}, false, true, adjust_code::kFileTimesNotSet, nullptr},
-      {"file times kept", {t, t, t}, true, false, adjust_code::kOk, nullptr},
+      {"taken time", {"2009:09:09 09:09:09", t, t}, false, false, AdjustResult::kOk, "2007:01:14 09:05:07"},
+      {"modified time by option", {"2009:09:09 09:09:09", t, t}, false, true, AdjustResult::kOk, "2009:09:09 09:09:09"},
+      {"modified time that moved with the taken time",
+       {t, t, t},
+       false,
+       true,
+       AdjustResult::kOk,
+       "2007:01:14 09:05:07"},
+      {"modified time missing", {std::nullopt, t, t}, false, true, AdjustResult::kFileTimesNotSet, nullptr},
+      {"file times kept", {t, t, t}, true, false, AdjustResult::kOk, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string path = Write(PhotoWith(c.dates, false));
-    auto context = Context(c.keepFileTimes, c.fromModified);
-    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context), c.code);
-    EXPECT_EQ(TakenText(path, fileOps_), "2007:01:14 09:05:07");
+    EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), Options(c.keepFileTimes, c.fromModified)).result, c.code);
+    EXPECT_EQ(TakenText(path), "2007:01:14 09:05:07");
     if (c.lastWrite != nullptr) {
       EXPECT_EQ(LastWriteText(path), c.lastWrite);
     } else {
@@ -300,8 +301,7 @@ TEST_F(PhotoTimesTest, FileTimesFromThePhoto) {
     SCOPED_TRACE(c.name);
     const std::string path = Write(c.bytes);
     SetModifiedTime(path, before);
-    auto context = Context(false, c.fromModified);
-    EXPECT_EQ(SetFileTimesFromPhoto(path, context), c.result);
+    EXPECT_EQ(SetFileTimesFromPhoto(path, Options(false, c.fromModified)), c.result);
     if (c.lastWrite != nullptr) {
       EXPECT_EQ(LastWriteText(path), c.lastWrite);
     } else {
@@ -309,33 +309,31 @@ TEST_F(PhotoTimesTest, FileTimesFromThePhoto) {
     }
     EXPECT_EQ(test::ReadBytes(path), c.bytes);
   }
-  auto context = Context(false);
-  EXPECT_FALSE(SetFileTimesFromPhoto(scratch_.File("missing.jpg"), context));
+  EXPECT_FALSE(SetFileTimesFromPhoto(scratch_.File("missing.jpg"), Options(false)));
 }
 
-// Each failing write leaves the photo as it was: the texts already written
-// are put back, the failed one too (a failed write may have written part of
-// its bytes).
+// The changed texts are one write of the span that holds them: a failed
+// (or torn) write is put back, and the photo is as it was.
 TEST_F(PhotoTimesTest, AFailedWriteLeavesThePhotoAsItWas) {
   const std::string t = "2007:01:13 09:05:07";
   const test::Bytes original = PhotoWith({t, t, t}, true);
-  const InPlaceSteps system = InPlaceSteps::System();
+  const CommitSteps system = CommitSteps::System();
   for (const bool torn : {false, true}) {
-    for (int failing = 1; failing <= 3; ++failing) {
-      SCOPED_TRACE("write " + std::to_string(failing) + (torn ? " torn" : ""));
-      int calls = 0;
-      InPlaceSteps steps = system;
-      steps.write = [&](PhotoFile& file, int64_t offset, const void* data, size_t length) {
-        if (++calls != failing) return system.write(file, offset, data, length);
-        if (torn) system.write(file, offset, data, length / 2);
-        return false;
-      };
-      std::string path = Write(original);
-      auto context = Context(false);
-      EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
-      EXPECT_EQ(test::ReadBytes(path), original);
-      EXPECT_EQ(calls, 2 * failing) << "every written text was put back";
-    }
+    SCOPED_TRACE(torn ? "torn" : "refused");
+    int calls = 0;
+    CommitSteps steps = system;
+    steps.write = [&](PhotoFile& file, int64_t offset, const std::vector<uint8_t>& bytes) {
+      if (++calls != 1) return system.write(file, offset, bytes);
+      if (torn) system.write(file, offset, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+      errno = 0;
+      return false;
+    };
+    std::string path = Write(original);
+    const AdjustOutcome outcome = AdjustPhotoDates(path, 1, Shift(), Options(false), steps);
+    EXPECT_EQ(outcome.result, AdjustResult::kWriteFailed);
+    EXPECT_NE(outcome.osError, 0);
+    EXPECT_EQ(test::ReadBytes(path), original);
+    EXPECT_EQ(calls, 2) << "one write of the span, one to put it back";
   }
 }
 
@@ -343,13 +341,12 @@ TEST_F(PhotoTimesTest, WritesThroughAReadOnlyDescriptorChangeNothing) {
   const std::string t = "2007:01:13 09:05:07";
   const test::Bytes original = PhotoWith({t, t, t}, false);
   std::string path = Write(original);
-  InPlaceSteps steps = InPlaceSteps::System();
-  steps.write = [&](PhotoFile&, int64_t offset, const void* data, size_t length) {
+  CommitSteps steps = CommitSteps::System();
+  steps.write = [&](PhotoFile&, int64_t offset, const std::vector<uint8_t>& bytes) {
     PhotoFile readOnly;
-    return readOnly.Open(path, PhotoFile::Mode::kRead) && readOnly.WriteAt(offset, data, length);
+    return readOnly.Open(path, PhotoFile::Mode::kRead) && readOnly.WriteAt(offset, bytes.data(), bytes.size());
   };
-  auto context = Context(false);
-  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), context, steps), adjust_code::kFailed);
+  EXPECT_EQ(AdjustPhotoDates(path, 1, Shift(), Options(false), steps).result, AdjustResult::kWriteFailed);
   EXPECT_EQ(test::ReadBytes(path), original);
 }
 
@@ -365,13 +362,12 @@ TEST_F(PhotoTimesTest, NeverGrowsThePhoto) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{original.size(), original.size()};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    auto context = Context(false);
-    ::_exit(AdjustPhotoDates(path, 1, Shift(), context));
+    ::_exit(static_cast<int>(AdjustPhotoDates(path, 1, Shift(), Options(false)).result));
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), adjust_code::kOk);
+  EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(AdjustResult::kOk));
   const std::string n = "2007:01:14 09:05:07";
   EXPECT_EQ(test::ReadBytes(path), PhotoWith({n, n, n}, false));
 }

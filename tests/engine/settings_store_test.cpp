@@ -167,6 +167,25 @@ TEST_F(SettingsStoreTest, WriteFailureIsReported) {
   EXPECT_TRUE(std::filesystem::is_directory(path_));
 }
 
+// The console program's store: what is written is read back for the rest of
+// the process, and the file is never written or made.
+TEST_F(SettingsStoreTest, InMemoryWritesAreKeptButNeverWritten) {
+  const std::string text = "[GENERAL]\nOption0=1\n";
+  WriteText(path_, text);
+  const std::string absent = scratch_.File("config/qmre0118.ini");
+  for (const std::string& path : {path_, absent}) {
+    SettingsStore store(path, SettingsStore::Writes::kInMemory);
+    EXPECT_EQ(store.ReadSetting("GENERAL", "Option0"), path == path_ ? "1" : "");
+    EXPECT_NE(store.WriteSetting("GENERAL", "Option0", "0"), 0);
+    EXPECT_NE(store.WriteSetting("general", "ValCharLim", std::string(300, '9')), 0);
+    EXPECT_EQ(store.WriteSetting("GENERAL", "Bad=Key", "1"), 0);
+    EXPECT_EQ(store.ReadSetting("GENERAL", "option0"), "0");
+    EXPECT_EQ(store.ReadSetting("GENERAL", "ValCharLim"), std::string(254, '9'));
+  }
+  EXPECT_EQ(ReadText(path_), text);
+  EXPECT_FALSE(std::filesystem::exists(scratch_.File("config")));
+}
+
 TEST(DefaultSettingsPath, FollowsTheConfigurationFolder) {
   const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string savedXdg = oldXdg ? oldXdg : "";

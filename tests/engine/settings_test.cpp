@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/window_position.h"
 #include "support/test_support.h"
 
 namespace kelvane {
@@ -17,10 +16,6 @@ using test::ScratchFolder;
 
 class LoadSettingsTest : public ::testing::Test {
  protected:
-  LoadSettingsTest() {
-    for (const char* cue : {"success.wav", "error.wav", "attention.wav"}) test::WriteBytes(programFolder_ + cue, {0});
-  }
-
   void WriteFile(const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(store_.Path()).parent_path());
     std::ofstream(store_.Path(), std::ios::binary) << text;
@@ -31,10 +26,9 @@ class LoadSettingsTest : public ::testing::Test {
     text << in.rdbuf();
     return text.str();
   }
-  Settings Load(bool devices = true) { return LoadSettings(store_, devices, programFolder_); }
+  Settings Load(bool soundAvailable = true) { return LoadSettings(store_, soundAvailable); }
 
   ScratchFolder scratch_;
-  std::string programFolder_ = scratch_.path().string() + "/";
   SettingsStore store_{scratch_.File("config/qmre0118.ini")};
 };
 
@@ -100,58 +94,23 @@ TEST_F(LoadSettingsTest, InvalidDelimiterFallsBackToTab) {
 TEST_F(LoadSettingsTest, SoundsOffWhenSwitchedOffOrUnavailable) {
   const struct {
     const char* option0;  // nullptr: no key
-    bool cues;
-    bool devices;
+    bool available;       // an audio output and the three cue files
     bool useSounds;
-    bool available;
     const char* storedAfter;
   } cases[] = {
-      {"0", true, true, false, true, "0"},   {"1", true, true, true, true, "1"},
-      {"1", false, true, false, false, "0"}, {nullptr, false, true, false, false, "0"},
-      {"1", true, false, false, false, "0"}, {"0", true, false, false, false, "0"},
+      {"0", true, false, "0"},      {"1", true, true, "1"},   {"1", false, false, "0"},
+      {nullptr, false, false, "0"}, {"0", false, false, "0"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.option0 ? c.option0 : "none") << c.cues << c.devices);
+    SCOPED_TRACE(testing::Message() << (c.option0 ? c.option0 : "none") << c.available);
     std::filesystem::remove(store_.Path());
     if (c.option0 != nullptr) store_.WriteSetting("GENERAL", "Option0", c.option0);
-    if (!c.cues) std::filesystem::remove(programFolder_ + "error.wav");
-    const Settings s = Load(c.devices);
+    const Settings s = Load(c.available);
     EXPECT_EQ(s.Options[ProgramOption::UseSounds], c.useSounds);
     EXPECT_EQ(s.SoundAvailable, c.available);
     EXPECT_EQ(s.SoundsEnabled, c.useSounds && c.available);
     EXPECT_EQ(store_.ReadSetting("GENERAL", "Option0"), c.storedAfter);
-    test::WriteBytes(programFolder_ + "error.wav", {0});
   }
-}
-
-TEST_F(LoadSettingsTest, CueFolderInsteadOfCueFileIsMissing) {
-  std::filesystem::remove(programFolder_ + "attention.wav");
-  std::filesystem::create_directory(programFolder_ + "attention.wav");
-  EXPECT_FALSE(Load().SoundAvailable);
-  EXPECT_EQ(CuePath("", SoundCue::Success), "");
-  EXPECT_EQ(CuePath("/opt/kelvane", SoundCue::Attention), "/opt/kelvane/attention.wav");
-}
-
-TEST(WindowPosition, StoredOrCentred) {
-  // Screen 19200 x 10800 twips, window 9000 x 6000.
-  const struct {
-    const char* left;
-    const char* top;
-    int x;
-    int y;
-  } cases[] = {
-      {"1500", "900", 1500, 900},     {"0", "", 5100, 2400},
-      {"30000", "-20", 5100, 2400},   {"18300", "10200", 18300, 10200},  // a tenth of the window still on screen
-      {"18301", "10201", 5100, 2400}, {"abc", "12x", 5100, 12},
-  };
-  for (const auto& c : cases) {
-    const WindowPosition p = PlaceWindow(c.left, c.top, 19200, 10800, 9000, 6000);
-    EXPECT_EQ(p.left, c.x) << c.left;
-    EXPECT_EQ(p.top, c.y) << c.top;
-  }
-  const WindowPosition big = PlaceWindow("0", "0", 9000, 6000, 12000, 8000);
-  EXPECT_EQ(big.left, 1);
-  EXPECT_EQ(big.top, 1);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // A failure at any write step of the text tag writer leaves the photo as it
-// was or completely written: the library call, the flush and the rename of
-// a new photo, the write over the old segment, a full disk.
+// was or completely written: the flush and the rename of a new photo, the
+// write over the old segment, a full disk.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 
 #include "engine/text_tag_writer.h"
 #include "support/jpeg_builder.h"
-#include "support/scripted_ui.h"
 #include "support/test_support.h"
 #include "tag_records.h"
 
@@ -25,22 +25,6 @@ using test::Text;
 
 namespace fs = std::filesystem;
 using test::Bytes;
-
-// Copies in small chunks, so that one copy takes several calls, and fails
-// chosen calls after they did their work.
-class FaultyLibrary : public FileOpsLibrary {
- public:
-  int failAt = 0;  // 1-based; 0 = never
-  int calls = 0;
-
-  int32_t insert2(int32_t resumeAt, int32_t, int32_t sourceLength, int32_t cutAt, int32_t cutLength, int32_t insertAt,
-                  int32_t donorOffset, int32_t insertLength, const std::string& sourceName,
-                  const std::string& donorName, const std::string& outputName) override {
-    const int32_t result = FileOpsLibrary::insert2(resumeAt, 64, sourceLength, cutAt, cutLength, insertAt, donorOffset,
-                                                   insertLength, sourceName, donorName, outputName);
-    return ++calls == failAt ? -18 : result;
-  }
-};
 
 // A photo whose segment has room for a shorter Copyright (the in-place
 // path) but none for a new ImageDescription (the rewrite path).
@@ -64,11 +48,8 @@ Bytes Expected(const Edit& edit) {
   test::ScratchFolder scratch;
   const std::string path = scratch.File("photo.jpg");
   test::WriteBytes(path, Photo());
-  FileOpsLibrary fileOps;
-  TempFolder temp;
-  EngineContext context{fileOps, temp, {}, nullptr, {}};
   std::string name = path;
-  EXPECT_EQ(WriteExifTag(name, edit.slot, edit.tag, context), 0);
+  EXPECT_EQ(WriteExifTag(name, edit.slot, edit.tag, ProgramOptions{}).result, WriteTagResult::kOk);
   return test::ReadBytes(path);
 }
 
@@ -76,61 +57,65 @@ size_t FilesIn(const fs::path& folder) {
   return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// Runs the edit (after `prepare`) and checks the outcome: result 0 with the
-// photo completely written, or 9 with the photo as it was.
-int16_t RunAndCheck(
-    const Edit& edit, FileOpsLibrary& fileOps, bool keepCopy, const RewriteSteps& steps, const Bytes& expected,
+// Runs the edit (after `prepare`) and checks the outcome: kOk with the
+// photo completely written, or kWriteFailed with the photo as it was.
+WriteTagResult RunAndCheck(
+    const Edit& edit, bool keepCopy, const CommitSteps& steps, const Bytes& expected,
     const std::function<void()>& prepare = [] {}) {
   test::ScratchFolder scratch;
   const std::string path = scratch.File("photo.jpg");
   test::WriteBytes(path, Photo());
   prepare();
-  TempFolder temp;
-  EngineContext context{fileOps, temp, {}, nullptr, {}};
-  context.options[ProgramOption::KeepOriginalCopy] = keepCopy;
+  ProgramOptions options;
+  options[ProgramOption::KeepOriginalCopy] = keepCopy;
   std::string name = path;
-  const int16_t result = WriteExifTag(name, edit.slot, edit.tag, context, steps);
+  const WriteTagOutcome outcome = WriteExifTag(name, edit.slot, edit.tag, options, steps);
   const Bytes after = test::ReadBytes(path);
-  if (result == 0) {
+  if (outcome.result == WriteTagResult::kOk) {
     EXPECT_TRUE(after == expected) << "reported as written but not completely written";
   } else {
-    EXPECT_EQ(result, 9);
+    EXPECT_EQ(outcome.result, WriteTagResult::kWriteFailed);
+    EXPECT_NE(outcome.osError, 0);
     EXPECT_TRUE(after == Photo()) << "a failed edit changed the photo";
   }
   EXPECT_EQ(FilesIn(scratch.path()), 1u) << "nothing is left beside the photo";
-  EXPECT_EQ(FilesIn(temp.GetTempFolder()), 0u) << "the temporary files are gone";
-  return result;
+  return outcome.result;
 }
 
 TEST(TextTagWriterFaults, AFailedStepLeavesThePhotoAsItWas) {
-  const auto fail = [](auto...) { return -1; };
-  const RewriteSteps system = RewriteSteps::System();
+  const CommitSteps system = CommitSteps::System();
+  const auto fail = [](auto...) {
+    errno = EIO;
+    return -1;
+  };
+  CommitSteps badWrite = system;
+  badWrite.write = [&](PhotoFile& photo, int64_t offset, const std::vector<uint8_t>& bytes) {
+    // Torn: half of the span reaches the photo.
+    system.write(photo, offset, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+    badWrite.write = system.write;  // the old bytes go back
+    return false;
+  };
   const struct {
     const char* name;
-    int failAt;
-    RewriteSteps steps;
-    bool inPlaceUnaffected;  // a step only a new photo takes
+    CommitSteps steps;
+    bool hitsRewrites;  // else the write over the old segment
   } faults[] = {
-      {"first library call", 1, system, true},
-      {"second library call", 2, system, true},
-      {"a later library call, after its work", 20, system, true},
-      {"flush", 0, {fail, system.rename}, true},
-      {"rename", 0, {system.sync, fail}, true},
+      {"write over the segment", badWrite, false},
+      {"flush", {system.write, {fail, system.replace.rename}}, true},
+      {"rename", {system.write, {system.replace.sync, fail}}, true},
   };
   for (const Edit& edit : {kInPlace, kRewrite}) {
     const bool inPlace = edit.slot == kInPlace.slot;
     const Bytes expected = Expected(edit);
     ASSERT_EQ(expected.size() == Photo().size(), inPlace) << edit.name;
     for (const bool keepCopy : {false, true}) {
+      // With a safety copy an edit that fits is written as a new photo too.
+      const bool rewrite = !inPlace || keepCopy;
       for (const auto& fault : faults) {
         SCOPED_TRACE(std::string(edit.name) + ", " + fault.name + (keepCopy ? ", with a safety copy" : ""));
-        FaultyLibrary fileOps;
-        fileOps.failAt = fault.failAt;
-        const int16_t result = RunAndCheck(edit, fileOps, keepCopy, fault.steps, expected);
-        EXPECT_EQ(result == 0, inPlace && fault.inPlaceUnaffected);
-        if (fault.failAt > 0 && !inPlace) {
-          EXPECT_EQ(fileOps.calls, fault.failAt) << "no call after a failure";
-        }
+        const CommitSteps steps = fault.steps;
+        const WriteTagResult result = RunAndCheck(edit, keepCopy, steps, expected);
+        EXPECT_EQ(result == WriteTagResult::kOk, rewrite != fault.hitsRewrites);
       }
     }
   }
@@ -154,11 +139,10 @@ TEST(TextTagWriterFaults, AFullDiskLeavesThePhotoAsItWas) {
     Edit edit;
     bool keepCopy;
     rlim_t limit;
-    bool libraryCalled;
   } cases[] = {
-      {"new photo beside it", kRewrite, false, SegmentSize(Expected(kRewrite)) + 50, true},
-      {"safety copy", kInPlace, true, SegmentSize(Photo()) + 50, false},
-      {"write over the segment", kInPlace, false, InsideTheChange(Photo(), Expected(kInPlace)), false},
+      {"new photo beside it", kRewrite, false, SegmentSize(Expected(kRewrite)) + 50},
+      {"safety copy", kInPlace, true, SegmentSize(Photo()) + 50},
+      {"write over the segment", kInPlace, false, InsideTheChange(Photo(), Expected(kInPlace))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -166,39 +150,18 @@ TEST(TextTagWriterFaults, AFullDiskLeavesThePhotoAsItWas) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      int16_t result = -1;
-      {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{c.limit, c.limit};
-        FaultyLibrary fileOps;
-        result = RunAndCheck(c.edit, fileOps, c.keepCopy, RewriteSteps::System(), expected,
-                             [&] { ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0); });
-        EXPECT_EQ(fileOps.calls > 0, c.libraryCalled);
-      }
-      _exit(testing::Test::HasFailure() ? 100 : result);
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{c.limit, c.limit};
+      const WriteTagResult result = RunAndCheck(c.edit, c.keepCopy, CommitSteps::System(), expected,
+                                                [&] { ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0); });
+      _exit(testing::Test::HasFailure() ? 100 : static_cast<int>(result));
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 9) << "100 = a check failed in the child";
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(WriteTagResult::kWriteFailed))
+        << "100 = a check failed in the child";
   }
-}
-
-TEST(TextTagWriterFaults, ALongCopyMovesTheProgressBarWithinTheFileRange) {
-  FaultyLibrary fileOps;
-  test::ScriptedUi ui;
-  test::ScratchFolder scratch;
-  const std::string path = scratch.File("photo.jpg");
-  test::WriteBytes(path, Photo());
-  TempFolder temp;
-  EngineContext context{fileOps, temp, {}, &ui, {40, 60}};
-  std::string name = path;
-  ASSERT_EQ(WriteExifTag(name, kRewrite.slot, kRewrite.tag, context), 0);
-  ASSERT_GT(ui.progress.size(), 10u);
-  EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
-  EXPECT_GE(ui.progress.front(), 40);
-  EXPECT_LE(ui.progress.back(), 60);
-  EXPECT_EQ(ui.pumps, static_cast<int>(ui.progress.size()));
 }
 
 }  // namespace

@@ -30,11 +30,10 @@ std::string Exiv2Errors(const std::string& path) {
 
 // The program's own reading of the photo.
 std::optional<ExifReading> Reading(const std::string& path) {
-  FileOpsLibrary fileOps;
   PhotoFile file;
   ExifReading reading;
   int32_t request = 0;
-  if (!file.Open(path, PhotoFile::Mode::kRead) || ReadExifTags(file, path, request, reading, fileOps) != 0) {
+  if (!file.Open(path, PhotoFile::Mode::kRead) || ReadExifTags(file, request, reading) != ReadResult::kOk) {
     return std::nullopt;
   }
   return reading;
@@ -106,20 +105,17 @@ TEST_P(TextTagWriterSamples, EditsChangeNothingElse) {
   const bool hasExifIfd = std::any_of(before->items().begin(), before->items().end(),
                                       [](const auto& item) { return item.key().rfind("ExifIFD:", 0) == 0; });
 
-  FileOpsLibrary fileOps;
-  TempFolder temp;
-  EngineContext context{fileOps, temp, {}, nullptr, {}};
   for (const Step& step : steps) {
     SCOPED_TRACE(step.name);
     const test::Bytes original = test::ReadBytes(photo);
     std::string name = photo;
-    const int16_t result = WriteExifTag(name, step.slot, step.tag, context);
+    const WriteTagResult result = WriteExifTag(name, step.slot, step.tag, ProgramOptions{}).result;
     if (!hasExifIfd) {
-      EXPECT_EQ(result, write_tag_code::kNoExifIfd);
+      EXPECT_EQ(result, WriteTagResult::kNoExifIfd);
       EXPECT_TRUE(test::ReadBytes(photo) == original) << "the photo was changed";
       continue;
     }
-    ASSERT_EQ(result, write_tag_code::kOk);
+    ASSERT_EQ(result, WriteTagResult::kOk);
     const auto after = test::ExiftoolTags(photo);
     ASSERT_TRUE(after.has_value());
     EXPECT_EQ(test::TagDifferences(*before, *after, edited), std::vector<std::string>{});

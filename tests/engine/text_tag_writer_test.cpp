@@ -140,20 +140,18 @@ class WriterTest : public testing::Test {
     return path;
   }
 
-  int16_t Write(const std::string& path, int slot, const ExifTagRecord& tag) {
+  WriteTagResult Write(const std::string& path, int slot, const ExifTagRecord& tag) {
     std::string name = path;
-    return WriteExifTag(name, slot, tag, context_);
+    return WriteExifTag(name, slot, tag, ProgramOptions{}).result;
   }
 
   test::ScratchFolder scratch_;
-  FileOpsLibrary fileOps_;
-  TempFolder temp_;
-  EngineContext context_{fileOps_, temp_, {}, nullptr, {}};
 };
 
 TEST_F(WriterTest, AMissingFileEmptiesTheName) {
   std::string name = scratch_.File("gone.jpg");
-  EXPECT_EQ(WriteExifTag(name, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), context_), write_tag_code::kNoFile);
+  EXPECT_EQ(WriteExifTag(name, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), ProgramOptions{}).result,
+            WriteTagResult::kNoFile);
   EXPECT_EQ(name, "");
 }
 
@@ -183,35 +181,38 @@ TEST_F(WriterTest, RefusalsLeaveThePhotoAsItWas) {
     Bytes photo;
     int slot;
     ExifTagRecord tag;
-    int16_t expected;
+    WriteTagResult expected;
   } cases[] = {
-      {"not a JPEG", {'G', 'I', 'F', '8'}, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 2},
-      {"slot 9", jpeg(SimpleTiff(false)), 9, Text(kSlotCopyright, "Ann Smith"), 2},
-      {"slot 0, the Exif IFD pointer", jpeg(SimpleTiff(false)), 0, Text(kSlotCopyright, "Ann Smith"), 2},
+      {"not a JPEG", {'G', 'I', 'F', '8'}, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kNotJpeg},
+      {"slot 9", jpeg(SimpleTiff(false)), 9, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kNotJpeg},
+      {"slot 0, the Exif IFD pointer", jpeg(SimpleTiff(false)), 0, Text(kSlotCopyright, "Ann Smith"),
+       WriteTagResult::kNotJpeg},
       {"no Exif segment", test::BuildJpeg({}, {.app0 = true, .exif = false}), kSlotCopyright,
-       Text(kSlotCopyright, "Ann Smith"), 3},
+       Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kNoExif},
       {"byte order IM", patched(false, [](Tiff& t) { t.bytes[1] = 'M'; }), kSlotCopyright,
-       Text(kSlotCopyright, "Ann Smith"), 3},
+       Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kNoExif},
       {"no Exif IFD", jpeg(test::BuildTiff({true, {test::Ascii(0x010F, "Camera")}, std::nullopt})), kSlotCopyright,
-       Text(kSlotCopyright, "Ann Smith"), 4},
-      {"four-byte text", jpeg(SimpleTiff(true)), kSlotCopyright, fourBytes, 6},
-      {"delete an absent tag", jpeg(SimpleTiff(false)), kSlotImageDescription, Removal(kSlotImageDescription), 7},
-      {"four-byte date", jpeg(SimpleTiff(false)), kSlotDateTimeOriginal, shortDate, 8},
-      {"text shorter than its length", jpeg(SimpleTiff(false)), kSlotCopyright, wrongLength, 9},
-      {"long value not a text", jpeg(SimpleTiff(false)), kSlotCopyright, numberTooLong, 9},
+       Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kNoExifIfd},
+      {"four-byte text", jpeg(SimpleTiff(true)), kSlotCopyright, fourBytes, WriteTagResult::kShortText},
+      {"delete an absent tag", jpeg(SimpleTiff(false)), kSlotImageDescription, Removal(kSlotImageDescription),
+       WriteTagResult::kTagAbsent},
+      {"four-byte date", jpeg(SimpleTiff(false)), kSlotDateTimeOriginal, shortDate, WriteTagResult::kShortDate},
+      {"text shorter than its length", jpeg(SimpleTiff(false)), kSlotCopyright, wrongLength, WriteTagResult::kFailed},
+      {"long value not a text", jpeg(SimpleTiff(false)), kSlotCopyright, numberTooLong, WriteTagResult::kFailed},
       {"201 entries", jpeg(test::BuildTiff({false, crowded, std::vector<test::TiffEntry>{}})), kSlotCopyright,
-       Text(kSlotCopyright, "Ann Smith"), 9},
+       Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
       {"count 0xFFFFFFFF", patched(false, [&](Tiff& t) { t.Put(entry(0) + 4, test::U32Bytes(0xFFFFFFFF, false)); }),
-       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
+       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
       {"value past the segment", patched(true, [&](Tiff& t) { t.Put(entry(0) + 8, test::U32Bytes(4000, true)); }),
-       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
+       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
       {"unknown type", patched(false, [&](Tiff& t) { t.Put(entry(0) + 2, test::U16Bytes(99, false)); }), kSlotCopyright,
-       Text(kSlotCopyright, "Ann Smith"), 9},
+       Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
       {"Exif IFD pointer back to IFD0", patched(false, [&](Tiff& t) { t.Put(entry(2) + 8, test::U32Bytes(8, false)); }),
-       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
+       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
       {"Exif IFD past the segment", patched(true, [&](Tiff& t) { t.Put(entry(2) + 8, test::U32Bytes(9000, true)); }),
-       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
-      {"segment past the end of the file", tooLong, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), 9},
+       kSlotCopyright, Text(kSlotCopyright, "Ann Smith"), WriteTagResult::kFailed},
+      {"segment past the end of the file", tooLong, kSlotCopyright, Text(kSlotCopyright, "Ann Smith"),
+       WriteTagResult::kFailed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,7 +227,7 @@ class WriterByteOrder : public WriterTest, public testing::WithParamInterface<bo
 TEST_P(WriterByteOrder, AShorterTextStaysInPlaceWithZerosBehindIt) {
   const Bytes before = test::BuildJpeg(SimpleTiff(GetParam()), {.app0 = true});
   const std::string path = Photo(before);
-  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 0);
+  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), WriteTagResult::kOk);
   const Bytes after = test::ReadBytes(path);
   ASSERT_EQ(after.size(), before.size());
   const Segment seg = SegmentOf(after);
@@ -251,7 +252,7 @@ TEST_P(WriterByteOrder, AnAddWithoutRoomGrowsOnceThenTheNextEditFitsInPlace) {
   const Bytes before = test::BuildJpeg(SimpleTiff(be), {.app0 = true});
   const std::string path = Photo(before);
   const std::string description(40, 'x');  // 41 bytes with its zero, padded to 42
-  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, description)), 0);
+  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, description)), WriteTagResult::kOk);
   const Bytes grown = test::ReadBytes(path);
   // IFD0 moves behind everything with its new entry (4 entries: 2 + 48 + 4
   // bytes), then comes the text, then 2048 spare zero bytes.
@@ -270,7 +271,7 @@ TEST_P(WriterByteOrder, AnAddWithoutRoomGrowsOnceThenTheNextEditFitsInPlace) {
   EXPECT_EQ(seen, tags);
   EXPECT_EQ(Values(now, IfdKind::kExif), Values(Walk(before), IfdKind::kExif));
 
-  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, std::string(300, 'c'))), 0);
+  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, std::string(300, 'c'))), WriteTagResult::kOk);
   EXPECT_EQ(test::ReadBytes(path).size(), grown.size()) << "the second edit fits in the spare room";
 }
 
@@ -278,8 +279,9 @@ TEST_P(WriterByteOrder, ThumbnailGpsInteropAndMakerNoteStayWhereTheyAre) {
   const bool be = GetParam();
   const Bytes before = test::BuildJpeg(FullTiff(be), {.app0 = true});
   const std::string path = Photo(before);
-  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, "A description")), 0);
-  ASSERT_EQ(Write(path, kSlotDateTimeDigitized, Text(kSlotDateTimeDigitized, "2008:05:30 15:56:01")), 0);
+  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, "A description")), WriteTagResult::kOk);
+  ASSERT_EQ(Write(path, kSlotDateTimeDigitized, Text(kSlotDateTimeDigitized, "2008:05:30 15:56:01")),
+            WriteTagResult::kOk);
   const Walked was = Walk(before);
   const Walked now = Walk(test::ReadBytes(path));
   ASSERT_EQ(now.result, WalkResult::kOk);
@@ -322,7 +324,7 @@ TEST_P(WriterByteOrder, ThumbnailStripsOfZeroBytesAreNoFreeRoom) {
   t.Ifd0At(ifd0);
   const Bytes before = test::BuildJpeg(t.bytes);
   const std::string path = Photo(before);
-  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, "A description")), 0);
+  ASSERT_EQ(Write(path, kSlotImageDescription, Text(kSlotImageDescription, "A description")), WriteTagResult::kOk);
   const Walked was = Walk(before);
   const Walked now = Walk(test::ReadBytes(path));
   ASSERT_EQ(now.result, WalkResult::kOk);
@@ -339,13 +341,14 @@ TEST_F(WriterTest, TheTagMetInTheOtherDirectoryGoesToo) {
                                       {test::Ascii(0x010F, "Camera")},
                                       std::vector<test::TiffEntry>{test::Ascii(0x8298, "Stored in the Exif IFD")}});
   const std::string path = Photo(test::BuildJpeg(tiff));
-  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 0);
+  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), WriteTagResult::kOk);
   Walked now = Walk(test::ReadBytes(path));
   EXPECT_EQ(Values(now, IfdKind::kExif).size(), 0u);
   EXPECT_EQ(Values(now, IfdKind::kIfd0)[1].first, 0x8298);
 
   const std::string other = Photo(test::BuildJpeg(tiff), "other.jpg");
-  ASSERT_EQ(Write(other, kSlotCopyright, Removal(kSlotCopyright)), 0) << "a copy in either directory counts";
+  ASSERT_EQ(Write(other, kSlotCopyright, Removal(kSlotCopyright)), WriteTagResult::kOk)
+      << "a copy in either directory counts";
   now = Walk(test::ReadBytes(other));
   EXPECT_EQ(Values(now, IfdKind::kExif).size(), 0u);
   EXPECT_EQ(Values(now, IfdKind::kIfd0).size(), 2u);
@@ -378,7 +381,7 @@ TEST_F(WriterTest, PointersThatLeadNowhereAreDropped) {
     c.spoil(w);
     std::copy(w.tiff.begin(), w.tiff.end(), jpeg.begin() + static_cast<ptrdiff_t>(SegmentOf(jpeg).at + 10));
     const std::string path = Photo(jpeg);
-    ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 0);
+    ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), WriteTagResult::kOk);
     const Walked now = Walk(test::ReadBytes(path));
     ASSERT_EQ(now.result, WalkResult::kOk);
     EXPECT_FALSE(now.s[c.lost].present);
@@ -397,12 +400,12 @@ TEST_F(WriterTest, TheSegmentStaysWithinItsSixtyFourKilobytes) {
   };
   const Bytes nearlyFull = photoWithRoom(200);
   const std::string path = Photo(nearlyFull);
-  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, std::string(100, 'c'))), 0);
+  ASSERT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, std::string(100, 'c'))), WriteTagResult::kOk);
   EXPECT_EQ(SegmentOf(test::ReadBytes(path)).size, 0xFFFFu + 2) << "the spare room is cut to the limit";
 
   const Bytes full = photoWithRoom(50);
   const std::string refused = Photo(full, "refused.jpg");
-  EXPECT_EQ(Write(refused, kSlotCopyright, Text(kSlotCopyright, std::string(100, 'c'))), 9);
+  EXPECT_EQ(Write(refused, kSlotCopyright, Text(kSlotCopyright, std::string(100, 'c'))), WriteTagResult::kSegmentFull);
   EXPECT_TRUE(test::ReadBytes(refused) == full);
 }
 
@@ -411,7 +414,7 @@ TEST_F(WriterTest, TwoHundredEntriesTakeNoMore) {
   for (uint16_t tag = 1; tag <= 199; ++tag) entries.push_back(test::Short(tag, 1, false));
   const Bytes photo = test::BuildJpeg(test::BuildTiff({false, entries, std::vector<test::TiffEntry>{}}));
   const std::string path = Photo(photo);
-  EXPECT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), 9);
+  EXPECT_EQ(Write(path, kSlotCopyright, Text(kSlotCopyright, "Ann Smith")), WriteTagResult::kFailed);
   EXPECT_TRUE(test::ReadBytes(path) == photo);
 }
 
@@ -445,7 +448,7 @@ TEST(ExifSegmentBuilder, ADamagedStructureThatWalksIsRebuiltSoundly) {
       edit.count = static_cast<uint32_t>(text.size());
       edit.value = text;
       Bytes out;
-      if (!BuildExifStructure(tiff, old, edit, 0xFFFF, out)) continue;
+      if (BuildExifStructure(tiff, old, edit, 0xFFFF, out) != BuildResult::kBuilt) continue;
       ++rebuilt;
       ExifStructure now;
       ASSERT_EQ(WalkExifDirectories(out, now), WalkResult::kOk) << "round " << round;

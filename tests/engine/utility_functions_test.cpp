@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -138,7 +139,7 @@ TEST(WipeFile, OverwritesAndDeletes) {
   const std::string file = scratch.File("secret.jpg");
   WriteBytes(file, Bytes(5000, 0xAB));
   ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-  EXPECT_EQ(WipeFile(file, library), kWipeDone);
+  EXPECT_EQ(WipeFile(file, library).result, WipeResult::kDone);
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
@@ -148,7 +149,7 @@ TEST(WipeFile, EmptyFileStays) {
   ScratchFolder scratch;
   const std::string file = scratch.File("empty.jpg");
   WriteBytes(file, {});
-  EXPECT_EQ(WipeFile(file, library), kWipeNotOverwritten);
+  EXPECT_EQ(WipeFile(file, library).result, WipeResult::kNotOverwritten);
   EXPECT_TRUE(FileExists(file));
 }
 
@@ -157,11 +158,27 @@ TEST(WipeFile, NotOverwrittenWithoutLibraryOrFile) {
   ScratchFolder scratch;
   const std::string file = scratch.File("keep.jpg");
   WriteBytes(file, {1, 2, 3});
-  EXPECT_EQ(WipeFile(file, missing), kWipeNotOverwritten);
+  EXPECT_EQ(WipeFile(file, missing).result, WipeResult::kNotOverwritten);
   EXPECT_EQ(ReadBytes(file), (Bytes{1, 2, 3}));
-  EXPECT_EQ(WipeFile(scratch.File("gone.jpg"), missing), kWipeNotOverwritten);
+  EXPECT_EQ(WipeFile(scratch.File("gone.jpg"), missing).osError, ENOENT);
   std::filesystem::create_directory(scratch.File("sub"));
-  EXPECT_EQ(WipeFile(scratch.File("sub"), missing), kWipeNotOverwritten);
+  EXPECT_EQ(WipeFile(scratch.File("sub"), missing).result, WipeResult::kNotOverwritten);
+}
+
+// A link is never followed: neither it nor the file it names is touched.
+TEST(WipeFile, LeavesALinkAndItsTarget) {
+  FileOpsLibrary library;
+  ScratchFolder scratch;
+  const std::string keep = scratch.File("keep.jpg");
+  WriteBytes(keep, {1, 2, 3});
+  ASSERT_EQ(::chmod(keep.c_str(), 0444), 0);
+  const std::string link = scratch.File("link.jpg");
+  std::filesystem::create_symlink(keep, link);
+  EXPECT_EQ(WipeFile(link, library).result, WipeResult::kLink);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(keep), (Bytes{1, 2, 3}));
+  EXPECT_EQ(std::filesystem::status(keep).permissions() & std::filesystem::perms::owner_write,
+            std::filesystem::perms::none);
 }
 
 TEST(WipeFile, RefusesFilesBeyondTheLibraryLength) {
@@ -171,7 +188,7 @@ TEST(WipeFile, RefusesFilesBeyondTheLibraryLength) {
   // A sparse file: no disk space is used.
   std::filesystem::resize_file(file, (int64_t{1} << 31) + 10);
   FileOpsLibrary library;
-  EXPECT_EQ(WipeFile(file, library), kWipeNotOverwritten);
+  EXPECT_EQ(WipeFile(file, library).result, WipeResult::kNotOverwritten);
   EXPECT_EQ(std::filesystem::file_size(file), (uint64_t{1} << 31) + 10);
   std::ifstream in(file, std::ios::binary);
   EXPECT_EQ(in.get(), 7);

@@ -331,8 +331,8 @@ const LibraryString kNoSlotsLibrary[] = {{17, "0004 2007:01:13"}, {18, "0"}, {19
 TEST(ExportDrivers, ADamagedLibraryStopsBeforeAnythingIsAsked) {
   const TagLibrary library(kNoSlotsLibrary);
   DriverHarness h;
-  ExportWriterContext writer{library, h.settings, h.ui, h.options};
-  ExportDriverContext context{writer, h.fileOps, h.writers, h.runAnswer, true};
+  ExportWriterContext writer{library, h.settings, h.ui.Ports(), h.options};
+  ExportDriverContext context{writer, h.writers, h.runAnswer, true};
   h.AddPhoto("a.jpg", Camera());
   test::WriteBytes(h.Out("export.csv"), {'x'});
   EXPECT_EQ(ExportFolder(h.photos, h.Out("export.csv"), context).code, export_code::kProcessingError);

@@ -26,7 +26,8 @@
 namespace kelvane::test {
 
 struct ExportHarness {
-  explicit ExportHarness(const TagLibrary& library = TagLibrary::BuiltIn()) : writer{library, settings, ui, options} {
+  explicit ExportHarness(const TagLibrary& library = TagLibrary::BuiltIn())
+      : writer{library, settings, ui.Ports(), options} {
     std::filesystem::create_directories(photos);
     std::filesystem::create_directories(out);
     writer.csvDelimiter = ',';
@@ -44,7 +45,6 @@ struct ExportHarness {
   ExportOptions options;
   std::string initialFileNumber = "1";
   ExportWriterContext writer;
-  FileOpsLibrary fileOps;
   ExportWriters writers;
   RunAnswer runAnswer = RunAnswer::kNotAsked;
   ExportDriverContext context{writer, writers, runAnswer};

@@ -145,7 +145,7 @@ TEST(ExportTarget, AnswersAndTheirEffects) {
     if (c.answer) h.ui.answers.push_back(*c.answer);
     RunAnswer run = c.before;
     const ExportTarget target = NameExportTarget(h.Out("t.out"), c.type, h.settings);
-    EXPECT_EQ(SettleExistingTarget(target, c.caller, h.options, run, h.ui), c.code);
+    EXPECT_EQ(SettleExistingTarget(target, c.caller, h.options, run, h.ui.Ports()), c.code);
     EXPECT_EQ(h.ui.shown.size(), c.answer ? 1u : 0u);
     EXPECT_EQ(h.ui.cues, c.answer ? std::vector<SoundCue>{SoundCue::Attention} : std::vector<SoundCue>{});
     EXPECT_EQ(std::filesystem::exists(h.Out("t.out")), !c.deleted);
@@ -160,7 +160,7 @@ TEST(ExportTarget, DatabaseCsvOverwriteDeletesEveryExistingFile) {
   for (const char* name : {"Trip_T.csv", "Trip_D.csv", "Other.csv"}) test::WriteBytes(h.Out(name), {'x'});
   const ExportTarget target = NameExportTarget(h.Out("Trip.csv"), ExportType::DbCsv, h.settings);
   RunAnswer run = RunAnswer::kNotAsked;
-  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui), export_code::kExported);
+  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui.Ports()), export_code::kExported);
   ASSERT_EQ(h.ui.shown.size(), 1u);
   EXPECT_EQ(h.ui.shown[0].text, "Trip_T.csv, Trip_D.csv\n - already exist,\n\nOverwrite all existing files ?");
   EXPECT_FALSE(std::filesystem::exists(h.Out("Trip_T.csv")));
@@ -175,7 +175,8 @@ TEST(ExportTarget, AFileThatCannotBeDeletedGivesTheOverwriteError) {
   if (!guard.Active()) GTEST_SKIP() << "no way to make a file undeletable here";
   const ExportTarget target = NameExportTarget(h.Out("t.csv"), ExportType::SheetCsv, h.settings);
   RunAnswer run = RunAnswer::kNotAsked;
-  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui), export_code::kDeleteFailed);
+  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui.Ports()),
+            export_code::kDeleteFailed);
   ASSERT_EQ(h.ui.shown.size(), 2u);
   EXPECT_EQ(h.ui.shown[1].title, "Overwrite error");
   EXPECT_EQ(h.ui.shown[1].text, "Cannot overwrite file\n\nClose file if opened and retry");
@@ -185,7 +186,8 @@ TEST(ExportTarget, AFileThatCannotBeDeletedGivesTheOverwriteError) {
   // Within a run that already chose to overwrite, the failure is only reported by the code.
   test::ScriptedUi quiet;
   run = RunAnswer::kDecided;
-  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kPhoto, h.options, run, quiet), export_code::kDeleteFailed);
+  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kPhoto, h.options, run, quiet.Ports()),
+            export_code::kDeleteFailed);
   EXPECT_TRUE(quiet.shown.empty());
 }
 

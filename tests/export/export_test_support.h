@@ -45,7 +45,7 @@ struct WriterSetup {
   SettingsStore settings{scratch.File("qmre0118.ini")};
   ScriptedUi ui;
   ExportOptions options;
-  ExportWriterContext ctx{TagLibrary::BuiltIn(), settings, ui, options};
+  ExportWriterContext ctx{TagLibrary::BuiltIn(), settings, ui.Ports(), options};
 
   WriterSetup() { settings.WriteSetting("GENERAL", "RESVer", "4"); }
   std::string File(const std::string& name) const { return scratch.File(name); }

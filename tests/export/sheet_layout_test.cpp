@@ -54,7 +54,7 @@ TEST(LibraryRelease, TellsOfANewerLibraryAndRecordsIt) {
     SettingsStore settings(scratch.File(std::string("s") + c.stored + ".ini"));
     settings.WriteSetting("GENERAL", "RESVer", c.stored);
     test::ScriptedUi ui;
-    CheckLibraryRelease(TagLibrary::BuiltIn(), settings, ui, ReleaseAdvice::Databases);
+    CheckLibraryRelease(TagLibrary::BuiltIn(), settings, ui.Ports(), ReleaseAdvice::Databases);
     ASSERT_EQ(ui.shown.size(), c.told ? 1u : 0u);
     if (c.told) {
       EXPECT_EQ(ui.shown[0].title, "Tag Library update");

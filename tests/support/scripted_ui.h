@@ -49,10 +49,18 @@ class ScriptedUi : public UserDialogs, public RunObserver, public RunPresentatio
   int arrangements = 0;
 
   // The three ports as the layers take them.
-  RunUi& Ports() { return ports_; }
+  RunUi& Ports() { return bound_.ports; }
 
  private:
-  RunUi ports_{*this, *this, this};
+  // The ports stay bound to this object when a fresh one is assigned to it
+  // (ui = ScriptedUi{} starts a test step afresh).
+  struct BoundPorts {
+    explicit BoundPorts(ScriptedUi& ui) : ports(ui, ui, &ui) {}
+    BoundPorts(const BoundPorts&) = delete;
+    BoundPorts& operator=(const BoundPorts&) { return *this; }
+    RunUi ports;
+  };
+  BoundPorts bound_{*this};
 };
 
 }  // namespace kelvane::test
