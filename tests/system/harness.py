@@ -81,6 +81,11 @@ def require(*programs):
             raise unittest.SkipTest(f"{program} is not installed")
 
 
+# Runs a command as nobody, for the cases where root's rights would hide a
+# permission problem.
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"]
+
+
 def require_root():
     if os.geteuid() != 0:
         raise unittest.SkipTest("needs root (mounts a small file system)")
