@@ -12,7 +12,7 @@ the environment so that CI runs short and a developer can run long:
   KELVANE_SYSTEM_COPIES      photos in a folder of the overlapping runs (300)
   KELVANE_SYSTEM_ROUNDS      rounds of overlapping runs and random kills (2)
   KELVANE_SYSTEM_KILL_COPIES photos in a folder of the kill tests (12)
-  KELVANE_SYSTEM_KILL_POINTS kill points per system call and command (2)
+  KELVANE_SYSTEM_KILL_POINTS kill points per system call and command (3)
   KELVANE_SYSTEM_SEED        random seed (printed by every test that draws one)
   KELVANE_SYSTEM_DIR         where scratch folders go (default $TMPDIR)
 """
@@ -50,7 +50,7 @@ def env_int(name, default):
 COPIES = env_int("KELVANE_SYSTEM_COPIES", 300)
 ROUNDS = env_int("KELVANE_SYSTEM_ROUNDS", 2)
 KILL_COPIES = env_int("KELVANE_SYSTEM_KILL_COPIES", 12)
-KILL_POINTS = env_int("KELVANE_SYSTEM_KILL_POINTS", 2)
+KILL_POINTS = env_int("KELVANE_SYSTEM_KILL_POINTS", 3)
 
 
 def cli_path():
@@ -499,6 +499,41 @@ def file_bytes(folder):
     return contents
 
 
+def old_or_new_problems(folder, old, new, renamed=None):
+    """What is wrong with folder after an interrupted run: each photo must be
+    there once, under its old name or (renamed) its new one, holding its old
+    bytes or its complete new version (old, new: {name: bytes}); no other
+    visible file."""
+    renamed = renamed or {}
+    names = {n for n in os.listdir(folder) if not n.startswith(".")}
+    accounted = set()
+    problems = []
+    for name in sorted(old):
+        present = [n for n in (name, renamed.get(name)) if n and n in names]
+        accounted.update(present)
+        if not present:
+            problems.append(f"{name}: missing")
+            continue
+        if len(present) > 1:
+            problems.append(f"{name}: there under its old and its new name")
+        path = os.path.join(folder, present[0])
+        with open(path, "rb") as f:
+            content = f.read()
+        if content not in (old[name], new[name]):
+            damage = decode_error(path) or ("image data changed" if image_data(content) != image_data(old[name])
+                                            else "neither the old nor the new version")
+            problems.append(f"{present[0]}: {damage}")
+    problems += [f"{n}: a visible file that was not there before" for n in sorted(names - accounted)]
+    return problems
+
+
+def dead_pid():
+    """The pid of a process that has ended."""
+    process = subprocess.Popen(["true"])
+    process.wait()
+    return process.pid
+
+
 # --- strace --------------------------------------------------------------------
 
 
@@ -602,13 +637,9 @@ def stopped_program(started, timeout=30):
 
 
 def spread(count, points):
-    """points call numbers spread over 1..count (first and last included)."""
-    if count <= 0:
-        return []
-    if points == 1 or count == 1:
-        return [max(1, (count + 1) // 2)]
-    picks = {1 + round(i * (count - 1) / (points - 1)) for i in range(points)}
-    return sorted(picks)
+    """points call numbers spread evenly inside 1..count."""
+    return sorted({max(1, min(count, round(i * (count + 1) / (points + 1)))) for i in range(1, points + 1)}) \
+        if count > 0 else []
 
 
 def assert_no_problems(test, problems):
