@@ -222,13 +222,16 @@ def cli_env(home):
     return env
 
 
-def run_cli(args, home, timeout=RUN_TIMEOUT, cwd=None, prefix=(), stdin=subprocess.DEVNULL):
-    """Runs kelvane-cli to the end (prefix: a wrapper such as strace)."""
+def run_cli(args, home, timeout=RUN_TIMEOUT, cwd=None, prefix=(), env=None):
+    """Runs kelvane-cli to the end (prefix: a wrapper such as strace; env:
+    variables set for this run)."""
     command = list(prefix) + [cli_path()] + list(args)
     started = time.monotonic()
+    environment = cli_env(home)
+    environment.update(env or {})
     process = subprocess.Popen(
-        command, stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=cli_env(home), cwd=cwd,
-        start_new_session=True)
+        command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=environment,
+        cwd=cwd, start_new_session=True)
     try:
         out, err = process.communicate(timeout=timeout)
         timed_out = False
