@@ -80,7 +80,8 @@ class OverlappingRuns(unittest.TestCase):
             leftovers = h.temporary_files(folder)
             print(f"{label} round {round_number}: {len(made)} photos, exits "
                   f"{[r.returncode for r in results]}, listed {[len(f) for f in listed]}, "
-                  f"{len(found)} photos wrong, {len(leftovers)} hidden files left, "
+                  f"{len(found)} photos wrong ({sum('does not decode' in p for p in found)} do not decode), "
+                  f"{len(leftovers)} hidden files left, "
                   f"{' + '.join(f'{r.seconds:.2f}' for r in results)} s", flush=True)
             problems += [f"round {round_number}: {p}" for p in found[:20]]
             problems += [f"round {round_number}: left behind {n}" for n in leftovers[:5]]
