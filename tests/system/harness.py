@@ -213,11 +213,16 @@ class Run:
 
 
 def cli_env(home):
-    """An environment whose settings folder is inside the scratch folder, so
-    that no run reads or touches the user's own settings."""
+    """An environment whose settings and journal folders are inside the
+    scratch folder, so that no run reads or touches the user's own. The
+    journal folder is open to every user: some runs are made as nobody."""
     env = dict(os.environ)
     env["HOME"] = home
     env["XDG_CONFIG_HOME"] = os.path.join(home, ".config")
+    state = os.path.join(home, ".local", "state")
+    os.makedirs(state, exist_ok=True)
+    os.chmod(state, 0o1777)
+    env["XDG_STATE_HOME"] = state
     env["LC_ALL"] = "C.UTF-8"
     return env
 
