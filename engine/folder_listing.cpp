@@ -41,7 +41,16 @@ std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
     const std::string name = item->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};
-    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      // A folder that can be listed but not searched (no execute
+      // permission) holds files no run can open: it can't be read.
+      if (errno == EACCES) {
+        ::closedir(dir);
+        if (error != nullptr) *error = EACCES;
+        return std::nullopt;
+      }
+      continue;
+    }
     if (S_ISLNK(st.st_mode)) {
       listing.entries.push_back({name, true});
     } else if (S_ISREG(st.st_mode)) {

@@ -431,9 +431,23 @@ def compared_tag(key):
     return key.split(":", 1)[-1] not in LOCATION_TAGS
 
 
+# The XMP copies an edit keeps in step with its Exif tag (the runs keep the
+# photos' XMP in step by default).
+XMP_COPIES = {
+    "IFD0:Copyright": ["XMP-dc:Rights"],
+    "IFD0:ImageDescription": ["XMP-dc:Description"],
+    "ExifIFD:DateTimeOriginal": ["XMP-exif:DateTimeOriginal", "XMP-xmp:CreateDate", "XMP-photoshop:DateCreated",
+                                 "XMP-exif:DateTimeDigitized", "XMP-xmp:ModifyDate"],
+}
+
+
 def tag_differences(before, after, edited):
-    """Tags that differ between two readings, edited tags left out."""
-    keys = (set(before) | set(after)) - set(edited)
+    """Tags that differ between two readings, edited tags (and their XMP
+    copies) left out."""
+    skipped = set(edited)
+    for tag in edited:
+        skipped.update(XMP_COPIES.get(tag, []))
+    keys = (set(before) | set(after)) - skipped
     return sorted(f"{k}: {before.get(k)!r} -> {after.get(k)!r}" for k in keys if before.get(k) != after.get(k))
 
 
