@@ -6,6 +6,9 @@ FUZZ_BUILD ?= build-fuzz
 PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 CCACHE     := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# CI (CI=true) builds no benchmarks and turns every warning of the Qt-free
+# layers into an error.
+CI_FLAGS   := $(if $(CI),-DKELVANE_BENCH=OFF -DKELVANE_WERROR=ON)
 
 .PHONY: deps build run run-cli test test-release test-sanitize bench fuzz fuzz-ci package tidy clean
 
@@ -13,7 +16,7 @@ deps:
 	./scripts/install-deps
 
 build: deps
-	cmake --preset dev -B $(BUILD) $(CCACHE)
+	cmake --preset dev -B $(BUILD) $(CCACHE) $(CI_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

@@ -300,7 +300,7 @@ class PrefixRun {
     };
     if (!RenameAllOrNothing(folder_, plan, rename)) return Fail(kUndefinedProcessingError);
     std::vector<std::string> done;
-    for (const auto& rename : renames) done.push_back(rename.first);
+    for (const auto& renamed : renames) done.push_back(renamed.first);
     operations_.RenamesDone(done);
     return Ending::kCompleted;
   }

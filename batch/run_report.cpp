@@ -10,7 +10,7 @@ constexpr size_t kListed = RunReport::kListedFailures;
 }  // namespace
 
 void RunReport::Add(std::string fileName, ListMessage message, int osError, size_t order) {
-  failures_.push_back({std::move(fileName), message, osError, order == kInRunOrder ? added_ : order});
+  failures_.push_back({std::move(fileName), message, osError, order == kInRunOrder ? added_ : order, {}});
   ++added_;
 }
 

@@ -168,7 +168,7 @@ std::optional<XmpDate> ShiftXmpDate(const XmpDate& date, const CalendarTime& bef
       break;
     case XmpDatePrecision::kMonth: {
       const int months = t.year * 12 + (t.month - 1) + (after.year - before.year) * 12 + (after.month - before.month);
-      t.year = FloorDivide(months, 12);
+      t.year = static_cast<int>(FloorDivide(months, 12));
       t.month = months - t.year * 12 + 1;
       break;
     }
