@@ -10,7 +10,12 @@ file(RELATIVE_PATH KELVANE_PRIVATE_LIB_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_PREFIX}/${KELVANE_PRIVATE_LIBDIR})
 foreach(program kelvane kelvane-cli)
   if(TARGET ${program})
-    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/${KELVANE_PRIVATE_LIB_FROM_PROGRAM}")
+    # The build tree's programs carry the install run path too: a build run
+    # path would be padded with empty entries, which mean the current
+    # folder, where the loader would then look for every library. In the
+    # build tree the library is found beside the program.
+    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/${KELVANE_PRIVATE_LIB_FROM_PROGRAM}"
+                                                BUILD_WITH_INSTALL_RPATH ON)
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
