@@ -153,19 +153,13 @@ class AmendRun {
   // The folder is the run's for as long as it lasts; false when the run
   // ends here (its box shown).
   bool Begin(const std::string& folder) {
-    switch (operations_.Begin(folder)) {
-      case PhotoRun::Start::kStarted:
-        return true;
-      case PhotoRun::Start::kCancelled:
-        Cancelled();
-        return false;
-      case PhotoRun::Start::kLockFailed:
-        stepMessage_ = FolderUnreadableMessage(operations_.BeginError());
-        break;
-      case PhotoRun::Start::kJournalFailed:
-        stepMessage_ = JournalFailedMessage(operations_.BeginError());
-        break;
+    const PhotoRun::Start start = operations_.Begin(folder);
+    if (start == PhotoRun::Start::kStarted) return true;
+    if (start == PhotoRun::Start::kCancelled) {
+      Cancelled();
+      return false;
     }
+    stepMessage_ = PhotoRun::StartFailureText(start, operations_.BeginError());
     FailureBox();
     return false;
   }

@@ -126,17 +126,10 @@ class PrefixRun {
 
   // The folder is the run's for as long as it lasts.
   Ending Begin() {
-    switch (operations_.Begin(folder_)) {
-      case PhotoRun::Start::kStarted:
-        return Ending::kCompleted;
-      case PhotoRun::Start::kCancelled:
-        return Ending::kCancelled;
-      case PhotoRun::Start::kLockFailed:
-        return Fail(FolderUnreadableMessage(operations_.BeginError()));
-      case PhotoRun::Start::kJournalFailed:
-        return Fail(JournalFailedMessage(operations_.BeginError()));
-    }
-    return Fail(kUndefinedProcessingError);
+    const PhotoRun::Start start = operations_.Begin(folder_);
+    if (start == PhotoRun::Start::kStarted) return Ending::kCompleted;
+    if (start == PhotoRun::Start::kCancelled) return Ending::kCancelled;
+    return Fail(PhotoRun::StartFailureText(start, operations_.BeginError()));
   }
 
   static bool IsLink(const std::string& path) {

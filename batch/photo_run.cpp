@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "batch/run_framing.h"
 #include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
 
@@ -115,6 +116,19 @@ PhotoRun::Start PhotoRun::Begin(const std::string& folder) {
     }
   }
   return StartJournal() ? Start::kStarted : Start::kJournalFailed;
+}
+
+std::string PhotoRun::StartFailureText(Start start, int error) {
+  switch (start) {
+    case Start::kLockFailed:
+      return FolderUnreadableMessage(error);
+    case Start::kJournalFailed:
+      return JournalFailedMessage(error);
+    case Start::kStarted:
+    case Start::kCancelled:
+      break;
+  }
+  return {};
 }
 
 bool PhotoRun::StartJournal() {

@@ -62,6 +62,9 @@ class PhotoRun {
   Start Begin(const std::string& folder);
   // Why Begin failed.
   int BeginError() const { return beginError_; }
+  // The text of the box that ends a run whose Begin gave `start`
+  // (kLockFailed or kJournalFailed; empty for the others).
+  static std::string StartFailureText(Start start, int error);
   bool DryRun() const { return context_.safety.dryRun; }
 
   // Opens a photo for its one pass (for writing when forEdit and the user

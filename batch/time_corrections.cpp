@@ -59,18 +59,10 @@ class TimeCorrectionRun {
 
   // The folder is the run's for as long as it lasts.
   Ending Begin(const std::string& folder) {
-    switch (operations_.Begin(folder)) {
-      case PhotoRun::Start::kStarted:
-        return Ending::kCompleted;
-      case PhotoRun::Start::kCancelled:
-        return Ending::kCancelled;
-      case PhotoRun::Start::kLockFailed:
-        stepMessage_ = FolderUnreadableMessage(operations_.BeginError());
-        return Ending::kFailed;
-      case PhotoRun::Start::kJournalFailed:
-        stepMessage_ = JournalFailedMessage(operations_.BeginError());
-        return Ending::kFailed;
-    }
+    const PhotoRun::Start start = operations_.Begin(folder);
+    if (start == PhotoRun::Start::kStarted) return Ending::kCompleted;
+    if (start == PhotoRun::Start::kCancelled) return Ending::kCancelled;
+    stepMessage_ = PhotoRun::StartFailureText(start, operations_.BeginError());
     return Ending::kFailed;
   }
 

@@ -91,17 +91,11 @@ class UndoRun {
     folder_ = journal_.header.folder;
     stepMessage_ = kFolderNotFound;
     if (folder_.empty() || !FolderExists(folder_)) return Ending::kFailed;
-    switch (run_.Begin(folder_)) {
-      case PhotoRun::Start::kStarted:
-        break;
-      case PhotoRun::Start::kCancelled:
-        return Ending::kCancelled;
-      case PhotoRun::Start::kLockFailed:
-        stepMessage_ = FolderUnreadableMessage(run_.BeginError());
-        return Ending::kFailed;
-      case PhotoRun::Start::kJournalFailed:
-        stepMessage_ = JournalFailedMessage(run_.BeginError());
-        return Ending::kFailed;
+    const PhotoRun::Start start = run_.Begin(folder_);
+    if (start == PhotoRun::Start::kCancelled) return Ending::kCancelled;
+    if (start != PhotoRun::Start::kStarted) {
+      stepMessage_ = PhotoRun::StartFailureText(start, run_.BeginError());
+      return Ending::kFailed;
     }
     stepMessage_ = kUndefinedProcessingError;
     const size_t total = journal_.photos.size();

@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "engine/exif_types.h"
+
 namespace kelvane {
 namespace {
 
@@ -16,7 +18,6 @@ constexpr uint32_t kExifIfdOffset = 58;
 constexpr uint32_t kDateTimeOriginalOffset = 124;
 constexpr uint32_t kDateTimeDigitizedOffset = 144;
 
-enum FieldType : uint16_t { kAscii = 2, kLong = 4, kUndefined = 7 };
 
 bool IsExifDateTime(const std::string& text) {
   if (text.size() != kDateTimeLength) return false;
@@ -28,21 +29,22 @@ bool IsExifDateTime(const std::string& text) {
   return true;
 }
 
-void Put16(std::string& out, uint32_t value) {
+// Little-endian numbers appended to the segment.
+void Append16(std::string& out, uint32_t value) {
   out += static_cast<char>(value & 0xFF);
   out += static_cast<char>((value >> 8) & 0xFF);
 }
 
-void Put32(std::string& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
+void Append32(std::string& out, uint32_t value) {
+  Append16(out, value & 0xFFFF);
+  Append16(out, value >> 16);
 }
 
-void PutEntry(std::string& out, uint16_t tag, FieldType type, uint32_t count, uint32_t value) {
-  Put16(out, tag);
-  Put16(out, type);
-  Put32(out, count);
-  Put32(out, value);
+void PutEntry(std::string& out, uint16_t tag, ExifType type, uint32_t count, uint32_t value) {
+  Append16(out, tag);
+  Append16(out, TypeCode(type));
+  Append32(out, count);
+  Append32(out, value);
 }
 
 void PutDateTime(std::string& out, const std::string& dateTime) {
@@ -57,21 +59,21 @@ std::string BuildMinimalExifSegment(const std::string& dateTime, int32_t height,
   const uint32_t dateTimeCount = kDateTimeLength + 1;
 
   std::string tiff = "II";
-  Put16(tiff, 42);
-  Put32(tiff, kIfd0Offset);
-  Put16(tiff, 2);
-  PutEntry(tiff, 0x0132, kAscii, dateTimeCount, kDateTimeOffset);
-  PutEntry(tiff, 0x8769, kLong, 1, kExifIfdOffset);
-  Put32(tiff, 0);
+  Append16(tiff, 42);
+  Append32(tiff, kIfd0Offset);
+  Append16(tiff, 2);
+  PutEntry(tiff, 0x0132, ExifType::kAscii, dateTimeCount, kDateTimeOffset);
+  PutEntry(tiff, 0x8769, ExifType::kLong, 1, kExifIfdOffset);
+  Append32(tiff, 0);
   PutDateTime(tiff, dateTime);
-  Put16(tiff, 5);
-  PutEntry(tiff, 0x9000, kUndefined, 4, 0);
+  Append16(tiff, 5);
+  PutEntry(tiff, 0x9000, ExifType::kUndefined, 4, 0);
   tiff.replace(tiff.size() - 4, 4, "0210");
-  PutEntry(tiff, 0x9003, kAscii, dateTimeCount, kDateTimeOriginalOffset);
-  PutEntry(tiff, 0x9004, kAscii, dateTimeCount, kDateTimeDigitizedOffset);
-  PutEntry(tiff, 0xA002, kLong, 1, static_cast<uint32_t>(width));
-  PutEntry(tiff, 0xA003, kLong, 1, static_cast<uint32_t>(height));
-  Put32(tiff, 0);
+  PutEntry(tiff, 0x9003, ExifType::kAscii, dateTimeCount, kDateTimeOriginalOffset);
+  PutEntry(tiff, 0x9004, ExifType::kAscii, dateTimeCount, kDateTimeDigitizedOffset);
+  PutEntry(tiff, 0xA002, ExifType::kLong, 1, static_cast<uint32_t>(width));
+  PutEntry(tiff, 0xA003, ExifType::kLong, 1, static_cast<uint32_t>(height));
+  Append32(tiff, 0);
   PutDateTime(tiff, dateTime);
   PutDateTime(tiff, dateTime);
   tiff.append(kRoomBytes, '\0');
