@@ -43,7 +43,7 @@ struct RunSafety {
   // Where the journals of write runs go; empty: no journal.
   std::string journalFolder;
   // Rewritten photos made durable together.
-  size_t groupSize = 32;
+  size_t groupSize = 128;
 };
 
 struct BatchContext {

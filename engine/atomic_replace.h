@@ -58,6 +58,8 @@ class AtomicReplace {
   bool TakeAttributes(const struct stat& like, bool keepTimes);
   // Flushes the new file to the device; Commit does it when not done yet.
   bool Flush();
+  // The new file was flushed with others (a flush of its whole file system).
+  void Flushed() { flushed_ = true; }
   // Renames the new file over the target when stillWanted (run right before
   // the rename) agrees; false otherwise, the target untouched.
   bool Commit(const std::function<bool()>& stillWanted = {});

@@ -2,6 +2,7 @@
 #include "engine/photo_commit.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -71,7 +72,7 @@ CommitSteps CommitSteps::System() {
   return {[](PhotoFile& photo, int64_t offset, const std::vector<uint8_t>& bytes) {
             return photo.WriteAt(offset, bytes.data(), bytes.size());
           },
-          ReplaceSteps::System()};
+          ReplaceSteps::System(), [](int fd) { return ::syncfs(fd); }};
 }
 
 bool StillTheFileRead(const PhotoFile& photo, const std::string& path) {
@@ -107,7 +108,20 @@ std::vector<CommitGroup::Outcome> CommitGroup::Commit(const std::function<bool()
     staged[i] = StageReplacement(p.photo, p.path, p.edit, steps_.replace, outcomes[i].outcome);
     failed[i] = !staged[i];
   }
-  // One flush per new file, issued together before any rename.
+  // The new files are flushed together before any rename: one flush of
+  // their file system for a group, else one per file.
+  size_t stagedCount = 0;
+  int anyStaged = -1;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (!staged[i]) continue;
+    ++stagedCount;
+    anyStaged = staged[i]->fd();
+  }
+  if (stagedCount > 1 && steps_.flushAll && steps_.flushAll(anyStaged) == 0) {
+    for (auto& replace : staged) {
+      if (replace) replace->Flushed();
+    }
+  }
   for (size_t i = 0; i < pending_.size(); ++i) {
     if (staged[i] && !staged[i]->Flush()) {
       outcomes[i].outcome = {CommitResult::kWriteFailed, staged[i]->error()};

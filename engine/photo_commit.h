@@ -32,6 +32,9 @@ struct CommitOutcome {
 struct CommitSteps {
   std::function<bool(PhotoFile& photo, int64_t offset, const std::vector<uint8_t>& bytes)> write;
   ReplaceSteps replace;
+  // Flushes the whole file system holding fd (a group's new files at once);
+  // when it fails, each new file is flushed on its own.
+  std::function<int(int fd)> flushAll;
   static CommitSteps System();
 };
 

@@ -53,8 +53,8 @@ TEST_F(SegmentAdderFaultTest, FlushOrRenameFailing) {
   const struct {
     const char* name;
     CommitSteps steps;
-  } faults[] = {{"flush fails", {system.write, {fail, system.replace.rename}}},
-                {"rename fails", {system.write, {system.replace.sync, fail}}}};
+  } faults[] = {{"flush fails", {system.write, {fail, system.replace.rename}, {}}},
+                {"rename fails", {system.write, {system.replace.sync, fail}, {}}}};
   for (const auto& path : kWritePaths) {
     for (const auto& fault : faults) {
       SCOPED_TRACE(std::string(path.name) + ", " + fault.name);

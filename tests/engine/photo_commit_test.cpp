@@ -157,9 +157,15 @@ TEST_F(PhotoCommitTest, AGroupCommitsAfterItsJournalHookOrNotAtAll) {
 }
 
 // A failure fails only its own photo.
+// The group's one flush of the file system failing, each new file is
+// flushed on its own; one that fails fails only its photo.
 TEST_F(PhotoCommitTest, AFailedFlushFailsOnlyItsPhoto) {
   int syncs = 0;
   CommitSteps steps = CommitSteps::System();
+  steps.flushAll = [](int) {
+    errno = EIO;
+    return -1;
+  };
   steps.replace.sync = [&](int fd) {
     if (++syncs == 2) {
       errno = EIO;

@@ -101,8 +101,8 @@ TEST(TextTagWriterFaults, AFailedStepLeavesThePhotoAsItWas) {
     bool hitsRewrites;  // else the write over the old segment
   } faults[] = {
       {"write over the segment", badWrite, false},
-      {"flush", {system.write, {fail, system.replace.rename}}, true},
-      {"rename", {system.write, {system.replace.sync, fail}}, true},
+      {"flush", {system.write, {fail, system.replace.rename}, {}}, true},
+      {"rename", {system.write, {system.replace.sync, fail}, {}}, true},
   };
   for (const Edit& edit : {kInPlace, kRewrite}) {
     const bool inPlace = edit.slot == kInPlace.slot;
