@@ -7,15 +7,7 @@
 
 namespace kelvane {
 
-SidecarMap SidecarsAmong(const std::vector<std::string>& names) {
-  SidecarMap map;
-  for (const std::string& name : names) {
-    if (IsXmpSidecarName(name)) continue;
-    std::vector<Sidecar> found = SidecarsOf(name, names);
-    if (!found.empty()) map.emplace(name, std::move(found));
-  }
-  return map;
-}
+SidecarMap SidecarsAmong(const std::vector<std::string>& names) { return SidecarsInFolder(names); }
 
 std::vector<FolderEntry> PhotosOf(const FolderListing& listing, const SidecarMap& sidecars) {
   std::set<std::string> companions;

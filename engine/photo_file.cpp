@@ -34,7 +34,7 @@ PhotoFile PhotoFile::InMemory(std::vector<uint8_t> bytes) {
   PhotoFile file;
   file.memory_ = true;
   file.size_ = static_cast<int64_t>(bytes.size());
-  file.head_ = std::move(bytes);
+  file.head_.assign(bytes.begin(), bytes.end());
   return file;
 }
 

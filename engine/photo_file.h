@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/byte_source.h"
@@ -63,7 +64,7 @@ class PhotoFile final : public ByteSource {
   std::span<const uint8_t> Head(size_t length);
   // Lets the head go once the photo's edit has been worked out (a run keeps
   // many photos open until their group is committed).
-  void ReleaseHead() { std::vector<uint8_t>().swap(head_); }
+  void ReleaseHead() { Bytes().swap(head_); }
   // Writes all bytes at offset through the descriptor (the head kept in step).
   bool WriteAt(int64_t offset, const void* data, size_t length);
 
@@ -76,7 +77,25 @@ class PhotoFile final : public ByteSource {
   int error_ = 0;
   int writeRefusal_ = 0;
   struct stat status_ {};
-  std::vector<uint8_t> head_;
+  // Bytes left uninitialised when the head grows: a read fills them at once,
+  // and zeroing 64 KiB per photo first would cost more than the read.
+  template <class T>
+  struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+      using other = UninitialisedAllocator<U>;
+    };
+    template <class U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+  using Bytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+  Bytes head_;
 };
 
 }  // namespace kelvane

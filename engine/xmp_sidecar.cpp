@@ -2,6 +2,7 @@
 #include "engine/xmp_sidecar.h"
 
 #include <algorithm>
+#include <map>
 
 namespace kelvane {
 namespace {
@@ -51,6 +52,58 @@ std::vector<Sidecar> SidecarsOf(std::string_view photoName, std::span<const std:
     }
   }
   return sidecars;
+}
+
+std::map<std::string, std::vector<Sidecar>> SidecarsInFolder(std::span<const std::string> folderNames) {
+  const auto lower = [](std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+  };
+  // What SidecarsOf looks for, indexed so that a folder costs one pass:
+  // the sidecars by their whole base and by stem plus lower-cased
+  // extension, and how many files other than sidecars share each stem.
+  std::map<std::string, std::vector<size_t>, std::less<>> byBase;
+  std::map<std::string, std::vector<size_t>, std::less<>> byFullName;
+  std::map<std::string_view, size_t> stems;
+  for (size_t i = 0; i < folderNames.size(); ++i) {
+    const std::string& name = folderNames[i];
+    if (IsXmpSidecarName(name)) {
+      const std::string_view base = std::string_view(name).substr(0, name.size() - kSuffix.size());
+      byBase[std::string(base)].push_back(i);
+      const auto [stem, extension] = StemAndExtension(base);
+      if (!extension.empty()) byFullName[std::string(stem) + lower(extension)].push_back(i);
+    } else if (const auto [stem, extension] = StemAndExtension(name); !extension.empty()) {
+      ++stems[stem];
+    }
+  }
+  std::map<std::string, std::vector<Sidecar>> found;
+  for (const std::string& photo : folderNames) {
+    if (IsXmpSidecarName(photo)) continue;
+    const auto [stem, extension] = StemAndExtension(photo);
+    std::vector<std::pair<size_t, SidecarForm>> mine;
+    if (extension.empty()) {
+      // NAME.xmp of a photo without extension carries its whole name.
+      if (const auto it = byBase.find(photo); it != byBase.end()) {
+        for (const size_t i : it->second) mine.emplace_back(i, SidecarForm::kFullName);
+      }
+    } else {
+      if (const auto it = byFullName.find(std::string(stem) + lower(extension)); it != byFullName.end()) {
+        for (const size_t i : it->second) mine.emplace_back(i, SidecarForm::kFullName);
+      }
+      const auto shared = stems.find(stem);
+      if (shared == stems.end() || shared->second <= 1) {
+        if (const auto it = byBase.find(stem); it != byBase.end()) {
+          for (const size_t i : it->second) mine.emplace_back(i, SidecarForm::kStem);
+        }
+      }
+    }
+    if (mine.empty()) continue;
+    std::sort(mine.begin(), mine.end());
+    std::vector<Sidecar>& list = found[photo];
+    for (const auto& [i, form] : mine) list.push_back({folderNames[i], form});
+  }
+  return found;
 }
 
 std::string RenamedSidecar(const Sidecar& sidecar, std::string_view newPhotoName) {

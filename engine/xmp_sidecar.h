@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@ bool IsXmpSidecarName(std::string_view name);
 // name NAME with another extension (A.jpg beside A.cr2 leaves A.xmp alone:
 // it may be the other file's).
 std::vector<Sidecar> SidecarsOf(std::string_view photoName, std::span<const std::string> folderNames);
+
+// The sidecars of every photo among a folder's file names (photo -> its
+// sidecars, as SidecarsOf gives them), in one pass over the names.
+std::map<std::string, std::vector<Sidecar>> SidecarsInFolder(std::span<const std::string> folderNames);
 
 // The sidecar's name once its photo is named newPhotoName: the same form,
 // its ".xmp" spelt as before.

@@ -36,6 +36,17 @@ TEST(XmpSidecar, FindsBothFormsInEitherCaseAndLeavesSharedNamesAlone) {
     }
     EXPECT_EQ(found, c.sidecars) << c.photo;
   }
+  // A whole folder at once gives every photo the same.
+  const auto all = SidecarsInFolder(folder);
+  for (const std::string& photo : folder) {
+    const std::vector<Sidecar> one = SidecarsOf(photo, folder);
+    const auto it = all.find(photo);
+    ASSERT_EQ(it == all.end() ? 0u : it->second.size(), one.size()) << photo;
+    for (size_t i = 0; i < one.size(); ++i) {
+      EXPECT_EQ(it->second[i].name, one[i].name) << photo;
+      EXPECT_EQ(it->second[i].form, one[i].form) << photo;
+    }
+  }
   for (const auto& [name, sidecar] : std::vector<std::pair<std::string, bool>>{{"a.xmp", true},
                                                                                {"a.JPG.Xmp", true},
                                                                                {".xmp", false},
