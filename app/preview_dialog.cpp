@@ -18,6 +18,14 @@ namespace {
 
 enum Column { kPhoto = 0, kWhat, kNow, kAfter, kColumnCount };
 
+// The table asks for room for some twenty rows of four columns: the window is
+// first sized from it.
+class PreviewTable : public QTableWidget {
+ public:
+  using QTableWidget::QTableWidget;
+  QSize sizeHint() const override { return {820, 440}; }
+};
+
 QTableWidgetItem* Cell(const std::string& text) {
   auto* item = new QTableWidgetItem(QString::fromStdString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -41,10 +49,11 @@ PreviewDialog::PreviewDialog(SettingsStore& store, std::function<void()> openHel
   summary_ = Named(new QLabel(this), "PreviewSumLbl");
   summary_->setWordWrap(true);
 
-  table_ = Named(new QTableWidget(0, kColumnCount, this), "PreviewTbl");
+  table_ = Named(new PreviewTable(0, kColumnCount, this), "PreviewTbl");
   table_->setHorizontalHeaderLabels(
       {QStringLiteral("Photo"), QStringLiteral("What"), QStringLiteral("Now"), QStringLiteral("After")});
   table_->verticalHeader()->setVisible(false);
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() + 8);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAlternatingRowColors(true);
@@ -75,14 +84,13 @@ PreviewDialog::PreviewDialog(SettingsStore& store, std::function<void()> openHel
   if (openHelp) SetHelpKey(std::move(openHelp));
 }
 
-QSize PreviewDialog::sizeHint() const { return {760, 440}; }
-
 bool PreviewDialog::Present(const std::string& heading, const PreviewResult& result) {
   heading_->setText(QString::fromStdString(heading));
   Fill(result);
   // Nothing to carry out when no photo would change.
   runButton_->setEnabled(!result.plan.empty());
   runChosen_ = false;
+  closeButton_->setFocus();
   ShowModal();
   return runChosen_;
 }

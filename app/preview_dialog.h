@@ -30,8 +30,6 @@ class PreviewDialog : public KeptDialog {
   // returns true when Run was pressed.
   bool Present(const std::string& heading, const PreviewResult& result);
 
-  QSize sizeHint() const override;
-
  private:
   void Fill(const PreviewResult& result);
 
