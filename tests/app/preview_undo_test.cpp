@@ -17,8 +17,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -353,6 +355,19 @@ class PreviewUndoTest : public QObject {
     QCOMPARE(shown_.size(), size_t{2});
     QCOMPARE(shown_[1].text, std::string(kAllFilesProcessed));
     QCOMPARE(StateOf(Photos()), original);
+  }
+
+  void RunHistoryPrunedAtStartByTheSettings() {
+    std::ofstream(Settings()) << "[GENERAL]\nJournalDays=2\n";
+    fs::create_directories(JournalFolder());
+    const std::string old = JournalFolder() + "20200101T000000.000000Z-1.journal";
+    const std::string recent = JournalFolder() + "20200102T000000.000000Z-1.journal";
+    test::WriteBytes(old, {1});
+    test::WriteBytes(recent, {1});
+    fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(24 * 3));
+    Start();
+    QVERIFY(!fs::exists(old));
+    QVERIFY(fs::exists(recent));
   }
 
   void TerminationCancelsTheRunThenCloses() {
