@@ -7,7 +7,7 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::array<HelpTopic, 13> kTopics{{
+constexpr std::array<HelpTopic, 14> kTopics{{
     {1, "introduction.html"},
     {2, "about.html"},
     {7, "adjust-file-time.html"},
@@ -21,6 +21,7 @@ constexpr std::array<HelpTopic, 13> kTopics{{
     {15, "export-metadata.html"},
     {16, "wipe-files.html"},
     {17, "options.html"},
+    {18, "preview.html"},
 }};
 
 }  // namespace

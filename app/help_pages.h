@@ -18,8 +18,8 @@ struct HelpTopic {
 };
 
 // Every topic the windows open: the start-up topic and the start message
-// (1), About (2), the nine functions (7, 8, 10 to 16), the calculator (9)
-// and the Options dialog (17).
+// (1), About (2), the nine functions (7, 8, 10 to 16), the calculator (9),
+// the Options dialog (17) and the preview window (18).
 std::span<const HelpTopic> HelpTopics();
 
 // The page file of a topic; the contents page for a number without a page.

@@ -13,6 +13,7 @@
 #include "app/program_files.h"
 #include "app/qt_file_dialog.h"
 #include "app/session.h"
+#include "app/termination_signals.h"
 #include "kelvane_version.h"
 
 namespace {
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
   window.Ui().SetCuePlayer(cue);
   window.SetFileDialog(kelvane::QtFileDialog(&window));
   if (!arguments.path.empty()) window.ChoosePath(arguments.path);
+  // A logout or kill ends a run as Cancel does, never in the middle of a
+  // photo, then closes the window.
+  kelvane::TerminationSignals terminations;
+  QObject::connect(&terminations, &kelvane::TerminationSignals::received, &window, &kelvane::KelvaneMain::CloseSoon);
   window.show();
   return QApplication::exec();
 }

@@ -43,8 +43,12 @@ MainMenus BuildMainMenus(QMenuBar& bar) {
   MainMenus m;
 
   QMenu* file = bar.addMenu(QStringLiteral("&File"));
+  m.fileMenu = file;
   m.dirSMu = Item(file, "&Open Folder...", "DirSMu");
   m.runSMu = Item(file, "&Run", "RunSMu");
+  m.previewSMu = Item(file, "Pre&view", "PreviewSMu");
+  m.undoSMu = Item(file, "&Undo Last Run...", "UndoSMu");
+  m.undoSMu->setEnabled(false);
   m.exitSMn = Item(file, "E&xit", "ExitSMn");
   m.fileSepPrevDir = file->addSeparator();
   m.fileSepPrevDir->setObjectName(QStringLiteral("FileSepPrevDir"));

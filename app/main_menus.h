@@ -19,8 +19,11 @@ struct MainMenus {
   static constexpr int kRecentCount = 10;
 
   // "&File"
+  QMenu* fileMenu = nullptr;
   QAction* dirSMu = nullptr;
   QAction* runSMu = nullptr;
+  QAction* previewSMu = nullptr;
+  QAction* undoSMu = nullptr;
   QAction* exitSMn = nullptr;
   QAction* fileSepPrevDir = nullptr;
   std::array<QAction*, kRecentCount> prevDir{};

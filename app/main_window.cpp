@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/main_window.h"
 
-#include "app/cue_files.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,14 +15,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <utility>
 
 #include "app/adjustment_panel.h"
+#include "app/cue_files.h"
 #include "app/export_panel.h"
 #include "app/function_column.h"
 #include "app/notice_panel.h"
 #include "app/prefix_panel.h"
+#include "app/preview_dialog.h"
 #include "app/shell_dialogs.h"
 #include "app/widget_helpers.h"
 #include "app/window_position.h"
@@ -49,24 +50,27 @@ KelvaneMain::KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* paren
       state_(session.state),
       dialogs_(dialogs),
       recent_(session.store),
-      browseFolders_(session.store) {
+      browseFolders_(session.store),
+      undoable_(session.journalFolder) {
   setObjectName(QStringLiteral("KelvaneMain"));
   setWindowTitle(QStringLiteral("Kelvane"));
 
-  session_.settings = LoadSettings(session_.store, session_.soundDevicesAvailable && AllCuesPresent(session_.programFolder));
+  session_.settings =
+      LoadSettings(session_.store, session_.soundDevicesAvailable && AllCuesPresent(session_.programFolder));
   state_.StdCopyrightAvailable = session_.settings.StdCopyrightAvailable;
   // The workbook writer is the program's own, so the workbook export is
   // always offered.
   session_.exportOptions.workbookAvailable = true;
+  if (!session_.journalFolder.empty()) {
+    PruneJournals(session_.journalFolder, session_.settings.JournalDays,
+                  int64_t{session_.settings.JournalMegabytes} << 20);
+  }
 
   BuildControls();
   menus_ = BuildMainMenus(*menuBar());
   ConnectControls();
   ConnectMenus();
-  ui_->AttachWindowCommands({[this](bool enabled) {
-                               runButton_->setEnabled(enabled);
-                               menus_.runSMu->setEnabled(enabled);
-                             },
+  ui_->AttachWindowCommands({[this](bool enabled) { SetRunCommandsEnabled(enabled); },
                              [this](bool enabled) { cancelButton_->setEnabled(enabled); },
                              [this] { ArrangeForFunction(); }});
   PlaceOnScreen();
@@ -74,6 +78,7 @@ KelvaneMain::KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* paren
 
   recent_.LoadAtStartUp(&KelvaneMain::IsFolder);
   RebuildRecentMenu();
+  UpdateUndoEnabled();
 
   if (!state_.FieldEditing) SelectFunction(0);
   state_.RunInProgress = false;
@@ -143,6 +148,8 @@ void KelvaneMain::BuildControls() {
   functionTexts_[1] = WrappedLabel(central, "FunctionText2Lbl");
 
   runButton_ = Named(new QPushButton(central), "RunBtn", "Start processing.");
+  previewButton_ = Named(new QPushButton(QStringLiteral("Preview"), central), "PreviewBtn",
+                         "See what the run would change, without changing anything.");
   cancelButton_ = Named(new QPushButton(QStringLiteral("Cancel"), central), "CancelBtn", "Abort current processing.");
   exitButton_ = Named(new QPushButton(QStringLiteral("Exit"), central), "ExitBtn", "Close Kelvane");
 
@@ -151,6 +158,7 @@ void KelvaneMain::BuildControls() {
   folderRow->addWidget(browseButtons_[0]);
   auto* buttonRow = new QHBoxLayout;
   buttonRow->addWidget(runButton_, 2);
+  buttonRow->addWidget(previewButton_, 1);
   buttonRow->addWidget(cancelButton_, 1);
   buttonRow->addWidget(exitButton_, 1);
 
@@ -189,6 +197,7 @@ void KelvaneMain::ConnectControls() {
   connect(singlePhoto_, &QCheckBox::clicked, this, [this] { ToggleSinglePhoto(); });
   connect(skipBox_, &QCheckBox::toggled, this, &KelvaneMain::OnSkipBoxToggled);
   connect(runButton_, &QPushButton::clicked, this, &KelvaneMain::RunClicked);
+  connect(previewButton_, &QPushButton::clicked, this, &KelvaneMain::PreviewClicked);
   connect(cancelButton_, &QPushButton::clicked, this, [this] { state_.CancelRequested = true; });
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
 
@@ -231,6 +240,10 @@ void KelvaneMain::ConnectMenus() {
   const MainMenus& m = menus_;
   connect(m.dirSMu, &QAction::triggered, browseButtons_[0], &QPushButton::click);
   connect(m.runSMu, &QAction::triggered, runButton_, &QPushButton::click);
+  connect(m.previewSMu, &QAction::triggered, previewButton_, &QPushButton::click);
+  connect(m.undoSMu, &QAction::triggered, this, &KelvaneMain::UndoLastRunClicked);
+  // Another program (kelvane-cli) may have run or undone meanwhile.
+  connect(m.fileMenu, &QMenu::aboutToShow, this, &KelvaneMain::UpdateUndoEnabled);
   connect(m.exitSMn, &QAction::triggered, exitButton_, &QPushButton::click);
   for (int i = 0; i < MainMenus::kRecentCount; ++i) {
     connect(m.prevDir[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { RecentFolderChosen(i); });
@@ -362,6 +375,7 @@ bool KelvaneMain::eventFilter(QObject* watched, QEvent* event) {
       if (widget == this && !activatedOnce_) {
         activatedOnce_ = true;
         Activated();
+        OfferInterruptedUndos();
         if (!pathAtActivation_.empty()) ChooseNow(std::exchange(pathAtActivation_, std::string()));
       }
       break;
@@ -394,6 +408,28 @@ void KelvaneMain::KeyPressed(int key, bool& consumed) {
   }
 }
 
+void KelvaneMain::CloseSoon() {
+  constexpr int kTickMilliseconds = 50;
+  state_.CancelRequested = true;
+  if (closeTimer_ != nullptr) return;
+  closeTimer_ = new QTimer(this);
+  connect(closeTimer_, &QTimer::timeout, this, [this] {
+    // A box closed answers with its escape button: No or Cancel. The run
+    // then ends at its next check for Cancel.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->close();
+      return;
+    }
+    if (state_.RunInProgress) {
+      state_.CancelRequested = true;
+      return;
+    }
+    closeTimer_->stop();
+    close();
+  });
+  closeTimer_->start(kTickMilliseconds);
+}
+
 void KelvaneMain::closeEvent(QCloseEvent* event) {
   // Closing in the middle of a run would pull the window from under it: the
   // run is asked to stop instead, and the window closes afterwards.
@@ -404,6 +440,7 @@ void KelvaneMain::closeEvent(QCloseEvent* event) {
   }
   session_.store.WriteSetting(kFormsSection, "StdFormX", std::to_string(pos().x() * kTwipsPerPixel));
   session_.store.WriteSetting(kFormsSection, "StdFormY", std::to_string(pos().y() * kTwipsPerPixel));
+  if (previewDialog_) previewDialog_->SavePosition();
   if (dialogs_ != nullptr) dialogs_->CloseAll();
   event->accept();
 }

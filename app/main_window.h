@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // KelvaneMain: the program's window. The function column, the title and
 // description, the photos folder (or single photo) with Browse, the
-// parameter panel of the selected function, Run / Cancel / Exit, the status
-// bar with its progress bar, and the three menus.
+// parameter panel of the selected function, Run / Preview / Cancel / Exit,
+// the status bar with its progress bar, and the three menus.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -14,7 +15,9 @@
 #include "app/main_menus.h"
 #include "app/qt_user_interface.h"
 #include "app/recent_folders.h"
+#include "app/run_history.h"
 #include "app/session.h"
+#include "batch/batch_context.h"
 #include "batch/batch_inputs.h"
 
 class QCheckBox;
@@ -22,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace kelvane {
 
@@ -30,6 +34,7 @@ class ExportPanel;
 class FunctionColumn;
 class NoticePanel;
 class PrefixPanel;
+class PreviewDialog;
 class ShellDialogs;
 
 class KelvaneMain : public QMainWindow {
@@ -41,9 +46,10 @@ class KelvaneMain : public QMainWindow {
   static constexpr int kHeightTwips = 8190;
   static constexpr int kTwipsPerPixel = 15;
 
-  // Starts up: reads the settings, places the window, sets the panel
-  // defaults, builds the recent-folder menu and selects the first function.
-  // dialogs may be null: the entries that open other windows are disabled.
+  // Starts up: reads the settings, prunes the run history, places the
+  // window, sets the panel defaults, builds the recent-folder menu and
+  // selects the first function. dialogs may be null: the entries that open
+  // other windows are disabled.
   KelvaneMain(Session& session, ShellDialogs* dialogs, QWidget* parent = nullptr);
   ~KelvaneMain() override;
 
@@ -66,6 +72,10 @@ class KelvaneMain : public QMainWindow {
   // isn't activated, for a moment). A path that doesn't exist is reported
   // and changes nothing.
   void ChoosePath(const std::string& path);
+  // Ends the program as closing the window does, for SIGTERM and SIGHUP: a
+  // run in progress is cancelled and open boxes are closed (a question
+  // declined), then the window closes once the run has ended.
+  void CloseSoon();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +91,9 @@ class KelvaneMain : public QMainWindow {
 
   // Activation: the counters reset, the start message once, a new layout.
   void Activated();
+  // Asks, for each interrupted run not taken back, whether to undo it now
+  // (main_window_history.cpp).
+  void OfferInterruptedUndos();
   void KeyPressed(int key, bool& consumed);
   void OpenDialog(void (ShellDialogs::*show)(QWidget&));
 
@@ -90,6 +103,10 @@ class KelvaneMain : public QMainWindow {
   void ApplyFunctionCaptions(ProgramFunction function);
   void ShowPanelsFor(ProgramFunction function);
   void UpdateRunEnabled();
+  // Run and Preview with their menu twins; Preview only for the functions
+  // that change photos (an export writes its file, it has nothing to
+  // preview).
+  void SetRunCommandsEnabled(bool enabled);
   void SetSkipBox(bool checked);
   void OnSkipBoxToggled(bool checked);
   void OnExportTypeChosen(ExportType type, ExportType previous);
@@ -120,6 +137,20 @@ class KelvaneMain : public QMainWindow {
   void RunClicked();
   BatchInputs RunInputs() const;
   void ShowRunResults(const BatchInputs& inputs);
+  // Runs the selected function on inputs, its boxes shown through dialogs.
+  void RunFunction(BatchInputs& inputs, UserDialogs& dialogs, const RunSafety& safety, RunFailures* failures);
+  // After every run, preview and undo: Undo Last Run follows the history.
+  void RunEnded();
+
+  // Preview (main_window_preview.cpp): a dry run, then the preview window,
+  // whose Run carries out exactly what it shows.
+  void PreviewClicked();
+  std::string PreviewHeading() const;
+
+  // Undo (main_window_history.cpp).
+  void UndoLastRunClicked();
+  void UndoRun(const std::string& journalPath);
+  void UpdateUndoEnabled();
 
   Session& session_;
   RunState& state_;
@@ -132,6 +163,8 @@ class KelvaneMain : public QMainWindow {
   bool activatedOnce_ = false;
   std::string pathAtActivation_;  // chosen when the window is first activated
   bool arranging_ = false;
+  UndoableRunWatch undoable_;
+  QTimer* closeTimer_ = nullptr;  // while the program is asked to end
 
   FunctionColumn* column_ = nullptr;
   std::array<QLabel*, 2> formLabels_{};
@@ -150,12 +183,14 @@ class KelvaneMain : public QMainWindow {
   QCheckBox* skipBox_ = nullptr;
   std::array<QLabel*, 2> functionTexts_{};
   QPushButton* runButton_ = nullptr;
+  QPushButton* previewButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QPushButton* exitButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
   std::array<QLabel*, 2> statusPanels_{};
   MainMenus menus_;
   std::unique_ptr<QtUserInterface> ui_;
+  QPointer<PreviewDialog> previewDialog_;
 };
 
 }  // namespace kelvane

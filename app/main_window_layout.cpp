@@ -98,8 +98,8 @@ void KelvaneMain::SelectFunction(int index) {
 
 void KelvaneMain::ShowPhotoText(bool chooseNoticeType) {
   const ProgramFunction function = state_.SelectedFunction;
-  const ExistingTextView view = kelvane::ShowExistingText(Trim(pathBoxes_[0]->text().toStdString()), function,
-                                                          chooseNoticeType);
+  const ExistingTextView view =
+      kelvane::ShowExistingText(Trim(pathBoxes_[0]->text().toStdString()), function, chooseNoticeType);
   state_.TextEditedByUser = false;
   if (function == ProgramFunction::AddDescription) {
     notice_->ShowDescription(view.description);
@@ -247,9 +247,15 @@ void KelvaneMain::ShowPanelsFor(ProgramFunction function) {
 
 void KelvaneMain::UpdateRunEnabled() {
   SetPrefixParameters(state_, prefix_->Choices());
-  const bool enabled = RunEnabled(state_, notice_->Texts());
+  SetRunCommandsEnabled(RunEnabled(state_, notice_->Texts()));
+}
+
+void KelvaneMain::SetRunCommandsEnabled(bool enabled) {
   runButton_->setEnabled(enabled);
   menus_.runSMu->setEnabled(enabled);
+  const bool preview = enabled && state_.SelectedFunction != ProgramFunction::ExportMetadata;
+  previewButton_->setEnabled(preview);
+  menus_.previewSMu->setEnabled(preview);
 }
 
 void KelvaneMain::SetSkipBox(bool checked) {

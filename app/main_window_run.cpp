@@ -16,7 +16,6 @@
 #include "batch/filename_prefix.h"
 #include "batch/run_command.h"
 #include "batch/time_corrections.h"
-#include "engine/run_journal.h"
 
 namespace kelvane {
 
@@ -55,14 +54,26 @@ void KelvaneMain::RunClicked() {
   // Events run between files: a second press must not start a run inside
   // the first.
   if (state_.RunInProgress) return;
-  runButton_->setEnabled(false);
-  menus_.runSMu->setEnabled(false);
-
   BatchInputs inputs = RunInputs();
-  RunUi runUi(*ui_, *ui_, ui_.get());
+  RunSafety safety;
+  safety.journalFolder = session_.journalFolder;
+  RunFunction(inputs, *ui_, safety, nullptr);
+  // What the run corrected or read back: the prefix start value, a typed
+  // year, a single photo's new text, a database CSV target and its first
+  // file number.
+  ShowRunResults(inputs);
+  RunEnded();
+}
+
+void KelvaneMain::RunFunction(BatchInputs& inputs, UserDialogs& dialogs, const RunSafety& safety,
+                              RunFailures* failures) {
+  SetRunCommandsEnabled(false);
+  menus_.undoSMu->setEnabled(false);
+  RunUi runUi(dialogs, *ui_, ui_.get());
   BatchContext context{state_,           session_.settings, session_.store,        runUi,
                        session_.fileOps, session_.library,  session_.exportOptions};
-  context.safety.journalFolder = DefaultJournalFolder();
+  context.safety = safety;
+  context.failures = failures;
   EngineTimeOperations timeOperations(context, inputs);
   EnginePrefixOperations prefixOperations(context, inputs);
   EngineAmendOperations amendOperations(context, inputs);
@@ -71,10 +82,11 @@ void KelvaneMain::RunClicked() {
   runners.timeCorrections = [&] { RunTimeCorrections(context, inputs, timeOperations); };
   runners.filenamePrefix = [&] { RunFilenamePrefix(context, inputs, prefixOperations); };
   RunBtn_Click(context, runners);
-  // What the run corrected or read back: the prefix start value, a typed
-  // year, a single photo's new text, a database CSV target and its first
-  // file number.
-  ShowRunResults(inputs);
+}
+
+void KelvaneMain::RunEnded() {
+  undoable_.Forget();
+  UpdateUndoEnabled();
 }
 
 }  // namespace kelvane

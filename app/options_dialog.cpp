@@ -94,6 +94,15 @@ OptionsDialog::OptionsDialog(Session& session, DialogServices& services, QWidget
     connect(switchItems_[slot], &QAction::triggered, boxes_[slot], &QCheckBox::setChecked);
   }
 
+  keepXmpBox_ = Named(new QCheckBox(QStringLiteral("Keep XMP and sidecars in step"), this), "KeepXmpCkB",
+                      "Dates, copyright and description edited in the photo's XMP and its .xmp sidecars too");
+  layout->addWidget(keepXmpBox_);
+  connect(keepXmpBox_, &QCheckBox::toggled, this, [this](bool on) {
+    keepXmpItem_->setChecked(on);
+    MarkChanged();
+  });
+  connect(keepXmpItem_, &QAction::triggered, keepXmpBox_, &QCheckBox::setChecked);
+
   layout->addSpacing(8);
   layout->addWidget(BoldLabel("Export parameters:", this));
   auto* exportGrid = new QGridLayout;
@@ -130,6 +139,24 @@ OptionsDialog::OptionsDialog(Session& session, DialogServices& services, QWidget
   connect(hexItem_, &QAction::triggered, hexBox_, &QCheckBox::setChecked);
 
   layout->addSpacing(8);
+  layout->addWidget(BoldLabel("Run history:", this));
+  auto* journalRow = new QHBoxLayout;
+  journalDaysField_ = Named(new QLineEdit(this), "JrnlDaysTxt", "Older runs are removed from the history at start");
+  journalSizeField_ =
+      Named(new QLineEdit(this), "JrnlMBTxt", "Beyond this size the oldest runs are removed from the history at start");
+  journalRow->addWidget(new QLabel(QStringLiteral("Keep runs for"), this));
+  journalRow->addWidget(journalDaysField_);
+  journalRow->addWidget(new QLabel(QStringLiteral("days, up to"), this));
+  journalRow->addWidget(journalSizeField_);
+  journalRow->addWidget(new QLabel(QStringLiteral("MB"), this));
+  journalRow->addStretch(1);
+  for (QLineEdit* field : {journalDaysField_, journalSizeField_}) {
+    field->setMaximumWidth(delimiterList_->sizeHint().width());
+    connect(field, &QLineEdit::textEdited, this, [this] { MarkChanged(); });
+  }
+  layout->addLayout(journalRow);
+
+  layout->addSpacing(8);
   auto* buttonRow = new QHBoxLayout;
   for (size_t i = 0; i < kCommands.size(); ++i) {
     buttons_[i] = Named(new QPushButton(QString::fromUtf8(kCommands[i].button), this),
@@ -161,6 +188,7 @@ void OptionsDialog::BuildMenus(QLayout& layout) {
   for (size_t i = 0; i < kItemCaptions.size(); ++i) {
     switchItems_[i] = MenuItem(options, kItemCaptions[i], QStringLiteral("OptionSmu%1").arg(i), true);
   }
+  keepXmpItem_ = MenuItem(options, "Keep &XMP and sidecars in step", QStringLiteral("KeepXmpSmu"), true);
   options->addSeparator();
   QMenu* delimiters = options->addMenu(QStringLiteral("CS&V Delimiter"));
   delimiters->setObjectName(QStringLiteral("DelimSMu"));
@@ -193,6 +221,9 @@ void OptionsDialog::LoadControls() {
   delimiterList_->setCurrentIndex(delimiterIndex_);
   limitField_->setText(QString::number(settings.ValueCharLimit));
   SetHex(settings.HexTagIds);
+  SetKeepXmp(settings.KeepXmpInStep);
+  journalDaysField_->setText(QString::number(settings.JournalDays));
+  journalSizeField_->setText(QString::number(settings.JournalMegabytes));
   // Without a sound output or a cue file the box keeps its state but can't
   // be changed.
   const bool soundPossible = SoundPossible();
@@ -211,6 +242,11 @@ void OptionsDialog::SetSwitch(int index, bool on) {
 void OptionsDialog::SetHex(bool on) {
   hexBox_->setChecked(on);
   hexItem_->setChecked(on);
+}
+
+void OptionsDialog::SetKeepXmp(bool on) {
+  keepXmpBox_->setChecked(on);
+  keepXmpItem_->setChecked(on);
 }
 
 void OptionsDialog::MarkChanged() {
@@ -239,6 +275,8 @@ void OptionsDialog::Apply() {
     store.WriteSetting(kGeneralSection, OptionKey(i), on ? "1" : (i == 0 ? "0" : ""));
   }
   settings.SoundsEnabled = settings.Options[ProgramOption::UseSounds] && SoundPossible();
+  settings.KeepXmpInStep = keepXmpItem_->isChecked();
+  store.WriteSetting(kGeneralSection, kKeepXmpKey, settings.KeepXmpInStep ? "1" : "0");
 
   const int index = delimiterList_->currentIndex();
   if (index != delimiterIndex_) {
@@ -263,7 +301,34 @@ void OptionsDialog::Apply() {
 
   settings.HexTagIds = hexItem_->isChecked();
   store.WriteSetting(kGeneralSection, "ExpOpt0", settings.HexTagIds ? "1" : "");
+  if (!ApplyJournalFields()) return;
   CloseStep();
+}
+
+bool OptionsDialog::ApplyJournalFields() {
+  struct Field {
+    QLineEdit* field;
+    RangeCheck (*check)(std::string_view);
+    int Settings::*value;
+    const char* key;
+  };
+  const std::array<Field, 2> fields{{
+      {journalDaysField_, &CheckJournalDays, &Settings::JournalDays, kJournalDaysKey},
+      {journalSizeField_, &CheckJournalMegabytes, &Settings::JournalMegabytes, kJournalMegabytesKey},
+  }};
+  for (const Field& f : fields) {
+    const RangeCheck check = f.check(f.field->text().toStdString());
+    if (check.message) {
+      services_.cue(SoundCue::Error);
+      services_.show(*this, *check.message);
+      f.field->setFocus();
+      return false;
+    }
+    session_.settings.*f.value = check.value;
+    session_.store.WriteSetting(kGeneralSection, f.key, std::to_string(check.value));
+    f.field->setText(QString::number(check.value));
+  }
+  return true;
 }
 
 void OptionsDialog::ResetDefaults() {
@@ -271,6 +336,9 @@ void OptionsDialog::ResetDefaults() {
   delimiterList_->setCurrentIndex(0);
   limitField_->setText(QString::number(Settings::kDefaultValueCharLimit));
   SetHex(false);
+  SetKeepXmp(true);
+  journalDaysField_->setText(QString::number(Settings::kDefaultJournalDays));
+  journalSizeField_->setText(QString::number(Settings::kDefaultJournalMegabytes));
   MarkChanged();
 }
 

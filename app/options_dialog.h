@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The Options dialog ("Options"): the seven switchable program options, the
-// CSV delimiter, the exported value length limit and hexadecimal tag ids.
+// The Options dialog ("Options"): the seven switchable program options,
+// keeping XMP and sidecars in step, the CSV delimiter, the exported value
+// length limit, hexadecimal tag ids, and how long and how much of the run
+// history is kept.
 // Changes are staged in the controls and take effect only on Apply, which
 // writes them to the settings file.
 #pragma once
@@ -51,6 +53,10 @@ class OptionsDialog : public KeptDialog {
   void BuildMenus(QLayout& layout);
   void SetSwitch(int index, bool on);
   void SetHex(bool on);
+  void SetKeepXmp(bool on);
+  // Applies the run history's two fields; false (after the refusal, with
+  // the field in focus) when one is out of range.
+  bool ApplyJournalFields();
   void MarkChanged();
   // Hides the dialog with the delimiter list back at the applied entry.
   void CloseStep();
@@ -68,6 +74,10 @@ class OptionsDialog : public KeptDialog {
   QLineEdit* limitField_ = nullptr;
   QCheckBox* hexBox_ = nullptr;
   QAction* hexItem_ = nullptr;
+  QCheckBox* keepXmpBox_ = nullptr;
+  QAction* keepXmpItem_ = nullptr;
+  QLineEdit* journalDaysField_ = nullptr;
+  QLineEdit* journalSizeField_ = nullptr;
   std::array<QPushButton*, 3> buttons_{};
   std::array<QAction*, 3> commandItems_{};
 };

@@ -2,6 +2,7 @@
 #include "app/options_rules.h"
 
 #include <array>
+#include <string>
 
 #include "engine/utility_functions.h"
 
@@ -23,6 +24,15 @@ constexpr int64_t kSmallestLimit = 4;
 constexpr int64_t kLargestQuietLimit = 255;
 
 constexpr const char* kLimitTitle = "Correct maximum characters";
+
+constexpr int64_t kLargestJournalDays = 3650;
+constexpr int64_t kLargestJournalMegabytes = 1024 * 1024;
+
+RangeCheck CheckRange(std::string_view text, int64_t largest, const char* title, const char* refusal) {
+  const int64_t n = LeadingNumber(text);
+  if (n >= 1 && n <= largest) return {static_cast<int>(n), std::nullopt};
+  return {0, Message{title, std::string(refusal) + std::to_string(largest), MessageIcon::kExclamation}};
+}
 
 }  // namespace
 
@@ -63,6 +73,16 @@ LimitCheck CheckValueLimit(std::string_view text) {
                             MessageIcon::kQuestion, MessageButtons::kOkCancel};
   }
   return check;
+}
+
+RangeCheck CheckJournalDays(std::string_view text) {
+  return CheckRange(text, kLargestJournalDays, "Correct days to keep runs",
+                    "Days error, please reset to a value from 1 to ");
+}
+
+RangeCheck CheckJournalMegabytes(std::string_view text) {
+  return CheckRange(text, kLargestJournalMegabytes, "Correct size of run history",
+                    "Size error, please reset to a value from 1 to ");
 }
 
 }  // namespace kelvane

@@ -38,4 +38,14 @@ struct LimitCheck {
 // The limit field's text read as a whole number (its leading number).
 LimitCheck CheckValueLimit(std::string_view text);
 
+// The run history's fields, "Keep runs for" N days (1 to 3650) "up to" N MB
+// (1 to 1048576), the ranges the settings file is read with: the value, or
+// the refusal shown with the Error cue.
+struct RangeCheck {
+  int value = 0;
+  std::optional<Message> message;
+};
+RangeCheck CheckJournalDays(std::string_view text);
+RangeCheck CheckJournalMegabytes(std::string_view text);
+
 }  // namespace kelvane

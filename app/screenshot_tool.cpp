@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kelvane-screenshots [--dark] DIR: renders the main window for each of the
 // nine functions, then the Options dialog, the start message, About, the
-// calculator (with an example entered) and the help window, into PNG files
-// in DIR, in the Fusion style with its own light palette or, with --dark, a
-// dark one. The settings are kept in a scratch folder, apart from the
-// user's.
+// calculator (with an example entered), the help window and the preview
+// window (a date shift previewed on copies of the sample photos in
+// KELVANE_SAMPLES, when set), into PNG files in DIR, in the Fusion style
+// with its own light palette or, with --dark, a dark one. The settings and
+// the run history are kept in a scratch folder, apart from the user's.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
@@ -69,6 +74,57 @@ void Type(QWidget& window, const char* field, const char* text) {
   if (auto* edit = window.findChild<QLineEdit*>(QString::fromUtf8(field))) edit->setText(QString::fromUtf8(text));
 }
 
+// Sample photos for the preview: four that a date shift changes (two with
+// XMP dates), two it can't.
+constexpr const char* kPreviewSamples[] = {"cameras/Canon_40D.jpg", "cameras/Pentax_K10D.jpg", "gps/DSCN0010.jpg",
+                                           "cameras/jolla.jpg",     "xmp/BlueSquare.jpg",      "no-exif/branches.jpg"};
+
+// Copies the preview's samples, with their file times, into photos;
+// false when they aren't all there.
+bool CopySamples(const std::filesystem::path& samples, const std::filesystem::path& photos) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::create_directories(photos, error);
+  for (const char* sample : kPreviewSamples) {
+    const fs::path target = photos / fs::path(sample).filename();
+    if (!fs::copy_file(samples / sample, target, error)) return false;
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, error);
+    fs::last_write_time(target, fs::last_write_time(samples / sample, error), error);
+  }
+  return !error;
+}
+
+// The preview window of a shift by a day and an hour over copies of the
+// samples; true when there are no samples to show.
+bool SavePreview(KelvaneMain& window, const QDir& folder, const QTemporaryDir& scratch) {
+  const char* samples = std::getenv("KELVANE_SAMPLES");
+  if (samples == nullptr || *samples == '\0') {
+    std::fprintf(stderr, "KELVANE_SAMPLES not set: no preview window\n");
+    return true;
+  }
+  const std::string photos = scratch.filePath(QStringLiteral("photos")).toStdString() + "/";
+  if (!CopySamples(samples, photos)) {
+    std::fprintf(stderr, "could not copy the sample photos from %s\n", samples);
+    return false;
+  }
+  window.Ui().SetMessagePresenter([](const kelvane::Message& message) {
+    std::fprintf(stderr, "%s: %s\n", message.title.c_str(), message.text.c_str());
+    return kelvane::MessageAnswer::kOk;
+  });
+  window.SetFileDialog([photos](const kelvane::DialogRequest&) { return std::optional<std::string>(photos); });
+  window.SelectFunction(1);
+  window.Menus().dirSMu->trigger();
+  Type(window, "AdjDaysTxt", "1");
+  Type(window, "AdjTimeTxt0", "1");
+  QApplication::processEvents();
+  auto* preview = window.findChild<QPushButton*>(QStringLiteral("PreviewBtn"));
+  if (preview == nullptr || !preview->isEnabled()) {
+    std::fprintf(stderr, "Preview is not enabled\n");
+    return false;
+  }
+  return SaveModal(folder, QStringLiteral("preview"), [preview] { preview->click(); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +144,7 @@ int main(int argc, char** argv) {
   QApplication::setPalette(dark ? kelvane::DarkPalette() : QApplication::style()->standardPalette());
   QTemporaryDir scratch;
   if (!scratch.isValid()) return 1;
+  qputenv("XDG_STATE_HOME", scratch.filePath(QStringLiteral("state")).toUtf8());
 
   const std::string programFolder = kelvane::ProgramFolder();
   const kelvane::ProgramFiles files =
@@ -124,6 +181,8 @@ int main(int argc, char** argv) {
   dialogs.ShowHelpTopic(window, kelvane::TextsOfFunction(1).helpContext);
   QApplication::processEvents();
   if (dialogs.Help() != nullptr) all = Save(*dialogs.Help(), folder, QStringLiteral("help")) && all;
+
+  all = SavePreview(window, folder, scratch) && all;
 
   dialogs.CloseAll();
   return all ? 0 : 1;

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the program keeps while it runs: the settings file and the settings
-// read from it, the shared run state, the export choices and the engine's
-// resources. main() owns it; the main window and the runs use it by
-// reference.
+// read from it, the shared run state, the export choices, the engine's
+// resources and the folder of the run history. main() owns it; the main
+// window and the runs use it by reference.
 #pragma once
 
 #include <string>
 
-#include "engine/file_ops_library.h"
 #include "batch/run_state.h"
+#include "engine/file_ops_library.h"
+#include "engine/run_journal.h"
 #include "engine/settings.h"
 #include "engine/settings_store.h"
 #include "export/export_table.h"
@@ -33,6 +34,8 @@ struct Session {
   ExportOptions exportOptions;
   FileOpsLibrary fileOps;
   const TagLibrary& library = TagLibrary::BuiltIn();
+  // Where the journals of the runs go ($XDG_STATE_HOME/kelvane/runs/).
+  std::string journalFolder = DefaultJournalFolder();
 };
 
 }  // namespace kelvane

@@ -84,6 +84,12 @@ class MainWindowTest : public QObject {
   bool RunEnabled() const {
     const bool button = Find<QPushButton>(QStringLiteral("RunBtn"))->isEnabled();
     if (button != Action(QStringLiteral("RunSMu"))->isEnabled()) qFatal("Run and its menu entry differ");
+    // Preview follows Run, except for an export, which has nothing to preview.
+    const bool preview = Find<QPushButton>(QStringLiteral("PreviewBtn"))->isEnabled();
+    if (preview != Action(QStringLiteral("PreviewSMu"))->isEnabled()) qFatal("Preview and its menu entry differ");
+    if (preview != (button && session_->state.SelectedFunction != ProgramFunction::ExportMetadata)) {
+      qFatal("Preview and Run differ");
+    }
     return button;
   }
   QString StatusText(int panel) const { return Find<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(panel))->text(); }
@@ -117,6 +123,7 @@ class MainWindowTest : public QObject {
     QVERIFY(dir_->isValid());
     // The runs' journals go to the test's own folder.
     qputenv("XDG_STATE_HOME", dir_->filePath(QStringLiteral("state")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", dir_->filePath(QStringLiteral("config")).toUtf8());
     shown_.clear();
     dialogAnswers_.clear();
     dialogRequests_.clear();

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The Options dialog through its controls: Apply writes the staged choices,
 // Reset Defaults stages the defaults, Cancel and the close box discard; the
-// limit checks with their messages and cues; the twin menu items; the sound
-// box follows the sound rule; the delimiter list.
+// limit and run history checks with their messages and cues; the twin menu
+// items; the sound box follows the sound rule; the delimiter list.
 #include "app/options_dialog.h"
 
-#include "app/cue_files.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +16,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/cue_files.h"
 #include "app/options_rules.h"
 #include "recording_services.h"
 
@@ -79,6 +79,8 @@ class OptionsDialogTest : public QObject {
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
+    qputenv("XDG_STATE_HOME", dir_->filePath(QStringLiteral("state")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", dir_->filePath(QStringLiteral("config")).toUtf8());
     recorder_.Clear();
     services_ = recorder_.Services();
   }
@@ -258,6 +260,82 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(Delimiters()->currentText(), QStringLiteral("Comma"));
     QCOMPARE(Limit()->text(), QStringLiteral("90"));
     QVERIFY(!Button(OptionsDialog::kApply)->isEnabled());
+  }
+
+  void XmpAndRunHistoryStoredReadBackAndReset() {
+    Start();
+    auto* keepXmp = Find<QCheckBox>(QStringLiteral("KeepXmpCkB"));
+    QLineEdit* days = Find<QLineEdit>(QStringLiteral("JrnlDaysTxt"));
+    QLineEdit* size = Find<QLineEdit>(QStringLiteral("JrnlMBTxt"));
+    QVERIFY(keepXmp->isChecked());
+    QCOMPARE(days->text(), QStringLiteral("30"));
+    QCOMPARE(size->text(), QStringLiteral("1024"));
+
+    Find<QAction>(QStringLiteral("KeepXmpSmu"))->trigger();
+    QVERIFY(!keepXmp->isChecked());
+    days->selectAll();
+    QTest::keyClicks(days, QStringLiteral("7"));
+    size->selectAll();
+    QTest::keyClicks(size, QStringLiteral("64"));
+    Click(Button(OptionsDialog::kApply));
+    QVERIFY(recorder_.shown.empty());
+    QVERIFY(!session_->settings.KeepXmpInStep);
+    QCOMPARE(session_->settings.JournalDays, 7);
+    QCOMPARE(session_->settings.JournalMegabytes, 64);
+    QCOMPARE(Stored("KeepXmp"), std::string("0"));
+    QCOMPARE(Stored("JournalDays"), std::string("7"));
+    QCOMPARE(Stored("JournalMB"), std::string("64"));
+    const Settings reread = LoadSettings(session_->store, false);
+    QVERIFY(!reread.KeepXmpInStep);
+    QCOMPARE(reread.JournalDays, 7);
+    QCOMPARE(reread.JournalMegabytes, 64);
+
+    dialog_->LoadControls();
+    QVERIFY(!keepXmp->isChecked() && !Find<QAction>(QStringLiteral("KeepXmpSmu"))->isChecked());
+    Click(Button(OptionsDialog::kResetDefaults));
+    QVERIFY(keepXmp->isChecked());
+    QCOMPARE(days->text(), QStringLiteral("30"));
+    QCOMPARE(size->text(), QStringLiteral("1024"));
+    Click(Button(OptionsDialog::kApply));
+    QVERIFY(session_->settings.KeepXmpInStep);
+    QCOMPARE(Stored("KeepXmp"), std::string("1"));
+    QCOMPARE(Stored("JournalMB"), std::string("1024"));
+  }
+
+  void RunHistoryFieldsRefuseOutOfRange_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString days = QStringLiteral("Days error, please reset to a value from 1 to 3650");
+    const QString size = QStringLiteral("Size error, please reset to a value from 1 to 1048576");
+    QTest::newRow("no days") << "JrnlDaysTxt"
+                             << "0" << days;
+    QTest::newRow("ten years and a day") << "JrnlDaysTxt"
+                                         << "3651" << days;
+    QTest::newRow("letters") << "JrnlDaysTxt"
+                             << "long" << days;
+    QTest::newRow("no size") << "JrnlMBTxt"
+                             << "0" << size;
+    QTest::newRow("past a terabyte") << "JrnlMBTxt"
+                                     << "1048577" << size;
+  }
+
+  void RunHistoryFieldsRefuseOutOfRange() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Start();
+    QLineEdit* box = Find<QLineEdit>(field);
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    Click(Button(OptionsDialog::kApply));
+    QCOMPARE(recorder_.shown.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(recorder_.shown[0].text), message);
+    QCOMPARE(recorder_.shown[0].icon, MessageIcon::kExclamation);
+    QCOMPARE(recorder_.cues, std::vector<SoundCue>{SoundCue::Error});
+    QVERIFY(dialog_->isVisible());
+    QCOMPARE(session_->settings.JournalDays, 30);
+    QCOMPARE(session_->settings.JournalMegabytes, 1024);
   }
 
   void CloseBoxDiscards() {
