@@ -60,9 +60,7 @@ JournalPhoto EntryOf(CommitGroup::Pending& p) {
   entry.oldTimes = std::array<timespec, 2>{status.st_atim, status.st_mtim};
   entry.newTimes = p.edit.times ? TimesAfter(*entry.oldTimes, *p.edit.times) : *entry.oldTimes;
   if (p.edit.patch) {
-    entry.patch = p.edit.patch;
-    entry.hashBefore = Sha256Of(p.edit.patch->before);
-    entry.hashAfter = Sha256Of(p.edit.patch->after);
+    entry.patches = DifferingRuns(*p.edit.patch);
   } else if (p.edit.replacement) {
     const HeadReplacement& r = *p.edit.replacement;
     const std::span<const uint8_t> old = p.photo.Head(static_cast<size_t>(r.oldHeadLength));

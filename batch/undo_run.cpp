@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <unordered_map>
 
@@ -33,12 +34,16 @@ bool HeadHashIs(PhotoFile& photo, size_t length, const Sha256& hash) {
 // never got to it), or changed by something else since.
 PhotoState StateOf(PhotoFile& photo, const JournalPhoto& p) {
   const int64_t size = photo.Size();
-  if (p.patch) {
-    std::vector<uint8_t> now(p.patch->after.size());
-    if (!photo.ReadAt(p.patch->offset, now.data(), now.size())) return PhotoState::kChanged;
-    if (size == p.sizeAfter && now == p.patch->after) return PhotoState::kAsAfter;
-    if (size == p.sizeBefore && now == p.patch->before) return PhotoState::kAsBefore;
-    return PhotoState::kChanged;
+  if (!p.patches.empty()) {
+    bool asAfter = size == p.sizeAfter;
+    bool asBefore = size == p.sizeBefore;
+    for (const BytePatch& run : p.patches) {
+      std::vector<uint8_t> now(run.after.size());
+      if (!photo.ReadAt(run.offset, now.data(), now.size())) return PhotoState::kChanged;
+      asAfter = asAfter && now == run.after;
+      asBefore = asBefore && now == run.before;
+    }
+    return asAfter ? PhotoState::kAsAfter : asBefore ? PhotoState::kAsBefore : PhotoState::kChanged;
   }
   if (!p.oldHead.empty()) {
     if (size == p.sizeAfter && HeadHashIs(photo, static_cast<size_t>(p.newHeadLength), p.hashAfter)) {
@@ -79,10 +84,7 @@ enum class Ending { kCompleted, kCancelled, kFailed };
 class UndoRun {
  public:
   UndoRun(BatchContext& context, const Journal& journal, bool force)
-      : context_(context),
-        journal_(journal),
-        force_(force),
-        run_(context, "undo", "run " + journal.header.id) {
+      : context_(context), journal_(journal), force_(force), run_(context, "undo", "run " + journal.header.id) {
     run_.SetUndoes(journal.header.id);
   }
 
@@ -155,11 +157,17 @@ class UndoRun {
       return FileStep::Failed(ListMessage::kChangedMeanwhile);
     }
     PhotoEdit edit;
-    if (p.patch) {
-      BytePatch back{p.patch->offset, {}, p.patch->before};
-      back.before.resize(p.patch->after.size());
+    if (!p.patches.empty()) {
+      // One write over the span of the runs: the bytes between them as they are.
+      const BytePatch& last = p.patches.back();
+      BytePatch back{p.patches.front().offset, {}, {}};
+      back.before.resize(static_cast<size_t>(last.offset - back.offset) + last.after.size());
       if (!photo.ReadAt(back.offset, back.before.data(), back.before.size())) {
         return FileStep::Failed(ListMessage::kCouldNotRead, photo.error());
+      }
+      back.after = back.before;
+      for (const BytePatch& run : p.patches) {
+        std::copy(run.before.begin(), run.before.end(), back.after.begin() + (run.offset - back.offset));
       }
       edit.patch = std::move(back);
       edit.preview.push_back({"Content", "as the run left it", "as before the run"});

@@ -2,14 +2,16 @@
 #include "engine/atomic_replace.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
-#include <random>
 #include <vector>
 
 namespace kelvane {
@@ -41,9 +43,15 @@ std::string LinkTarget(const std::string& path) {
 
 std::string RandomPart() {
   static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::random_device device;
-  std::string part(8, '0');
-  for (char& c : part) c = kDigits[device() % (sizeof kDigits - 1)];
+  // One system call for the whole name: a folder run makes one per photo.
+  std::array<uint8_t, 8> random{};
+  if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<uint8_t>(now.tv_nsec >> (i * 3));
+  }
+  std::string part(random.size(), '0');
+  for (size_t i = 0; i < random.size(); ++i) part[i] = kDigits[random[i] % (sizeof kDigits - 1)];
   return part;
 }
 

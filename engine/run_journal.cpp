@@ -2,8 +2,8 @@
 #include "engine/run_journal.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -88,19 +88,20 @@ void AppendName(std::string& out, const char* key, const std::string& name) {
   }
 }
 
-std::string Base64Of(std::span<const uint8_t> bytes) {
+// Appends in place: a rewritten photo's old head is tens of kilobytes.
+void AppendBase64(std::string& out, std::span<const uint8_t> bytes) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
+  size_t at = out.size();
+  out.resize(at + (bytes.size() + 2) / 3 * 4);
+  char* text = out.data();
   for (size_t i = 0; i < bytes.size(); i += 3) {
     const uint32_t n = uint32_t{bytes[i]} << 16 | (i + 1 < bytes.size() ? uint32_t{bytes[i + 1]} << 8 : 0) |
                        (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-    text += kDigits[n >> 18 & 63];
-    text += kDigits[n >> 12 & 63];
-    text += i + 1 < bytes.size() ? kDigits[n >> 6 & 63] : '=';
-    text += i + 2 < bytes.size() ? kDigits[n & 63] : '=';
+    text[at++] = kDigits[n >> 18 & 63];
+    text[at++] = kDigits[n >> 12 & 63];
+    text[at++] = i + 1 < bytes.size() ? kDigits[n >> 6 & 63] : '=';
+    text[at++] = i + 2 < bytes.size() ? kDigits[n & 63] : '=';
   }
-  return text;
 }
 
 void AppendTimes(std::string& out, const char* key, const std::array<timespec, 2>& times) {
@@ -111,19 +112,29 @@ void AppendTimes(std::string& out, const char* key, const std::array<timespec, 2
 }
 
 std::string PhotoLine(const JournalPhoto& p) {
-  std::string line = "{\"photo\":1";
+  std::string line;
+  size_t patched = 0;
+  for (const BytePatch& run : p.patches) patched += 24 + 2 * (run.before.size() + run.after.size());
+  line.reserve(512 + p.oldHead.size() / 3 * 4 + patched);
+  line += "{\"photo\":1";
   AppendName(line, "name", p.name);
   if (!p.newName.empty()) AppendName(line, "newName", p.newName);
   line += ",\"dev\":" + std::to_string(p.device) + ",\"ino\":" + std::to_string(p.inode);
   line += ",\"size\":[" + std::to_string(p.sizeBefore) + "," + std::to_string(p.sizeAfter) + "]";
-  line += ",\"sha256\":[\"" + HexOf(p.hashBefore) + "\",\"" + HexOf(p.hashAfter) + "\"]";
-  if (p.patch) {
-    line += ",\"patch\":{\"at\":" + std::to_string(p.patch->offset) + ",\"old\":\"" + HexOf(p.patch->before) +
-            "\",\"new\":\"" + HexOf(p.patch->after) + "\"}";
+  if (!p.oldHead.empty()) line += ",\"sha256\":[\"" + HexOf(p.hashBefore) + "\",\"" + HexOf(p.hashAfter) + "\"]";
+  if (!p.patches.empty()) {
+    line += ",\"patch\":[";
+    for (const BytePatch& run : p.patches) {
+      if (&run != &p.patches.front()) line += ',';
+      line += "{\"at\":" + std::to_string(run.offset) + ",\"old\":\"" + HexOf(run.before) + "\",\"new\":\"" +
+              HexOf(run.after) + "\"}";
+    }
+    line += ']';
   }
   if (!p.oldHead.empty()) {
-    line += ",\"head\":{\"old\":\"" + Base64Of(p.oldHead) + "\",\"newLength\":" + std::to_string(p.newHeadLength) +
-            "}";
+    line += ",\"head\":{\"old\":\"";
+    AppendBase64(line, p.oldHead);
+    line += "\",\"newLength\":" + std::to_string(p.newHeadLength) + "}";
   }
   if (p.oldTimes) AppendTimes(line, "oldTimes", *p.oldTimes);
   if (p.newTimes) AppendTimes(line, "newTimes", *p.newTimes);
@@ -133,8 +144,12 @@ std::string PhotoLine(const JournalPhoto& p) {
 
 std::string HeaderLine(const RunHeader& h) {
   std::string line = "{\"journal\":\"kelvane-run\",\"version\":1";
-  for (const auto& [key, value] : {std::pair{"id", &h.id}, {"started", &h.started}, {"function", &h.function},
-                                   {"folder", &h.folder}, {"details", &h.details}, {"undoes", &h.undoes}}) {
+  for (const auto& [key, value] : {std::pair{"id", &h.id},
+                                   {"started", &h.started},
+                                   {"function", &h.function},
+                                   {"folder", &h.folder},
+                                   {"details", &h.details},
+                                   {"undoes", &h.undoes}}) {
     if (value->empty() && std::string_view(key) == "undoes") continue;
     AppendName(line, key, *value);
   }
@@ -236,19 +251,29 @@ std::optional<JournalPhoto> PhotoOf(const nlohmann::json& line) {
   p.device = line.value("dev", uint64_t{0});
   p.inode = line.value("ino", uint64_t{0});
   const auto size = line.find("size");
-  const auto sha = line.find("sha256");
-  if (size == line.end() || !size->is_array() || size->size() != 2 || sha == line.end() || !sha->is_array() ||
-      sha->size() != 2 || !ReadSha((*sha)[0], p.hashBefore) || !ReadSha((*sha)[1], p.hashAfter)) {
+  if (size == line.end() || !size->is_array() || size->size() != 2) return std::nullopt;
+  if (const auto sha = line.find("sha256"); sha != line.end()) {
+    if (!sha->is_array() || sha->size() != 2 || !ReadSha((*sha)[0], p.hashBefore) || !ReadSha((*sha)[1], p.hashAfter)) {
+      return std::nullopt;
+    }
+  } else if (line.contains("head")) {
     return std::nullopt;
   }
   p.sizeBefore = (*size)[0].get<int64_t>();
   p.sizeAfter = (*size)[1].get<int64_t>();
-  if (const auto patch = line.find("patch"); patch != line.end() && patch->is_object()) {
-    const auto before = BytesOfHex(patch->value("old", std::string()));
-    const auto after = BytesOfHex(patch->value("new", std::string()));
-    if (!before || !after || before->size() != after->size()) return std::nullopt;
-    p.patch = BytePatch{patch->value("at", int64_t{-1}), *before, *after};
-    if (p.patch->offset < 0) return std::nullopt;
+  if (const auto patch = line.find("patch"); patch != line.end()) {
+    // One run as an object, or a list of runs.
+    const auto runs = patch->is_array() ? *patch : nlohmann::json::array({*patch});
+    for (const auto& run : runs) {
+      if (!run.is_object()) return std::nullopt;
+      const auto before = BytesOfHex(run.value("old", std::string()));
+      const auto after = BytesOfHex(run.value("new", std::string()));
+      const int64_t at = run.value("at", int64_t{-1});
+      const int64_t previousEnd =
+          p.patches.empty() ? 0 : p.patches.back().offset + int64_t(p.patches.back().after.size());
+      if (!before || !after || before->size() != after->size() || at < previousEnd) return std::nullopt;
+      p.patches.push_back(BytePatch{at, *before, *after});
+    }
   }
   if (const auto head = line.find("head"); head != line.end() && head->is_object()) {
     const auto old = BytesOfBase64(head->value("old", std::string()));
@@ -297,6 +322,36 @@ std::string HomeFolder() {
 }
 
 }  // namespace
+
+std::vector<BytePatch> DifferingRuns(const BytePatch& patch) {
+  // Equal bytes shorter than a run's own overhead in the journal stay inside it.
+  constexpr size_t kJoin = 8;
+  std::vector<BytePatch> runs;
+  const size_t size = std::min(patch.before.size(), patch.after.size());
+  size_t i = 0;
+  while (i < size) {
+    if (patch.before[i] == patch.after[i]) {
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    for (size_t equal = 0; end < size; ++end) {
+      equal = patch.before[end] == patch.after[end] ? equal + 1 : 0;
+      if (equal == kJoin) {
+        end -= kJoin - 1;
+        break;
+      }
+    }
+    while (end > i && patch.before[end - 1] == patch.after[end - 1]) --end;
+    const auto from = static_cast<ptrdiff_t>(i);
+    const auto to = static_cast<ptrdiff_t>(end);
+    runs.push_back(BytePatch{patch.offset + from,
+                             {patch.before.begin() + from, patch.before.begin() + to},
+                             {patch.after.begin() + from, patch.after.begin() + to}});
+    i = end;
+  }
+  return runs;
+}
 
 std::unique_ptr<JournalWriter> JournalWriter::Create(const std::string& journalFolder, const RunHeader& header,
                                                      int& error) {
@@ -369,9 +424,9 @@ void JournalWriter::Done(const std::vector<std::string>& names) {
 }
 
 bool JournalWriter::Complete() {
-  const bool written = Write("{\"complete\":true,\"ended\":\"" + UtcNow() + "\",\"changed\":" +
-                             std::to_string(changed_) + "}\n") &&
-                       Flush();
+  const bool written =
+      Write("{\"complete\":true,\"ended\":\"" + UtcNow() + "\",\"changed\":" + std::to_string(changed_) + "}\n") &&
+      Flush();
   const bool closed = ::gzclose(static_cast<gzFile>(gz_)) == Z_OK;
   gz_ = nullptr;
   if (!written || !closed) return false;

@@ -2,7 +2,7 @@
 // The journal of a write run: before a photo changes, what the run will
 // change in it and how to take that back (the old bytes of an in-place edit,
 // the old head of a rewritten photo, old names, old file times), with the
-// photo's size and the SHA-256 of the changed bytes before and after. Undo
+// photo's size, and a rewritten head's SHA-256 before and after. Undo
 // replays it backwards; a journal without its completion mark is a run that
 // was interrupted.
 //
@@ -45,11 +45,13 @@ struct JournalPhoto {
   uint64_t inode = 0;
   int64_t sizeBefore = 0;
   int64_t sizeAfter = 0;
-  // Of the bytes the run changes: the patched span, or the head up to the
-  // end of the replaced metadata.
+  // A rewrite: the SHA-256 of the old head and of the new one. An in-place
+  // edit keeps its old and new bytes themselves, which say more in fewer
+  // bytes than a hash of them; renames and file times change no content.
   Sha256 hashBefore{};
   Sha256 hashAfter{};
-  std::optional<BytePatch> patch;
+  // An in-place edit: the runs of bytes that differ (in offset order).
+  std::vector<BytePatch> patches;
   // A rewrite: the old head, and how long the new head is.
   std::vector<uint8_t> oldHead;
   int64_t newHeadLength = 0;
@@ -62,8 +64,7 @@ class JournalWriter {
  public:
   // Makes the journal file in journalFolder (made when missing) and writes
   // its header; nothing, with error set, when that fails.
-  static std::unique_ptr<JournalWriter> Create(const std::string& journalFolder, const RunHeader& header,
-                                               int& error);
+  static std::unique_ptr<JournalWriter> Create(const std::string& journalFolder, const RunHeader& header, int& error);
   ~JournalWriter();
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
@@ -99,6 +100,11 @@ struct Journal {
 };
 
 // Notes in a journal that the run `undoId` took it back.
+// The runs of bytes where a patch's old and new bytes differ; runs closer
+// than a few bytes are one run. A date shift changes a digit or two in each
+// of three date/times far apart: the journal keeps those, not the span.
+std::vector<BytePatch> DifferingRuns(const BytePatch& patch);
+
 bool MarkUndone(const std::string& journalPath, const std::string& undoId);
 
 // A run whose journal is not complete and whose process is gone: it was

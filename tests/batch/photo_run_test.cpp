@@ -91,7 +91,7 @@ TEST_F(PhotoRunTest, JournalsWhatItChanges) {
   EXPECT_EQ(journal->header.function, "shift-time");
   EXPECT_EQ(journal->header.folder, fs::canonical(photos.path()).string() + "/");
   ASSERT_EQ(journal->photos.size(), 2u);
-  EXPECT_EQ(journal->photos[0].patch->before, test::Bytes{'a'});
+  EXPECT_EQ(journal->photos[0].patches.at(0).before, test::Bytes{'a'});
   EXPECT_EQ(journal->done, (std::vector<std::string>{"a.jpg", "b.jpg"}));
   EXPECT_TRUE(journal->complete);
 }

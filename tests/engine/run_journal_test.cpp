@@ -19,14 +19,12 @@ JournalPhoto Patched(const std::string& name, size_t length) {
   p.device = 2049;
   p.inode = 1234567;
   p.sizeBefore = p.sizeAfter = 5000;
-  p.hashBefore.fill(0xAB);
-  p.hashAfter.fill(0x01);
   std::vector<uint8_t> before(length), after(length);
   for (size_t i = 0; i < length; ++i) {
     before[i] = static_cast<uint8_t>(i * 37);
     after[i] = static_cast<uint8_t>(i * 91 + 3);
   }
-  p.patch = BytePatch{300, before, after};
+  p.patches = {BytePatch{300, before, after}, BytePatch{static_cast<int64_t>(400 + length), {1, 2}, {3, 4}}};
   p.oldTimes = std::array<timespec, 2>{timespec{1100000000, 5}, timespec{1200000000, 999999999}};
   return p;
 }
@@ -38,6 +36,8 @@ JournalPhoto Rewritten() {
   p.sizeBefore = 100;
   p.sizeAfter = 2200;
   p.oldHead = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16};
+  p.hashBefore.fill(0xAB);
+  p.hashAfter.fill(0x01);
   p.newHeadLength = 2106;
   p.newTimes = std::array<timespec, 2>{timespec{0, UTIME_OMIT}, timespec{1300000000, 0}};
   p.wiped = true;
@@ -53,11 +53,11 @@ void ExpectSame(const JournalPhoto& a, const JournalPhoto& b) {
   EXPECT_EQ(a.sizeAfter, b.sizeAfter);
   EXPECT_EQ(a.hashBefore, b.hashBefore);
   EXPECT_EQ(a.hashAfter, b.hashAfter);
-  ASSERT_EQ(a.patch.has_value(), b.patch.has_value());
-  if (a.patch) {
-    EXPECT_EQ(a.patch->offset, b.patch->offset);
-    EXPECT_EQ(a.patch->before, b.patch->before);
-    EXPECT_EQ(a.patch->after, b.patch->after);
+  ASSERT_EQ(a.patches.size(), b.patches.size());
+  for (size_t i = 0; i < a.patches.size(); ++i) {
+    EXPECT_EQ(a.patches[i].offset, b.patches[i].offset);
+    EXPECT_EQ(a.patches[i].before, b.patches[i].before);
+    EXPECT_EQ(a.patches[i].after, b.patches[i].after);
   }
   EXPECT_EQ(a.oldHead, b.oldHead);
   EXPECT_EQ(a.newHeadLength, b.newHeadLength);
@@ -70,6 +70,33 @@ void ExpectSame(const JournalPhoto& a, const JournalPhoto& b) {
     }
   }
   EXPECT_EQ(a.wiped, b.wiped);
+}
+
+TEST(RunJournal, KeepsOnlyTheRunsOfBytesThatDiffer) {
+  // Old and new bytes of a patch at 1000; the runs expected as (offset, length).
+  const struct {
+    std::string before, after;
+    std::vector<std::pair<int64_t, size_t>> runs;
+  } cases[] = {
+      {"2006:12:17", "2006:12:17", {}},
+      {"2006:12:17 ........................ 2006:12:17",
+       "2006:12:18 ........................ 2006:12:18",
+       {{1009, 1}, {1045, 1}}},
+      {"a.b.c........d", "x.y.z........e", {{1000, 5}, {1013, 1}}},
+      {"abc", "xyz", {{1000, 3}}},
+  };
+  for (const auto& c : cases) {
+    const BytePatch patch{1000, {c.before.begin(), c.before.end()}, {c.after.begin(), c.after.end()}};
+    const std::vector<BytePatch> runs = DifferingRuns(patch);
+    ASSERT_EQ(runs.size(), c.runs.size()) << c.after;
+    for (size_t i = 0; i < runs.size(); ++i) {
+      EXPECT_EQ(runs[i].offset, c.runs[i].first) << c.after;
+      ASSERT_EQ(runs[i].after.size(), c.runs[i].second) << c.after;
+      const auto at = static_cast<size_t>(runs[i].offset - 1000);
+      EXPECT_EQ(std::string(runs[i].before.begin(), runs[i].before.end()), c.before.substr(at, c.runs[i].second));
+      EXPECT_EQ(std::string(runs[i].after.begin(), runs[i].after.end()), c.after.substr(at, c.runs[i].second));
+    }
+  }
 }
 
 TEST(RunJournal, WhatIsWrittenReadsBack) {
