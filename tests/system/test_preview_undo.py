@@ -8,6 +8,7 @@ random moment is undone to the folder as it was; a photo another tool edited
 after the run is listed by undo and left as that tool wrote it."""
 
 import datetime
+import json
 import os
 import signal
 import subprocess
@@ -153,7 +154,7 @@ class PreviewUndo(unittest.TestCase):
                 time.sleep(delay)
                 started.signal(signal.SIGKILL)
                 started.finish()
-                history = h.run_cli(["--json", "history"], self.home).json or []
+                history = json.loads(h.run_cli(["--json", "history"], self.home).stdout or "[]")
                 if not history or history[0]["folder"] != os.path.realpath(folder) + "/":
                     continue  # killed before its journal was made: nothing changed
                 undone += 1
