@@ -192,21 +192,20 @@ FileStep EngineAmendOperations::WipeFile(const std::string& path) {
     }
     return FileStep::Done();
   }
+  // Its sidecars, found while the photo is still there to pair them with.
+  const std::vector<Sidecar> sidecars = context_.settings.KeepXmpInStep ? sidecars_.Of(path) : std::vector<Sidecar>{};
   if (!run_.RecordWipe(FileNameOf(path))) return FileStep::Failed(ListMessage::kWipeAborted, errno);
   const WipeOutcome outcome = kelvane::WipeFile(path, context_.fileOps);
   if (outcome.result != WipeResult::kDone) return WipeStepOf(outcome);
   run_.WipeDone(FileNameOf(path));
-  // Its sidecars go with the photo.
-  if (context_.settings.KeepXmpInStep) {
-    for (const Sidecar& sidecar : sidecars_.Of(path)) {
-      const std::string sidecarPath = FolderOf(path) + sidecar.name;
-      if (!run_.RecordWipe(sidecar.name)) continue;
-      const WipeOutcome wiped = kelvane::WipeFile(sidecarPath, context_.fileOps);
-      if (wiped.result == WipeResult::kDone) {
-        run_.WipeDone(sidecar.name);
-      } else {
-        run_.Note(0, sidecarPath, WipeStepOf(wiped));
-      }
+  for (const Sidecar& sidecar : sidecars) {
+    const std::string sidecarPath = FolderOf(path) + sidecar.name;
+    if (!run_.RecordWipe(sidecar.name)) continue;
+    const WipeOutcome wiped = kelvane::WipeFile(sidecarPath, context_.fileOps);
+    if (wiped.result == WipeResult::kDone) {
+      run_.WipeDone(sidecar.name);
+    } else {
+      run_.Note(0, sidecarPath, WipeStepOf(wiped));
     }
   }
   return FileStep::Done();

@@ -5,7 +5,8 @@ the sample photos with XMP sidecars beside some of them, the dry run's plan is
 what the run then does (read back with exiftool and stat), and `undo` puts
 every photo, sidecar, name and file time back exactly. A run killed at a
 random moment is undone to the folder as it was; a photo another tool edited
-after the run is listed by undo and left as that tool wrote it."""
+after the run is listed by undo and left as that tool wrote it. Wipe takes
+a photo's sidecars with it."""
 
 import datetime
 import json
@@ -174,6 +175,15 @@ class PreviewUndo(unittest.TestCase):
         kept = h.sha256_of(os.path.join(folder, edited))
         h.assert_no_problems(self, self.undo_problems("describe", before, folder, listed=[edited]))
         self.assertEqual(kept, h.sha256_of(os.path.join(folder, edited)))
+
+    def test_wipe_takes_sidecars_with_their_photo(self):
+        folder = self.folder(False)
+        photos = sorted(n for n in os.listdir(folder) if not n.endswith(".xmp"))
+        h.run_cli(["--yes", "wipe", os.path.join(folder, photos[0])], self.home)
+        self.assertEqual(sorted(set(os.listdir(folder)) - set(photos)), [photos[1] + ".xmp", photos[2] + ".xmp"])
+        run = h.run_cli(["--json", "--yes", "wipe", folder], self.home)
+        self.assertEqual((run.json or {}).get("total"), len(photos) - 1, run.describe())
+        self.assertEqual(os.listdir(folder), [])
 
 
 if __name__ == "__main__":
