@@ -8,7 +8,8 @@
 # Builds a folder of at least COPIES (default 2000) copies of the photos
 # found below FOLDER (those that jhead reads and that have a taken time), and
 # a second one of the same photos with their metadata stripped (for create
-# and restore). Every run of every tool gets a fresh
+# and restore), and a third with an XMP packet holding their dates (for the
+# date shift that keeps XMP in step). Every run of every tool gets a fresh
 # copy; the tools take turns within each of RUNS (default 3) rounds. Prints
 # the median time per photo of each, the ratio to kelvane-cli, and whether
 # the target is met. Missing tools are installed with apt-get.
@@ -50,7 +51,7 @@ fi
 # --- the photo folders ---------------------------------------------------------
 scratch=${KELVANE_BENCH_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/kelvane-compare-XXXXXX")}
 mkdir -p "$scratch"
-trap 'rm -rf "$scratch/template" "$scratch/stripped" "$scratch/originals" "$scratch/work" "$scratch/out" "$scratch/copy"; [ -n "${KELVANE_BENCH_DIR:-}" ] || rm -rf "$scratch"' EXIT
+trap 'rm -rf "$scratch/template" "$scratch/stripped" "$scratch/withxmp" "$scratch/originals" "$scratch/work" "$scratch/out" "$scratch/copy"; [ -n "${KELVANE_BENCH_DIR:-}" ] || rm -rf "$scratch"' EXIT
 
 # Only photos every tool can work on: jhead stops a whole run at the first
 # file it can't read, and the time functions need a taken time.
@@ -65,8 +66,9 @@ if [ "${#photos[@]}" -eq 0 ]; then
   echo "no photo below $folder that jhead reads and that has a taken time" >&2
   exit 1
 fi
-rm -rf "$scratch/originals" "$scratch/template" "$scratch/stripped"
-mkdir -p "$scratch/originals/plain" "$scratch/originals/stripped" "$scratch/template" "$scratch/stripped"
+rm -rf "$scratch/originals" "$scratch/template" "$scratch/stripped" "$scratch/withxmp"
+mkdir -p "$scratch/originals/plain" "$scratch/originals/stripped" "$scratch/originals/xmp" "$scratch/template" \
+  "$scratch/stripped" "$scratch/withxmp"
 i=0
 for photo in "${photos[@]}"; do
   i=$((i + 1))
@@ -75,11 +77,17 @@ done
 chmod u+w "$scratch"/originals/plain/*
 cp "$scratch"/originals/plain/* "$scratch/originals/stripped/"
 exiftool -q -q -overwrite_original -all= "$scratch/originals/stripped" >/dev/null 2>&1 || true
+# The same photos with an XMP packet holding their dates, as photo managers write it.
+cp "$scratch"/originals/plain/* "$scratch/originals/xmp/"
+exiftool -q -q -overwrite_original '-XMP-xmp:CreateDate<DateTimeOriginal' '-XMP-xmp:ModifyDate<DateTimeOriginal' \
+  '-XMP-photoshop:DateCreated<DateTimeOriginal' '-XMP-exif:DateTimeOriginal<DateTimeOriginal' \
+  "$scratch/originals/xmp" >/dev/null 2>&1 || true
 
 rounds=$(((copies + ${#photos[@]} - 1) / ${#photos[@]}))
 for r in $(seq 1 "$rounds"); do
   for f in "$scratch"/originals/plain/*; do cp "$f" "$scratch/template/r$(printf '%03d' "$r")_$(basename "$f")"; done
   for f in "$scratch"/originals/stripped/*; do cp "$f" "$scratch/stripped/r$(printf '%03d' "$r")_$(basename "$f")"; done
+  for f in "$scratch"/originals/xmp/*; do cp "$f" "$scratch/withxmp/r$(printf '%03d' "$r")_$(basename "$f")"; done
 done
 count=$(find "$scratch/template" -type f | wc -l)
 
@@ -99,10 +107,11 @@ export XDG_STATE_HOME="$scratch/state"
 # --- the comparisons -----------------------------------------------------------
 # Each operation: the tools timed (kelvane-cli first, then the one its
 # target names) and the folder copied for them.
-operations="shift shift-nj filetime copyright copyright-nj csv prefix create restore wipe cat cp cpsync"
+operations="shift shift-nj xmpshift filetime copyright copyright-nj csv prefix create restore wipe cat cp cpsync"
 tools_of() {
   case $1 in
     shift | filetime) echo "kelvane jhead" ;;
+    xmpshift) echo "kelvane exiftool" ;;
     shift-nj | copyright-nj) echo "kelvane" ;;
     copyright) echo "kelvane exiv2" ;;
     csv | prefix) echo "kelvane exiftool" ;;
@@ -116,6 +125,7 @@ tools_of() {
 template_of() {
   case $1 in
     create | restore) echo "$scratch/stripped" ;;
+    xmpshift) echo "$scratch/withxmp" ;;
     *) echo "$scratch/template" ;;
   esac
 }
@@ -128,6 +138,10 @@ run_tool() {
     shift/kelvane) "$cli" --settings "$settings" --quiet shift-time --time +02:00:00 "$work" ;;
     shift/jhead) jhead -q -ta+2:00 "${files[@]}" ;;
     shift-nj/kelvane) "$cli" --settings "$settings" --quiet --no-journal shift-time --time +02:00:00 "$work" ;;
+    xmpshift/kelvane) "$cli" --settings "$settings" --quiet shift-time --time +02:00:00 "$work" ;;
+    xmpshift/exiftool)
+      exiftool -q -q -overwrite_original '-AllDates+=2' '-XMP-xmp:CreateDate+=2' '-XMP-xmp:ModifyDate+=2' \
+        '-XMP-photoshop:DateCreated+=2' '-XMP-exif:DateTimeOriginal+=2' "$work" ;;
     filetime/kelvane) "$cli" --settings "$settings" --quiet file-time "$work" ;;
     filetime/jhead) jhead -q -ft "${files[@]}" ;;
     copyright/kelvane)
@@ -158,6 +172,7 @@ label_of() {
     shift) echo "date shift (+2 h)" ;;
     shift-nj) echo "  without journal" ;;
     copyright-nj) echo "  without journal" ;;
+    xmpshift) echo "date shift with XMP" ;;
     filetime) echo "file times" ;;
     copyright) echo "copyright" ;;
     csv) echo "export to CSV" ;;
@@ -173,6 +188,7 @@ label_of() {
 other_label_of() {
   case $1 in
     shift) echo "jhead -ta" ;;
+    xmpshift) echo "exiftool -AllDates+=" ;;
     filetime) echo "jhead -ft" ;;
     copyright) echo "exiv2 -M" ;;
     csv) echo "exiftool -csv" ;;
@@ -185,7 +201,7 @@ other_label_of() {
 # The least ratio other/kelvane the target asks for; empty for none.
 target_of() {
   case $1 in
-    shift) echo 20 ;;
+    shift | xmpshift) echo 20 ;;
     filetime) echo 1.5 ;;
     create | restore) echo 1 ;;
     copyright) echo 1.5 ;;
