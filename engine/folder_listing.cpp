@@ -41,7 +41,12 @@ std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
     const std::string name = item->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};
-    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      // A file that vanished is passed over; a folder whose files can't be
+      // looked at (no search permission) can't be listed.
+      if (errno == ENOENT) continue;
+      break;
+    }
     if (S_ISLNK(st.st_mode)) {
       listing.entries.push_back({name, true});
     } else if (S_ISREG(st.st_mode)) {
