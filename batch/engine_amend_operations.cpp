@@ -166,8 +166,8 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   return step;
 }
 
-ExportFolderResult EngineAmendOperations::ExportFolder(const std::string& folder,
-                                                       const std::vector<std::string>& names, std::string& target) {
+ExportFolderResult EngineAmendOperations::ExportFolder(const std::string& folder, const std::vector<std::string>& names,
+                                                       std::string& target) {
   ExportWriterContext writer = WriterContext();
   ExportDriverContext driver{writer, writers_, runAnswer_, context_.state.SinglePhotoMode};
   ExportFolderResult result = kelvane::ExportFolder(folder, names, target, driver);

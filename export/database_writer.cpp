@@ -185,8 +185,8 @@ struct MergeStatements {
         addUpdate(db.Prepare("INSERT INTO " + Q(names.updates) + " (\"DateTime\", \"TagLibrary\") VALUES (?1, ?2)")) {}
 
   bool ok() const {
-    return findPhoto.ok() && findEarlier.ok() && takeEarlier.ok() && addPhoto.ok() && knownTag.ok() &&
-           editData.ok() && addData.ok() && addUpdate.ok();
+    return findPhoto.ok() && findEarlier.ok() && takeEarlier.ok() && addPhoto.ok() && knownTag.ok() && editData.ok() &&
+           addData.ok() && addUpdate.ok();
   }
 };
 
@@ -310,8 +310,8 @@ bool CreateAt(const std::string& target, const ExportDatabaseNames& names, const
     // statement (the whole file is flushed before the rename).
     if (db && db->Execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF")) {
       SqliteTransaction transaction(*db);
-      ok = transaction.ok() && CreateExportTables(*db, names, ctx.library) &&
-           Merge(*db, names, photos, ctx, release) && transaction.Commit();
+      ok = transaction.ok() && CreateExportTables(*db, names, ctx.library) && Merge(*db, names, photos, ctx, release) &&
+           transaction.Commit();
     }
     ok = db && db->Close() && ok;
   }

@@ -139,9 +139,11 @@ bool MoveToWholePathKeys(SqliteDatabase& db, const ExportDatabaseNames& names) {
   for (const std::string& column : *columns) {
     if (column == "Folder") return true;
   }
-  return db.Execute("ALTER TABLE " + Q(names.photoFiles) + " ADD COLUMN \"Folder\" TEXT;"
+  return db.Execute("ALTER TABLE " + Q(names.photoFiles) +
+                    " ADD COLUMN \"Folder\" TEXT;"
                     "DROP INDEX IF EXISTS \"FileName\";"
-                    "CREATE UNIQUE INDEX \"FileName\" ON " + Q(names.photoFiles) + " (\"Folder\", \"Filename\");");
+                    "CREATE UNIQUE INDEX \"FileName\" ON " +
+                    Q(names.photoFiles) + " (\"Folder\", \"Filename\");");
 }
 
 bool HasExportTables(SqliteDatabase& db, const ExportDatabaseNames& names) {

@@ -50,10 +50,9 @@ ExportTarget TargetOf(const std::string& text, ExportDriverContext& context) {
 class Collection {
  public:
   explicit Collection(ExportDriverContext& context)
-      : collector_(context.writer.library,
-                   {context.writer.options.excludeTechnical, context.writer.valueCharLimit,
-                    context.writer.options.exportType == ExportType::Json ||
-                        context.writer.options.exportType == ExportType::Database}) {}
+      : collector_(context.writer.library, {context.writer.options.excludeTechnical, context.writer.valueCharLimit,
+                                            context.writer.options.exportType == ExportType::Json ||
+                                                context.writer.options.exportType == ExportType::Database}) {}
 
   enum class Read { kRead, kNoMetadata, kMissing, kLink, kUnreadable, kNotKept };
 

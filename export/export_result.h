@@ -20,7 +20,7 @@ enum class ExportFolderCode : int16_t {
   kOverwriteCancelled = 5,
   kDeleteFailed = 6,  // an existing target can't be replaced
   kTargetInPhotoFolder = 7,
-  kProcessingError = 9,  // a damaged tag library, or no writer for the type
+  kProcessingError = 9,       // a damaged tag library, or no writer for the type
   kExportedSomeWithout = 16,  // exported, but some files had no metadata
 };
 

@@ -24,11 +24,13 @@ int64_t SignExtend(uint32_t value, size_t width) {
 }
 
 bool IsSigned(uint16_t type) {
-  return type == TypeCode(ExifType::kSByte) || type == TypeCode(ExifType::kSShort) || type == TypeCode(ExifType::kSLong) ||
-         type == TypeCode(ExifType::kSRational);
+  return type == TypeCode(ExifType::kSByte) || type == TypeCode(ExifType::kSShort) ||
+         type == TypeCode(ExifType::kSLong) || type == TypeCode(ExifType::kSRational);
 }
 
-bool IsRational(uint16_t type) { return type == TypeCode(ExifType::kRational) || type == TypeCode(ExifType::kSRational); }
+bool IsRational(uint16_t type) {
+  return type == TypeCode(ExifType::kRational) || type == TypeCode(ExifType::kSRational);
+}
 
 std::string AsText(std::span<const uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,8 +41,7 @@ struct TypedValue {
 // The typed value of a decoded tag value (tag is an export tag number);
 // displayText is the value as the library formats it, which the texts of
 // the text formats are taken from.
-TypedValue TypedTagValue(const TagLibrary& library, int32_t tag, const TagValue& value,
-                         const std::string& displayText);
+TypedValue TypedTagValue(const TagLibrary& library, int32_t tag, const TagValue& value, const std::string& displayText);
 
 // Writes an Exif date/time ("2008:05:17 14:03:22") as ISO 8601
 // ("2008-05-17T14:03:22"), with fraction digits (".45") and a zone

@@ -26,9 +26,7 @@ uint32_t TagColumn(size_t i) { return static_cast<uint32_t>(i + 2); }
 
 // The columns after the tags: the unknown tags (when the export has some), then the folder.
 uint32_t UnknownColumn(const SheetLayout& layout) { return TagColumn(layout.columnTags.size()); }
-uint32_t FolderColumn(const SheetLayout& layout) {
-  return UnknownColumn(layout) + (layout.HasUnknownColumn() ? 1 : 0);
-}
+uint32_t FolderColumn(const SheetLayout& layout) { return UnknownColumn(layout) + (layout.HasUnknownColumn() ? 1 : 0); }
 
 // Row 1: the identifiers; row 2: "Filename", the titles, "[Unknown Tags]"
 // when the export has unknown tags, and "Folder".
@@ -83,8 +81,8 @@ bool WriteWorkbook(const CollectedPhotos& photos, const ExportTarget& target, Ex
              AddPhotoRow(sheet, kFirstPhotoRow + static_cast<uint32_t>(p - 1), layout, photo);
     });
     const std::optional<PartRange> range = ok ? sheet.Finish() : std::nullopt;
-    ok = range && package.AddWorksheet(NumberedSheetName(package.WorksheetCount() + 1), parts, *range) ==
-                      XlsxResult::kOk;
+    ok = range &&
+         package.AddWorksheet(NumberedSheetName(package.WorksheetCount() + 1), parts, *range) == XlsxResult::kOk;
   } else if (ok) {
     ok = photos.ForEach([&](const PhotoValues& photo) {
       progress();

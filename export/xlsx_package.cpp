@@ -295,11 +295,11 @@ zip_int64_t WriteFd(void* userdata, void* data, zip_uint64_t length, zip_source_
     case ZIP_SOURCE_ERROR:
       return zip_error_to_data(&target.error, data, length);
     case ZIP_SOURCE_SUPPORTS:
-      return zip_source_make_command_bitmap(
-          ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-          ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
-          ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
-          ZIP_SOURCE_REMOVE, -1);
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                            ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                            ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                            ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
     default:
       zip_error_set(&target.error, ZIP_ER_OPNOTSUPP, 0);
       return -1;
@@ -315,7 +315,7 @@ struct XlsxPackage::State {
   std::vector<std::string> newParts;         // parts not in the source, in order
   // New worksheets: their parts in a scratch file.
   std::map<std::string, std::pair<const ScratchFile*, PartRange>> sheetParts;
-  std::set<std::string> lowerNames;          // every part name, lower case
+  std::set<std::string> lowerNames;  // every part name, lower case
   std::string contentTypesPart = kContentTypesPart;
   std::string workbookPart = "xl/workbook.xml";
   std::string workbookRelsPart = "xl/_rels/workbook.xml.rels";

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "export/xlsx_text.h"
 
-#include "export/clean_text.h"
-
 #include <cstdint>
 #include <cstdio>
+
+#include "export/clean_text.h"
 
 namespace kelvane {
 namespace {

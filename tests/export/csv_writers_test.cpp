@@ -2,7 +2,6 @@
 #include "export/csv_writers.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -22,7 +21,8 @@ using test::FileTarget;
 using test::TestPhotos;
 
 TestPhotos CanonPhotos() {
-  return TestPhotos({"IMG_0001.JPG"}, {271, 272, 36867}, {{"Canon"}, {"Canon EOS 350D DIGITAL"}, {"2007:06:02 14:11:05"}});
+  return TestPhotos({"IMG_0001.JPG"}, {271, 272, 36867},
+                    {{"Canon"}, {"Canon EOS 350D DIGITAL"}, {"2007:06:02 14:11:05"}});
 }
 
 size_t LineCount(const std::string& text) {

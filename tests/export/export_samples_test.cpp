@@ -134,7 +134,8 @@ TEST(ExportSamples, DatabaseCsvOfTheCameraPhotos) {
 
   ASSERT_EQ(files->size(), names.size());
   for (size_t p = 0; p < names.size(); ++p) {
-    EXPECT_EQ((*files)[p], (std::vector<std::string>{std::to_string(p + 1), names[p], fs::canonical(h.photos).string() + "/"}));
+    EXPECT_EQ((*files)[p],
+              (std::vector<std::string>{std::to_string(p + 1), names[p], fs::canonical(h.photos).string() + "/"}));
   }
   const std::string canonRef = std::to_string(IndexOf(names, "Canon_40D.jpg") + 1);
   const auto has = [&](const std::vector<std::string>& row) {

@@ -124,7 +124,8 @@ TEST(ExportTarget, AnswersAndTheirEffects) {
   } cases[] = {
       {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kYes, S::kGoOn, true, R::kNotAsked},
       {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kNo, S::kGoOn, false, R::kNotAsked},
-      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kCancel, S::kCancelled, false, R::kNotAsked},
+      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kCancel, S::kCancelled, false,
+       R::kNotAsked},
       {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kYes, S::kGoOn, true, R::kDecided},
       {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kNo, S::kGoOn, false, R::kNotAsked},
       {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kNotAsked, A::kOk, S::kGoOn, false, R::kNotAsked},
@@ -132,7 +133,8 @@ TEST(ExportTarget, AnswersAndTheirEffects) {
       {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kNotAsked, A::kCancel, S::kCancelled, false, R::kCancelled},
       // A run's earlier answer is applied without asking again.
       {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kDecided, std::nullopt, S::kGoOn, false, R::kDecided},
-      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kCancelled, std::nullopt, S::kCancelled, false, R::kCancelled},
+      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kCancelled, std::nullopt, S::kCancelled, false,
+       R::kCancelled},
       // The folder driver asks whatever the run answered before.
       {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kCancelled, A::kOk, S::kGoOn, false, R::kCancelled},
   };

@@ -27,7 +27,9 @@ TagValue Long(int64_t num) { return {TypeCode(ExifType::kLong), num, 0, {}}; }
 TagValue Rational(int64_t num, int64_t den) { return {TypeCode(ExifType::kRational), num, den, {}}; }
 TagValue SRational(int64_t num, int64_t den) { return {TypeCode(ExifType::kSRational), num, den, {}}; }
 TagValue Ascii(std::string text) { return {TypeCode(ExifType::kAscii), 0, 0, std::move(text)}; }
-TagValue Undefined(int64_t num, std::string text = {}) { return {TypeCode(ExifType::kUndefined), num, 0, std::move(text)}; }
+TagValue Undefined(int64_t num, std::string text = {}) {
+  return {TypeCode(ExifType::kUndefined), num, 0, std::move(text)};
+}
 
 struct FormatCase {
   const char* what;
@@ -202,7 +204,14 @@ TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
        0x00030201,
        0,
        "\x01\x02\x03\x00"s},
-      {"UNDEFINED longer than 4 bytes", TypeCode(ExifType::kUndefined), 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0, "ASCII\0"s},
+      {"UNDEFINED longer than 4 bytes",
+       TypeCode(ExifType::kUndefined),
+       6,
+       kII,
+       {'A', 'S', 'C', 'I', 'I', 0},
+       0,
+       0,
+       "ASCII\0"s},
       {"ASCII", TypeCode(ExifType::kAscii), 5, kII, {'J', 'a', 'n', 'e', 0}, 0, 0, "Jane"},
       {"ASCII without terminator", TypeCode(ExifType::kAscii), 4, kII, {'J', 'a', 'n', 'e'}, 0, 0, "Jane"},
       {"ASCII with padding", TypeCode(ExifType::kAscii), 8, kII, {'J', 'a', 'n', 'e', 0, 0, 0, 0}, 0, 0, "Jane"},
@@ -271,8 +280,10 @@ TEST(FormatTagValue, RawValuesInBothByteOrders) {
   EXPECT_EQ(FormatTagValue(library, 0x9204, {TypeCode(ExifType::kSRational), 1, kII, biasII}, 255).text, "-0.67 EV");
   const Bytes orientationMM = {0, 6, 0, 0};
   const Bytes orientationII = {6, 0, 0, 0};
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kMM, orientationMM}, 255).text, "Top right");
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kII, orientationII}, 255).text, "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kMM, orientationMM}, 255).text,
+            "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kII, orientationII}, 255).text,
+            "Top right");
   // ComponentConfiguration reads its bytes first-lowest in either order.
   const Bytes components = {1, 2, 3, 0};
   EXPECT_EQ(FormatTagValue(library, 0x9101, {TypeCode(ExifType::kUndefined), 4, kMM, components}, 255).text, "YCbCr");
@@ -314,8 +325,7 @@ TEST(FormatTagValue, ExifTwoThreeAndGpsFormats) {
       {"GPSAltitude", kGpsTagBase + 6, 5, rationals({{1234, 10}}), "123.40 meters"},
       {"GPSAltitudeRef", kGpsTagBase + 5, 1, {1}, "Below Sea Level"},
       {"LensSpecification zoom", 0xA432, 5, rationals({{24, 1}, {70, 1}, {28, 10}, {4, 1}}), "24-70 mm f/2.8-4"},
-      {"LensSpecification prime, F unknown", 0xA432, 5, rationals({{50, 1}, {50, 1}, {0, 0}, {0, 0}}),
-       "50 mm f/?"},
+      {"LensSpecification prime, F unknown", 0xA432, 5, rationals({{50, 1}, {50, 1}, {0, 0}, {0, 0}}), "50 mm f/?"},
       {"Temperature", 0x9400, 10, rationals({{0xFFFFFFC9, 10}}), "-5.50 \u00B0C"},
       {"SensitivityType", 0x8830, 3, {0, 3}, "ISO Speed"},
       {"CompositeImage", 0xA460, 3, {0, 2}, "General Composite Image"},

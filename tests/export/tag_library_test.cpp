@@ -88,7 +88,8 @@ TEST(TagLibrary, StoresTheStringsExactly) {
 }
 
 TEST(TagLibrary, IdsWithoutAStringFail) {
-  for (const uint16_t id : {0, 15, 25, 253, 260, 0x9999, 50342, 63500, 63503, 63509, 63743, 63818, 64064, 65056, 65535}) {
+  for (const uint16_t id :
+       {0, 15, 25, 253, 260, 0x9999, 50342, 63500, 63503, 63509, 63743, 63818, 64064, 65056, 65535}) {
     EXPECT_FALSE(LoadLibraryString(id)) << id;
   }
 }
