@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/sidecars.h"
 
+#include <algorithm>
 #include <set>
 
 #include "engine/utility_functions.h"
@@ -9,6 +10,11 @@ namespace kelvane {
 
 SidecarMap SidecarsAmong(const std::vector<std::string>& names) {
   SidecarMap map;
+  // Matching is a pass over the folder per photo: skipped when the folder
+  // holds no sidecar, as most do, so that large folders are listed in one pass.
+  if (std::none_of(names.begin(), names.end(), [](const std::string& name) { return IsXmpSidecarName(name); })) {
+    return map;
+  }
   for (const std::string& name : names) {
     if (IsXmpSidecarName(name)) continue;
     std::vector<Sidecar> found = SidecarsOf(name, names);
