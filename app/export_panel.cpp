@@ -24,6 +24,7 @@ ExportPanel::ExportPanel(ExportOptions& options, QWidget* parent) : QWidget(pare
   frameLayout->addWidget(NewOption(types_, "ExportAsOpt", 1, "Database 'csv'", nullptr, frame), 0, 1);
   frameLayout->addWidget(NewOption(types_, "ExportAsOpt", 2, "Workbook (.xlsx)", nullptr, frame), 1, 0);
   frameLayout->addWidget(NewOption(types_, "ExportAsOpt", 3, "SQLite", nullptr, frame), 1, 1);
+  frameLayout->addWidget(NewOption(types_, "ExportAsOpt", 4, "JSON (.json)", nullptr, frame), 2, 0);
   types_->button(static_cast<int>(options_.exportType))->setChecked(true);
 
   excludeTechnical_ = Named(new QCheckBox(QStringLiteral("Exclude 'Technical'"), this), "ExpExclTechCkB");

@@ -125,6 +125,8 @@ std::optional<BrowseRequest> BrowseRequestFor(int index, ProgramFunction functio
       return BrowseRequest{kSecondOutput, "Set Workbook (.xlsx) file for Export", kWorkbookFilter, "xlsx"};
     case ExportType::Database:
       return BrowseRequest{kSecondOutput, "Set SQLite file for Export", kDatabaseFilter, "sqlite"};
+    case ExportType::Json:
+      return BrowseRequest{kSecondOutput, "Set JSON (.json) file for Export", kJsonFilter, "json"};
     case ExportType::SheetCsv:
     case ExportType::DbCsv:
       break;
@@ -147,6 +149,8 @@ std::optional<Message> ExportTargetWarning(std::string_view extension, ExportTyp
     text = "This data is not suited to the SQLite (.sqlite) file type selected.";
   } else if (ext == "csv" && (type == ExportType::Workbook || type == ExportType::Database)) {
     text = "This data is not suited to the SQLite (.csv) file type selected.";
+  } else if (ext == "json" && type != ExportType::Json) {
+    text = "This data is not suited to the JSON (.json) file type selected.";
   }
   if (text == nullptr) return std::nullopt;
   return Message{"File select warning", text, MessageIcon::kExclamation, MessageButtons::kOk, 0};

@@ -80,6 +80,7 @@ inline constexpr const char* kJpgFilter = ".JPG|*.jpg|All Files|*.*";
 inline constexpr const char* kWorkbookFilter = ".XLSX|*.xlsx|All Files|*.*";
 inline constexpr const char* kDatabaseFilter = ".SQLITE|*.sqlite|All Files|*.*";
 inline constexpr const char* kCsvFilter = ".CSV|*.csv|All Files|*.*";
+inline constexpr const char* kJsonFilter = ".JSON|*.json|All Files|*.*";
 
 struct BrowseRequest {
   uint8_t mode = 0;

@@ -87,7 +87,8 @@ MainMenus BuildMainMenus(QMenuBar& bar) {
   m.crSetStdSMu = Item(select, "Set as &New Standard Copyright Text", "CRSetStdSMu");
   m.exportAsMenu =
       ExclusiveMenu(select, "&Export as", "ExportAsSMu",
-                    {"Spreadsheet 'csv'", "Database 'csv'", "Workbook (.xlsx) Sheet", "SQLite Tables"}, m.exportAsSMu);
+                    {"Spreadsheet 'csv'", "Database 'csv'", "Workbook (.xlsx) Sheet", "SQLite Tables", "JSON (.json)"},
+                    m.exportAsSMu);
   m.filePerPhotoSMu = Item(select, "&File per photo", "FilePerPhotoSMu", true);
   m.expExclTechSMu = Item(select, "Exclude &Technical", "ExpExclTechSMu", true);
   select->addSeparator();

@@ -48,7 +48,7 @@ struct MainMenus {
   QAction* crInsertSMu = nullptr;
   QAction* crSetStdSMu = nullptr;
   QMenu* exportAsMenu = nullptr;
-  std::array<QAction*, 4> exportAsSMu{};
+  std::array<QAction*, 5> exportAsSMu{};
   QAction* filePerPhotoSMu = nullptr;
   QAction* expExclTechSMu = nullptr;
   QAction* optionsSMu = nullptr;

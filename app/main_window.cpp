@@ -282,7 +282,7 @@ void KelvaneMain::ConnectMenus() {
   connect(m.crYearSMu, &QAction::triggered, notice_, &NoticePanel::SetYearFromPhoto);
   connect(m.crInsertSMu, &QAction::triggered, notice_, &NoticePanel::InsertStandardText);
   connect(m.crSetStdSMu, &QAction::triggered, notice_, &NoticePanel::SetStandardText);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < static_cast<int>(m.exportAsSMu.size()); ++i) {
     connect(m.exportAsSMu[static_cast<size_t>(i)], &QAction::triggered, this,
             [this, i] { export_->SetExportType(static_cast<ExportType>(i)); });
   }

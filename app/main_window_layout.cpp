@@ -290,14 +290,16 @@ void KelvaneMain::OnExportTypeChosen(ExportType type, ExportType previous) {
   menus_.exportAsSMu[static_cast<size_t>(type)]->setChecked(true);
   if (state_.SelectedFunction == ProgramFunction::ExportMetadata) {
     ApplyFunctionCaptions(ProgramFunction::ExportMetadata);
-    if (type == ExportType::DbCsv || type == ExportType::Database) {
+    if (type == ExportType::DbCsv || type == ExportType::Database || type == ExportType::Json) {
       options.perPhoto = false;
       SetSkipBox(false);
     } else {
       options.perPhoto = skipBox_->isChecked();
     }
   }
-  const auto ownFile = [](ExportType t) { return t == ExportType::Workbook || t == ExportType::Database; };
+  const auto ownFile = [](ExportType t) {
+    return t == ExportType::Workbook || t == ExportType::Database || t == ExportType::Json;
+  };
   if (ownFile(type) || ownFile(previous) || wasFolder != ExportTargetFolder()) ClearExportTarget();
   ArrangeForFunction();
 }

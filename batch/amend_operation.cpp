@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "batch/amend_operation.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -23,10 +24,6 @@ constexpr const char* kUnidentifiedExportError = "Unidentified Export processing
 
 constexpr int kProgressStart = 5;
 constexpr int kProgressSpan = 90;
-
-// Results of ExportFolder besides its failures 1..15.
-constexpr int16_t kExportDone = 0;
-constexpr int16_t kExportDoneExcluding = 16;
 
 bool IsAmendFunction(ProgramFunction function) {
   switch (function) {
@@ -60,46 +57,54 @@ bool IsHidden(const std::string& path) {
 int ProgressAt(size_t done, size_t total) { return ProgressValue(done, total, kProgressSpan, kProgressStart); }
 
 // The list message of a one-photo export's result.
-FileStep ExportStepOf(int16_t code) {
-  switch (code) {
-    case export_code::kExported:
+FileStep ExportStepOf(const ExportPhotoResult& result) {
+  switch (result.code) {
+    case ExportPhotoCode::kExported:
       return FileStep::Done();
-    case export_code::kNoMetadataFound:
+    case ExportPhotoCode::kPhotoMissing:
       return FileStep::Failed(ListMessage::kExportNoMetadataFound);
-    case export_code::kNoTagsCollected:
+    case ExportPhotoCode::kNoTagsCollected:
       return FileStep::Failed(ListMessage::kExportNoMetadataInFiles);
-    case export_code::kWriteFailed:
+    case ExportPhotoCode::kWriteFailed:
       return FileStep::Failed(ListMessage::kExportWriteFailed);
-    case export_code::kOverwriteCancelled:
+    case ExportPhotoCode::kOverwriteCancelled:
       return FileStep::Failed(ListMessage::kExportOverwriteCancelled);
-    case export_code::kDeleteFailed:
+    case ExportPhotoCode::kDeleteFailed:
       return FileStep::Failed(ListMessage::kExportDeleteFailed);
-    case export_code::kTargetInPhotoFolder:
-      return FileStep::Failed(ListMessage::kExportInPhotoFolder);
-    case export_code::kExifUnreadable:
+    case ExportPhotoCode::kExifUnreadable:
       return FileStep::Failed(ListMessage::kExportNoMetadataInFile);
-    default:
+    case ExportPhotoCode::kProcessingError:
       return FileStep::Failed(ListMessage::kExportProcessingError);
+    case ExportPhotoCode::kReadFailed:
+      return FileStep::Failed(ListMessage::kCouldNotRead, result.osError);
+    case ExportPhotoCode::kSymbolicLink:
+      return FileStep::Failed(ListMessage::kSymbolicLink);
   }
+  return FileStep::Failed(ListMessage::kExportProcessingError);
 }
 
-std::string ExportFolderMessage(int16_t code) {
+// The message that ends a folder export that failed; nothing when it was written.
+std::optional<std::string> ExportFolderFailure(ExportFolderCode code) {
   switch (code) {
-    case 1:
+    case ExportFolderCode::kExported:
+    case ExportFolderCode::kExportedSomeWithout:
+      return std::nullopt;
+    case ExportFolderCode::kNoMetadataFound:
       return "No files with Metadata found";
-    case 3:
+    case ExportFolderCode::kNoTagsCollected:
       return "No Metadata in files";
-    case 4:
+    case ExportFolderCode::kWriteFailed:
       return "Write to export file failed";
-    case 5:
+    case ExportFolderCode::kOverwriteCancelled:
       return "Export file exists and Overwrite Cancelled";
-    case 6:
+    case ExportFolderCode::kDeleteFailed:
       return "Previous Export file delete failed";
-    case 7:
+    case ExportFolderCode::kTargetInPhotoFolder:
       return "Export file cannot be in same Folder as source files";
-    default:
-      return kUnidentifiedExportError;
+    case ExportFolderCode::kProcessingError:
+      break;
   }
+  return kUnidentifiedExportError;
 }
 
 Message Box(std::string title, std::string text, MessageIcon icon, MessageButtons buttons, int defaultButton) {
@@ -253,6 +258,11 @@ class AmendRun {
 
   bool CheckExportTarget() {
     if (!state_.ExportTargetSet) return Refuse("Export path not set");
+    // Standard output has no folder to check.
+    if (context_.exportOptions.toStandardOutput) {
+      context_.exportOptions.perPhotoRunStarted = false;
+      return true;
+    }
     stepMessage_ = "Export path not found";
     const std::string target = Trim(inputs_.secondPath);
     if (!FolderExists(target)) {
@@ -385,10 +395,38 @@ class AmendRun {
   }
 
   void ExportWholeFolder() {
-    const int16_t code = operations_.ExportFolder(path_, inputs_.secondPath);
-    if (code == kExportDoneExcluding) exportExcluded_ = true;
-    if (code != kExportDone && code != kExportDoneExcluding) {
-      stepMessage_ = ExportFolderMessage(code);
+    int listError = 0;
+    const std::optional<FolderListing> listing = ListFolder(path_, &listError);
+    if (!listing) {
+      stepMessage_ = FolderUnreadableMessage(listError);
+      return FailureBox();
+    }
+    // Links are listed, never read; sidecars and files that are no photos
+    // are passed over as in every folder run.
+    const std::vector<FolderEntry> entries = EntriesToVisit(path_, *listing, context_, inputs_);
+    std::vector<std::string> names;
+    for (size_t order = 0; order < entries.size(); ++order) {
+      if (entries[order].link) {
+        Note(entries[order].name, order, FileStep::Failed(ListMessage::kSymbolicLink));
+      } else {
+        names.push_back(entries[order].name);
+      }
+    }
+    ui_.SetStatus(2, kTotalFiles + std::to_string(entries.size()));
+    ui_.SetProgress(kProgressStart);
+    const ExportFolderResult result = operations_.ExportFolder(path_, names, inputs_.secondPath);
+    for (const UnreadPhoto& unread : result.unread) {
+      const auto at = std::find_if(entries.begin(), entries.end(),
+                                   [&unread](const FolderEntry& entry) { return entry.name == unread.name; });
+      Note(unread.name, static_cast<size_t>(at - entries.begin()),
+           FileStep::Failed(ListMessage::kCouldNotRead, unread.osError));
+    }
+    ui_.SetStatus(1, kFilesProcessed + std::to_string(result.photosExported));
+    exportExcluded_ = result.code == ExportFolderCode::kExportedSomeWithout;
+    if (const std::optional<std::string> failure = ExportFolderFailure(result.code)) {
+      // The files that could not be read are listed all the same.
+      if (context_.failures != nullptr) *context_.failures = report_.AllFailures();
+      stepMessage_ = *failure;
       return FailureBox();
     }
     Complete();
@@ -419,13 +457,18 @@ class AmendRun {
     }
   }
 
-  // The output of one photo: the target itself for the workbook and database
-  // types of a single-photo export, else a CSV file named after the photo in
-  // the target folder.
+  // The output of one photo: the target itself for the workbook, database
+  // and JSON types of a single-photo export and for standard output; else a
+  // CSV file named after the photo in the target folder (a single photo's
+  // target that is no folder is the CSV file itself).
   std::string ExportOutput(const std::string& photo) const {
     const std::string target = Trim(inputs_.secondPath);
     const ExportType type = context_.exportOptions.exportType;
-    if (single_ && (type == ExportType::Workbook || type == ExportType::Database)) return target;
+    if (context_.exportOptions.toStandardOutput) return target;
+    if (single_ && (type == ExportType::Workbook || type == ExportType::Database || type == ExportType::Json)) {
+      return target;
+    }
+    if (single_ && !IsFolder(target)) return target;
     return FolderText(target) + FileNameWithoutExtension(photo) + ".csv";
   }
 

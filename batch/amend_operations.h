@@ -12,6 +12,7 @@
 #include "batch/photo_run.h"
 #include "batch/run_state.h"
 #include "batch/text_tag_amend.h"
+#include "export/export_result.h"
 
 namespace kelvane {
 
@@ -29,12 +30,12 @@ class AmendOperations {
   // Copyright or Image Description: the photo's new text worked out from what
   // it holds and written.
   virtual FileStep AmendTextTag(size_t order, const std::string& path, const TextTagRequest& request) = 0;
-  // All photos of the folder into the one export target; target is the
-  // export target text, which the export may correct. The export's result
-  // code.
-  virtual int16_t ExportFolder(const std::string& folder, std::string& target) = 0;
-  // One photo into one output; the export's result code.
-  virtual int16_t ExportPhoto(const std::string& photo, const std::string& output) = 0;
+  // The files names of the folder into the one export target; target is
+  // the export target text, which the export may correct.
+  virtual ExportFolderResult ExportFolder(const std::string& folder, const std::vector<std::string>& names,
+                                          std::string& target) = 0;
+  // One photo into one output.
+  virtual ExportPhotoResult ExportPhoto(const std::string& photo, const std::string& output) = 0;
   // Overwrites the file with zero bytes and deletes it.
   virtual FileStep WipeFile(const std::string& path) = 0;
   // The steps whose outcome came in since the last call.

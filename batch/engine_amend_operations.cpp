@@ -166,18 +166,22 @@ FileStep EngineAmendOperations::AmendTextTag(size_t order, const std::string& pa
   return step;
 }
 
-int16_t EngineAmendOperations::ExportFolder(const std::string& folder, std::string& target) {
+ExportFolderResult EngineAmendOperations::ExportFolder(const std::string& folder, const std::vector<std::string>& names,
+                                                       std::string& target) {
   ExportWriterContext writer = WriterContext();
   ExportDriverContext driver{writer, writers_, runAnswer_, context_.state.SinglePhotoMode};
-  const ExportFolderResult result = kelvane::ExportFolder(folder, target, driver);
+  ExportFolderResult result = kelvane::ExportFolder(folder, names, target, driver);
   if (result.targetText) target = *result.targetText;
-  return result.code;
+  exported_.insert(exported_.end(), result.written.begin(), result.written.end());
+  return result;
 }
 
-int16_t EngineAmendOperations::ExportPhoto(const std::string& photo, const std::string& output) {
+ExportPhotoResult EngineAmendOperations::ExportPhoto(const std::string& photo, const std::string& output) {
   ExportWriterContext writer = WriterContext();
   ExportDriverContext driver{writer, writers_, runAnswer_, context_.state.SinglePhotoMode};
-  return kelvane::ExportPhoto(photo, output, driver);
+  ExportPhotoResult result = kelvane::ExportPhoto(photo, output, driver);
+  exported_.insert(exported_.end(), result.written.begin(), result.written.end());
+  return result;
 }
 
 FileStep EngineAmendOperations::WipeFile(const std::string& path) {

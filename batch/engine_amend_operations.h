@@ -33,11 +33,14 @@ class EngineAmendOperations : public AmendOperations {
   FileStep AddExifSegment(size_t order, const std::string& target, ProgramFunction function,
                           const std::string& source) override;
   FileStep AmendTextTag(size_t order, const std::string& path, const TextTagRequest& request) override;
-  int16_t ExportFolder(const std::string& folder, std::string& target) override;
-  int16_t ExportPhoto(const std::string& photo, const std::string& output) override;
+  ExportFolderResult ExportFolder(const std::string& folder, const std::vector<std::string>& names,
+                                  std::string& target) override;
+  ExportPhotoResult ExportPhoto(const std::string& photo, const std::string& output) override;
   FileStep WipeFile(const std::string& path) override;
   std::vector<PhotoRun::Completed> TakeCompleted() override { return run_.TakeCompleted(); }
   void End() override { run_.End(); }
+  // The files the run's exports wrote ("-" for standard output).
+  const std::vector<std::string>& ExportedFiles() const { return exported_; }
 
  private:
   ExportWriterContext WriterContext();
@@ -47,6 +50,7 @@ class EngineAmendOperations : public AmendOperations {
   ProgramOptions options_;
   ExportWriters writers_;
   RunAnswer runAnswer_ = RunAnswer::kNotAsked;
+  std::vector<std::string> exported_;
   // A restore reads its source once for the whole run.
   std::map<std::string, RestoreSource> sources_;
   SidecarFinder sidecars_;

@@ -34,6 +34,7 @@ struct UnitResult {
   std::vector<std::string> notices;
   size_t removedTemporaries = 0;
   std::vector<std::string> skipped;
+  std::vector<std::string> exported;  // the files an export wrote
 };
 
 UnitResult RunOneUnit(const CommandLine& line, const RunUnit& unit, ConsoleSession& session,
@@ -75,6 +76,7 @@ UnitResult RunOneUnit(const CommandLine& line, const RunUnit& unit, ConsoleSessi
   result.notices = console.Notices();
   result.removedTemporaries = context.removedTemporaries;
   result.skipped = std::move(context.skippedFiles);
+  result.exported = amendOperations.ExportedFiles();
   return result;
 }
 
@@ -92,7 +94,12 @@ std::string PlaceOf(const RunUnit& unit, const std::string& name) {
 
 }  // namespace
 
-int RunBatchCommand(const CommandLine& line, ConsoleSession& session, const ConsoleStreams& streams) {
+int RunBatchCommand(const CommandLine& line, ConsoleSession& session, const ConsoleStreams& given) {
+  // An export to standard output keeps standard output for its data: every
+  // message, and the --json report, goes to standard error.
+  const bool dataOnOutput = line.command == CommandName::Export && line.Value("--to") == "-";
+  const ConsoleStreams streams{given.in, dataOnOutput ? given.err : given.out, given.err, given.inIsTerminal,
+                               given.errIsTerminal};
   const std::vector<RunUnit> units = RunUnitsOf(line.paths, line.global.recursive);
   const bool several = units.size() > 1;
   ConsoleOptions options;
@@ -126,6 +133,7 @@ int RunBatchCommand(const CommandLine& line, ConsoleSession& session, const Cons
     summary.notices.insert(summary.notices.end(), result.notices.begin(), result.notices.end());
     summary.removedTemporaries += result.removedTemporaries;
     summary.skipped.insert(summary.skipped.end(), result.skipped.begin(), result.skipped.end());
+    summary.written.insert(summary.written.end(), result.exported.begin(), result.exported.end());
     for (ReportedFailure& failure : result.failures.files) {
       if (several) failure.fileName = PlaceOf(unit, failure.fileName);
       summary.failures.files.push_back(failure);

@@ -63,12 +63,16 @@ const std::vector<CommandEntry>& CommandTable() {
        "export",
        "Export Metadata: collect the tags of the photos into a table file.",
        "folders (every file in each) and photos, any number of them",
-       {{"--format", true, "csv|dbcsv|xlsx|sqlite",
-         "spreadsheet CSV (default), database CSV files, workbook "
-         "or SQLite database"},
-        {"--to", true, "PATH", "the export file, or the folder for one file per photo"},
+       {{"--format", true, "csv|dbcsv|xlsx|sqlite|json",
+         "spreadsheet CSV (default), database CSV files, workbook, "
+         "SQLite database or JSON (one object per photo, values as data)"},
+        {"--to", true, "PATH",
+         "the export file, or the folder for one file per photo; - writes a csv or json export to standard output "
+         "(messages go to standard error)"},
         {"--per-photo", false, "", "one output per photo (csv: a file, xlsx: a worksheet)"},
-        {"--exclude-technical", false, "", "leave out the technical tags"},
+        {"--exclude-technical", false, "",
+         "leave out the technical tags (camera settings, make and model, offsets); keep the image size and "
+         "orientation, date/times, texts, copyright and GPS position"},
         {"--initial-number", true, "N", "database CSV: the first file number"}}},
       {CommandName::Wipe,
        "wipe",
@@ -78,7 +82,7 @@ const std::vector<CommandEntry>& CommandTable() {
       {CommandName::Dump,
        "dump",
        "Show what the Exif reader finds in one photo (the nine tag slots, the ten locator numbers), "
-       "then its IFD0 and Exif IFD tags as the export formats them.",
+       "then its IFD0, Exif IFD and GPS tags as the export formats them.",
        "photos, any number of them",
        {}},
       {CommandName::History,

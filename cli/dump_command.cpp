@@ -36,9 +36,10 @@ std::string Printable(const std::string& bytes) {
   return out;
 }
 
+// 0x010F; a GPS tag as GPS:0x0002.
 std::string Hex4(int32_t tag) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(tag) & 0xFFFFu);
+  char text[16];
+  std::snprintf(text, sizeof text, "%s0x%04X", IsGpsTag(tag) ? "GPS:" : "", static_cast<unsigned>(tag) & 0xFFFFu);
   return text;
 }
 
@@ -48,19 +49,17 @@ struct FormattedTag {
   std::string value;
 };
 
-// Every tag of IFD0 and the Exif IFD, formatted by the tag library as the
-// export does it, in tag-number order.
+// Every tag of IFD0, the Exif IFD and the GPS directory, formatted by the
+// tag library as the export does it, in tag-number order.
 std::vector<FormattedTag> FormattedTags(PhotoFile& file, const ExifSegmentInfo& segment, ConsoleSession& session) {
-  ValueCollector collector(session.library, false, session.settings.ValueCharLimit);
-  collector.AddPhoto(file, segment, "photo");
+  ValueCollector collector(session.library, {false, session.settings.ValueCharLimit, false});
+  const PhotoValues photo = collector.Collect(file, segment, "", "photo");
   std::vector<FormattedTag> tags;
-  auto table = std::move(collector).Finish(false);
-  if (!table) return tags;
-  for (size_t k = 0; k < table->SlotCount(); ++k) {
+  for (const CollectedValue& value : photo.values) {
     FormattedTag formatted;
-    formatted.tag = table->slotTags[k];
+    formatted.tag = value.tag;
     if (const auto record = session.library.Record(formatted.tag)) formatted.title = record->title;
-    formatted.value = table->Value(k, 0);
+    formatted.value = value.text;
     tags.push_back(std::move(formatted));
   }
   return tags;
@@ -86,7 +85,7 @@ void PrintText(const std::string& path, int16_t code, int32_t slotRequest, const
     out << "\n";
   }
   if (tags.empty()) return;
-  out << "tags of IFD0 and the Exif IFD:\n";
+  out << "tags of IFD0, the Exif IFD and the GPS directory:\n";
   for (const FormattedTag& tag : tags) {
     out << "  " << Hex4(tag.tag) << ' ' << (tag.title.empty() ? "(no title)" : tag.title) << ": "
         << Printable(tag.value) << "\n";

@@ -76,7 +76,9 @@ nlohmann::ordered_json ReportJson(const RunSummary& summary) {
           {"failures", std::move(failures)}, {"failuresNotListed", summary.failures.notListed},
           {"messages", std::move(messages)}, {"notices", summary.notices},
           {"removedTemporaryFiles", summary.removedTemporaries}, {"skipped", summary.skipped.size()},
-          {"skippedFiles", summary.skipped}, {"exitStatus", summary.exitStatus}});
+          {"skippedFiles", summary.skipped}});
+  if (summary.command == "export") report["written"] = summary.written;
+  report["exitStatus"] = summary.exitStatus;
   return report;
 }
 

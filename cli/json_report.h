@@ -24,6 +24,7 @@ struct RunSummary {
   std::vector<std::string> notices;  // lines about the run (a wait, temporary files removed)
   size_t removedTemporaries = 0;
   std::vector<std::string> skipped;  // files passed over as no photos
+  std::vector<std::string> written;  // export: the files written ("-": standard output)
   // A dry run: what it would change.
   std::optional<nlohmann::ordered_json> plan;
   int exitStatus = 0;
@@ -32,7 +33,7 @@ struct RunSummary {
 // {command, path, total, processed, failures [{file, code, message, errno
 // (when the system gave a reason)}], failuresNotListed, messages [{title,
 // icon, text, answer (questions only)}], notices, removedTemporaryFiles,
-// exitStatus}; a dry run adds dryRun: true and plan: [{photo, changes:
+// skipped, skippedFiles, written (export only), exitStatus}; a dry run adds dryRun: true and plan: [{photo, changes:
 // [{field, now, after}]}] after path. Texts have their carriage returns as line feeds.
 nlohmann::ordered_json ReportJson(const RunSummary& summary);
 

@@ -7,6 +7,7 @@
 #include "cli/option_values.h"
 #include "engine/folder_listing.h"
 #include "engine/utility_functions.h"
+#include "export/export_driver.h"
 
 namespace kelvane::cli {
 
@@ -162,6 +163,14 @@ std::string DescriptionEntries(const CommandLine& line, RunRequest& request) {
   return {};
 }
 
+// A target named relative to the current folder, as a whole path; a link
+// in it stays a link.
+std::string AbsoluteTarget(const std::string& target) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(target, ec);
+  return ec ? target : absolute.lexically_normal().string();
+}
+
 std::string ExportEntries(const CommandLine& line, RunRequest& request) {
   ExportOptions& options = request.exportOptions;
   const std::string format = line.Has("--format") ? line.Value("--format") : "csv";
@@ -173,12 +182,14 @@ std::string ExportEntries(const CommandLine& line, RunRequest& request) {
     options.exportType = ExportType::Workbook;
   } else if (format == "sqlite") {
     options.exportType = ExportType::Database;
+  } else if (format == "json") {
+    options.exportType = ExportType::Json;
   } else {
-    return "unknown export format '" + format + "' (csv, dbcsv, xlsx or sqlite)";
+    return "unknown export format '" + format + "' (csv, dbcsv, xlsx, sqlite or json)";
   }
   if (!line.Has("--to")) return "export needs --to PATH";
   if (line.Has("--per-photo")) {
-    if (options.exportType == ExportType::DbCsv || options.exportType == ExportType::Database) {
+    if (options.exportType != ExportType::SheetCsv && options.exportType != ExportType::Workbook) {
       return "--per-photo goes with the csv and xlsx formats";
     }
     if (request.state.SinglePhotoMode) return "--per-photo needs a folder, not one photo";
@@ -190,9 +201,14 @@ std::string ExportEntries(const CommandLine& line, RunRequest& request) {
     }
     request.inputs.initialFileNumber = line.Value("--initial-number");
   }
+  const std::string target = line.Value("--to");
+  options.toStandardOutput = target == "-";
+  if (options.toStandardOutput && (!StreamsToStandardOutput(options.exportType) || line.Has("--per-photo"))) {
+    return "--to - (standard output) goes with --format csv or json, without --per-photo";
+  }
   options.perPhoto = line.Has("--per-photo");
   options.excludeTechnical = line.Has("--exclude-technical");
-  request.inputs.secondPath = line.Value("--to");
+  request.inputs.secondPath = options.toStandardOutput || target.empty() ? target : AbsoluteTarget(target);
   request.state.ExportTargetSet = !request.inputs.secondPath.empty();
   return {};
 }

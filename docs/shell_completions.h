@@ -3,7 +3,7 @@
 // program's table of commands and options: command words first, then the
 // command's options and the global ones, file names for PATH and for the
 // options that name a file, and the choices of an option whose value name
-// lists them ("csv|dbcsv|xlsx|sqlite").
+// lists them ("csv|dbcsv|xlsx|sqlite|json").
 #pragma once
 
 #include <span>

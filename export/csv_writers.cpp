@@ -4,21 +4,19 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/utility_functions.h"
+#include "export/export_output.h"
 #include "export/library_release.h"
 #include "export/sheet_layout.h"
-#include "export/staged_text_file.h"
 
 namespace kelvane {
 namespace {
 
 // Tag number of the line that lists the tags the tags file does not define.
 constexpr int32_t kUnknownTagsId = 65535;
-// The tags file starts here; lower numbers are never defined.
-constexpr int64_t kFirstDefinedTag = 32;
 
 int PhotoProgress(size_t p, size_t photos) { return 15 + static_cast<int>(80 * p / (photos + 1)); }
 
@@ -42,35 +40,8 @@ class CsvLine {
   std::string text_;
 };
 
-// The tags the tags file defines: a record with formatting fields in
-// 32 .. the library's highest tag.
-struct DefinedTag {
-  int32_t id = 0;
-  bool nonTechnical = false;
-  std::string title;  // as stored: the record from column 25 on
-};
-struct DefinedTags {
-  std::vector<bool> defined = std::vector<bool>(65536, false);
-  std::vector<DefinedTag> list;
-};
-
-DefinedTags ReadDefinedTags(const TagLibrary& library) {
-  DefinedTags tags;
-  const int64_t last = std::min<int64_t>(library.HighestTag(), 65535);
-  for (int64_t id = kFirstDefinedTag; id <= last; ++id) {
-    const auto record = library.LoadLibraryString(static_cast<uint16_t>(id));
-    if (!record) continue;
-    const TagRecord parsed = ParseTagRecord(*record);
-    if (!parsed.HasFormatting()) continue;
-    tags.defined[static_cast<size_t>(id)] = true;
-    tags.list.push_back({static_cast<int32_t>(id), parsed.IsNonTechnical(),
-                         record->size() > 24 ? std::string(record->substr(24)) : std::string()});
-  }
-  return tags;
-}
-
-bool IsDefined(const DefinedTags& tags, int32_t tag) {
-  return tag >= 0 && tag <= 65535 && tags.defined[static_cast<size_t>(tag)];
+ExportOutput OutputOf(const ExportTarget& target, const std::string& path) {
+  return target.standardOutput ? ExportOutput::StandardOutput() : ExportOutput::File(path);
 }
 
 }  // namespace
@@ -88,43 +59,46 @@ std::string CsvField(std::string_view text, char delimiter) {
   return quoted;
 }
 
-bool WriteSheetCsv(const ExportTable& table, const std::string& target, ExportWriterContext& context) {
-  if (table.PhotoCount() == 0 || table.SlotCount() == 0) return false;
+bool WriteSheetCsv(const CollectedPhotos& photos, const ExportTarget& target, ExportWriterContext& context) {
+  if (photos.PhotoCount() == 0 || photos.Tags().empty()) return false;
   CheckLibraryRelease(context.library, context.settings, context.ui, ReleaseAdvice::Worksheets);
-  StagedTextFile file(target);
+  ExportOutput file = OutputOf(target, target.path);
   if (!file.Open()) return false;
 
   const char d = static_cast<char>(context.csvDelimiter);
-  const SheetLayout layout = MakeSheetLayout(table, context.library, context.valueCharLimit);
+  const SheetLayout layout = MakeSheetLayout(photos.Tags(), context.library, context.valueCharLimit);
   CsvLine titles(d);
   titles.Add("Filename");
   for (const std::string& title : layout.titles) titles.Add(title);
-  if (!layout.unknownTags.empty()) titles.Add("[Unknown Tags]");
+  if (layout.HasUnknownColumn()) titles.Add(kUnknownTagsTitle);
+  titles.Add(kFolderTitle);
   context.ui.SetProgress(5);
 
-  // The cell above "Filename" stays empty.
+  // The cells above "Filename", "[Unknown Tags]" and "Folder" stay empty.
   CsvLine ids(d);
   ids.Add("");
   for (const int32_t tag : layout.columnTags) ids.Add(context.hexTagIds ? Hex4(tag) : Dec(tag));
+  if (layout.HasUnknownColumn()) ids.Add("");
+  ids.Add("");
   bool ok = file.WriteLine(ids.Text()) && file.WriteLine(titles.Text());
   context.ui.SetProgress(10);
 
-  const size_t photos = table.PhotoCount();
-  for (size_t p = 0; ok && p < photos; ++p) {
-    context.ui.SetProgress(PhotoProgress(p, photos));
+  const size_t count = photos.PhotoCount();
+  size_t p = 0;
+  ok = ok && photos.ForEach([&](const PhotoValues& photo) {
+    context.ui.SetProgress(PhotoProgress(p++, count));
     CsvLine line(d);
-    line.Add(table.photoNames[p]);
-    for (const size_t k : layout.columns) line.Add(table.Value(k, p));
-    // Every photo line ends with the unknown-tags cell, empty or not.
-    line.Add(layout.unknownCell);
-    ok = file.WriteLine(line.Text());
-  }
+    line.Add(photo.name);
+    for (const std::string_view cell : RowCells(layout, photo)) line.Add(cell);
+    if (layout.HasUnknownColumn()) line.Add(layout.unknownCell);
+    line.Add(photo.folder);
+    return file.WriteLine(line.Text());
+  });
   return ok && file.Finish() && file.Commit();
 }
 
-bool WriteDbCsv(const ExportTable& table, const std::string& target, const DbCsvSuffixes& suffixes,
-                ExportWriterContext& context) {
-  if (table.PhotoCount() == 0 || table.SlotCount() == 0) return false;
+bool WriteDbCsv(const CollectedPhotos& photos, const ExportTarget& target, ExportWriterContext& context) {
+  if (photos.PhotoCount() == 0 || photos.Tags().empty()) return false;
   CheckLibraryRelease(context.library, context.settings, context.ui, ReleaseAdvice::Databases);
 
   int64_t start = context.initialFileNumber != nullptr ? LeadingNumber(*context.initialFileNumber) : 0;
@@ -132,55 +106,62 @@ bool WriteDbCsv(const ExportTable& table, const std::string& target, const DbCsv
     start = 1;
     if (context.initialFileNumber != nullptr) *context.initialFileNumber = std::string(1, '1');
   }
-  const size_t photos = table.PhotoCount();
-  start = std::min<int64_t>(start, std::numeric_limits<int64_t>::max() - static_cast<int64_t>(photos));
+  const size_t count = photos.PhotoCount();
+  start = std::min<int64_t>(start, std::numeric_limits<int64_t>::max() - static_cast<int64_t>(count));
 
   const char d = static_cast<char>(context.csvDelimiter);
-  const DefinedTags tags = ReadDefinedTags(context.library);
+  const TagLibrary& library = context.library;
+  // The tags file defines the library's tags with formatting fields from 32 on.
+  const std::vector<int32_t>& defined = library.RecordedTags();
+  const auto isDefined = [&](int32_t tag) { return std::binary_search(defined.begin(), defined.end(), tag); };
 
-  std::unique_ptr<StagedTextFile> tagsFile;
+  std::optional<ExportOutput> tagsFile;
   if (!context.options.appendMode) {
-    tagsFile = std::make_unique<StagedTextFile>(target + suffixes[0]);
-    if (!tagsFile->Open() || context.library.SlotCount() < 1) return false;
+    tagsFile = ExportOutput::File(target.path + target.suffixes[0]);
+    if (!tagsFile->Open() || library.SlotCount() < 1) return false;
     bool ok = true;
-    for (const DefinedTag& tag : tags.list) {
-      ok = ok &&
-           tagsFile->WriteLine(CsvLine(d).Add(Dec(tag.id)).Add(tag.nonTechnical ? "-1" : "0").Add(tag.title).Text());
+    for (const int32_t tag : defined) {
+      const std::optional<TagRecord> record = library.Record(tag);
+      ok = ok && tagsFile->WriteLine(
+                     CsvLine(d).Add(Dec(tag)).Add(record->IsNonTechnical() ? "-1" : "0").Add(record->title).Text());
     }
-    ok = ok && tagsFile->WriteLine(CsvLine(d).Add(Dec(kUnknownTagsId)).Add("0").Add("[Unknown Tags]").Text());
+    ok = ok && tagsFile->WriteLine(CsvLine(d).Add(Dec(kUnknownTagsId)).Add("0").Add(kUnknownTagsTitle).Text());
     if (!ok || !tagsFile->Finish()) return false;
   }
   context.ui.SetProgress(10);
 
-  StagedTextFile filesFile(target + suffixes[1]);
-  StagedTextFile dataFile(target + suffixes[2]);
+  ExportOutput filesFile = ExportOutput::File(target.path + target.suffixes[1]);
+  ExportOutput dataFile = ExportOutput::File(target.path + target.suffixes[2]);
   if (!filesFile.Open() || !dataFile.Open()) return false;
 
-  // The unknown-tags cell names every slot the tags file does not define.
+  // The unknown-tags cell names every tag of the export the tags file does not define.
   std::string unknown;
-  for (size_t k = 0; k < table.SlotCount(); ++k) {
-    const int32_t tag = table.slotTags[k];
-    if (IsDefined(tags, tag)) continue;
+  for (const int32_t tag : photos.Tags()) {
+    if (isDefined(tag)) continue;
     unknown += unknown.empty() ? "[" : "|";
     unknown += Hex4(tag);
   }
   if (!unknown.empty()) unknown = CutToLimit(unknown + "]", context.valueCharLimit);
 
-  bool ok = true;
-  for (size_t p = 0; ok && p < photos; ++p) {
-    context.ui.SetProgress(PhotoProgress(p, photos));
-    const std::string ref = Dec(start + static_cast<int64_t>(p));
-    ok = filesFile.WriteLine(CsvLine(d).Add(ref).Add(table.photoNames[p]).Text());
-    for (size_t k = 0; ok && k < table.SlotCount(); ++k) {
-      const int32_t tag = table.slotTags[k];
-      if (!IsDefined(tags, tag)) continue;
-      // Written also when the photo has no value for the tag.
-      ok = dataFile.WriteLine(CsvLine(d).Add(ref).Add(Dec(tag)).Add(table.Value(k, p)).Text());
+  size_t p = 0;
+  const bool ok = photos.ForEach([&](const PhotoValues& photo) {
+    context.ui.SetProgress(PhotoProgress(p, count));
+    const std::string ref = Dec(start + static_cast<int64_t>(p++));
+    bool written = filesFile.WriteLine(CsvLine(d).Add(ref).Add(photo.name).Add(photo.folder).Text());
+    // A line for every defined tag of the export, also when the photo has no value for it.
+    size_t v = 0;
+    for (const int32_t tag : photos.Tags()) {
+      if (!written || !isDefined(tag)) continue;
+      while (v < photo.values.size() && photo.values[v].tag < tag) ++v;
+      const std::string_view value =
+          v < photo.values.size() && photo.values[v].tag == tag ? std::string_view(photo.values[v].text) : "";
+      written = dataFile.WriteLine(CsvLine(d).Add(ref).Add(Dec(tag)).Add(value).Text());
     }
-    if (ok && !unknown.empty()) {
-      ok = dataFile.WriteLine(CsvLine(d).Add(ref).Add(Dec(kUnknownTagsId)).Add(unknown).Text());
+    if (written && !unknown.empty()) {
+      written = dataFile.WriteLine(CsvLine(d).Add(ref).Add(Dec(kUnknownTagsId)).Add(unknown).Text());
     }
-  }
+    return written;
+  });
   if (!ok || !filesFile.Finish() || !dataFile.Finish()) return false;
   // Every file is complete before the first one replaces its target.
   return (!tagsFile || tagsFile->Commit()) && filesFile.Commit() && dataFile.Commit();

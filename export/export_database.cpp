@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace kelvane {
@@ -35,13 +35,13 @@ std::string SchemaSql(const ExportDatabaseNames& names) {
          " (\"ExifID\");"
          "CREATE TABLE " +
          Q(names.photoFiles) +
-         " (\"FileRef\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"Filename\" TEXT NOT NULL);"
+         " (\"FileRef\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"Filename\" TEXT NOT NULL, \"Folder\" TEXT);"
          "CREATE UNIQUE INDEX \"FileRefs\" ON " +
          Q(names.photoFiles) +
          " (\"FileRef\");"
          "CREATE UNIQUE INDEX \"FileName\" ON " +
          Q(names.photoFiles) +
-         " (\"Filename\");"
+         " (\"Folder\", \"Filename\");"
          "CREATE TABLE " +
          Q(names.tagData) +
          " (\"FileRef\" INTEGER NOT NULL, \"ExifID\" INTEGER NOT NULL, \"TagText\" TEXT);"
@@ -82,52 +82,24 @@ bool FillTagsTable(SqliteDatabase& db, const std::string& tagsTable, const TagLi
     }
     return insert.Bind(1, id) && insert.Bind(2, int64_t{nonTech}) && insert.Bind(3, description) && insert.Run();
   };
-  const int64_t highest = std::min<int64_t>(library.HighestTag(), UINT16_MAX);
-  if (library.SlotCount() >= 1 && highest > 31) {
-    for (int64_t id = 32; id <= highest; ++id) {
-      const auto record = library.Record(id);
-      if (!record || !record->HasFormatting()) continue;
-      if (!store(id, record->IsNonTechnical(), record->title)) return false;
+  if (library.SlotCount() >= 1) {
+    for (const int32_t tag : library.RecordedTags()) {
+      const std::optional<TagRecord> record = library.Record(tag);
+      if (!store(tag, record->IsNonTechnical(), record->title)) return false;
     }
   }
   return refresh || store(kUnknownTagsId, false, "<Unknown Tags>");
 }
 
-// A failed creation removes what it made.
-void RemoveDatabaseFiles(const std::string& target) {
-  std::error_code ec;
-  std::filesystem::remove(target, ec);
-  std::filesystem::remove(target + "-journal", ec);
-}
-
-bool CreateNew(const std::string& target, const ExportDatabaseNames& names, const TagLibrary& library) {
-  std::error_code ec;
-  if (std::filesystem::exists(std::filesystem::symlink_status(target, ec))) return false;
-  std::optional<SqliteDatabase> db = SqliteDatabase::Open(target, SqliteDatabase::OpenMode::kCreate);
-  if (!db) {
-    RemoveDatabaseFiles(target);
-    return false;
-  }
-  bool ok = false;
-  {
-    SqliteTransaction transaction(*db);
-    ok = transaction.ok() && db->Execute(SchemaSql(names)) && StoreQuery(*db) &&
-         FillTagsTable(*db, names.tags, library, false) && RecreateMetadataView(*db, names) && transaction.Commit();
-  }
-  ok = db->Close() && ok;
-  if (!ok) RemoveDatabaseFiles(target);
-  return ok;
-}
-
-bool RefreshTags(const std::string& target, const ExportDatabaseNames& names, const TagLibrary& library) {
-  std::optional<SqliteDatabase> db = SqliteDatabase::Open(target, SqliteDatabase::OpenMode::kExisting);
-  if (!db) return false;
-  bool ok = false;
-  {
-    SqliteTransaction transaction(*db);
-    ok = transaction.ok() && FillTagsTable(*db, names.tags, library, true) && transaction.Commit();
-  }
-  return db->Close() && ok;
+// The names of a table's columns.
+std::optional<std::vector<std::string>> ColumnsOf(SqliteDatabase& db, const std::string& table) {
+  SqliteStatement columns = db.Prepare("SELECT name FROM pragma_table_info(?1)");
+  if (!columns.Bind(1, table)) return std::nullopt;
+  std::vector<std::string> names;
+  SqliteStatement::Step step;
+  while ((step = columns.Next()) == SqliteStatement::Step::kRow) names.push_back(columns.Text(0));
+  if (step != SqliteStatement::Step::kDone) return std::nullopt;
+  return names;
 }
 
 }  // namespace
@@ -147,17 +119,31 @@ ExportDatabaseNames ReadExportDatabaseNames(SettingsStore& settings) {
   return names;
 }
 
-bool CreateExportDatabase(const std::string& target, const ExportDatabaseNames& names, int mode,
-                          const TagLibrary& library, SettingsStore& settings) {
-  if ((mode & kCreateDatabase) != 0) {
-    if (!CreateNew(target, names, library)) return false;
-    const std::string* fields[] = {&names.tags, &names.photoFiles, &names.tagData, &names.updates};
-    for (int i = 0; i < 4; ++i) settings.WriteSetting(kDbSection, "Tbl" + std::to_string(i), *fields[i]);
-    return true;
+void WriteExportDatabaseNames(const ExportDatabaseNames& names, SettingsStore& settings) {
+  const std::string* fields[] = {&names.tags, &names.photoFiles, &names.tagData, &names.updates};
+  for (int i = 0; i < 4; ++i) settings.WriteSetting(kDbSection, "Tbl" + std::to_string(i), *fields[i]);
+}
+
+bool CreateExportTables(SqliteDatabase& db, const ExportDatabaseNames& names, const TagLibrary& library) {
+  return db.Execute(SchemaSql(names)) && StoreQuery(db) && FillTagsTable(db, names.tags, library, false) &&
+         RecreateMetadataView(db, names);
+}
+
+bool RefreshTagsTable(SqliteDatabase& db, const ExportDatabaseNames& names, const TagLibrary& library) {
+  return FillTagsTable(db, names.tags, library, true);
+}
+
+bool MoveToWholePathKeys(SqliteDatabase& db, const ExportDatabaseNames& names) {
+  const std::optional<std::vector<std::string>> columns = ColumnsOf(db, names.photoFiles);
+  if (!columns) return false;
+  for (const std::string& column : *columns) {
+    if (column == "Folder") return true;
   }
-  if ((mode & kRefreshTagsTable) != 0) return RefreshTags(target, names, library);
-  std::optional<SqliteDatabase> db = SqliteDatabase::Open(target, SqliteDatabase::OpenMode::kExisting);
-  return db && db->Close();
+  return db.Execute("ALTER TABLE " + Q(names.photoFiles) +
+                    " ADD COLUMN \"Folder\" TEXT;"
+                    "DROP INDEX IF EXISTS \"FileName\";"
+                    "CREATE UNIQUE INDEX \"FileName\" ON " +
+                    Q(names.photoFiles) + " (\"Folder\", \"Filename\");");
 }
 
 bool HasExportTables(SqliteDatabase& db, const ExportDatabaseNames& names) {
@@ -183,13 +169,13 @@ bool RecreateMetadataView(SqliteDatabase& db, const ExportDatabaseNames& names) 
 
   // A view can't take parameters: the titles go in as quoted literals.
   std::string sql = "DROP VIEW IF EXISTS " + Q(kMetadataViewName) + "; CREATE VIEW " + Q(kMetadataViewName) +
-                    " AS SELECT p.\"Filename\" AS \"Filename\"";
+                    " AS SELECT p.\"Filename\" AS \"Filename\", p.\"Folder\" AS \"Folder\"";
   for (const std::string& title : titles) {
     sql += ", max(CASE WHEN t.\"Description\" = " + QuoteLiteral(title) + " THEN d.\"TagText\" END) AS " + Q(title);
   }
   sql += " FROM " + Q(names.photoFiles) + " AS p LEFT JOIN " + Q(names.tagData) +
          " AS d ON d.\"FileRef\" = p.\"FileRef\" LEFT JOIN " + Q(names.tags) +
-         " AS t ON t.\"ExifID\" = d.\"ExifID\" GROUP BY p.\"Filename\" ORDER BY p.\"Filename\"";
+         " AS t ON t.\"ExifID\" = d.\"ExifID\" GROUP BY p.\"FileRef\" ORDER BY p.\"Filename\", p.\"Folder\"";
   return db.Execute(sql);
 }
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The export database: its four tables under the names the settings give,
-// their creation, the tags table filled from the tag library, and the
-// MetadataViewPG crosstab (one row per photo, one column per tag title).
+// their creation, the tags table filled from the tag library, the layout
+// that keys photos by their whole path (and the move of a database of the
+// earlier, name-keyed layout to it), and the MetadataViewPG crosstab (one
+// row per photo, one column per tag title).
 #pragma once
 
 #include <string>
@@ -23,32 +25,36 @@ struct ExportDatabaseNames {
 // The table names of section DB, keys Tbl0..Tbl3; a missing or empty name
 // is given its default, which is written back.
 ExportDatabaseNames ReadExportDatabaseNames(SettingsStore& settings);
+// Writes the names to section DB, keys Tbl0..Tbl3.
+void WriteExportDatabaseNames(const ExportDatabaseNames& names, SettingsStore& settings);
 
 // The tag number whose data record lists the tags the tags table lacks.
 inline constexpr int32_t kUnknownTagsId = 65535;
 
-enum ExportDatabaseMode : int {
-  kRefreshTagsTable = 1,  // update the tags table of the database at target
-  kCreateDatabase = 128,  // create a new database at target
-};
+// Creates, in an empty database, the four tables with their keys and
+// indexes (the photo files table keyed by Folder and Filename), the stored
+// query, the tags table's records (one per library record with formatting
+// fields, plus 65535 "<Unknown Tags>") and the view. Runs in the caller's
+// transaction; false on any failure.
+bool CreateExportTables(SqliteDatabase& db, const ExportDatabaseNames& names, const TagLibrary& library);
 
-// kCreateDatabase: creates the database file target (it must not exist)
-// with the four tables, their keys and indexes, the stored query and the
-// view, fills the tags table (one record per library record with
-// formatting fields, plus 65535 "<Unknown Tags>") and writes the names to
-// the settings; a failed creation leaves no file behind.
-// kRefreshTagsTable: updates or adds the tag records of the existing
-// database at target from the library.
-// Either runs in one transaction; false on any failure.
-bool CreateExportDatabase(const std::string& target, const ExportDatabaseNames& names, int mode,
-                          const TagLibrary& library, SettingsStore& settings);
+// Updates or adds the tag records of the tags table from the library.
+bool RefreshTagsTable(SqliteDatabase& db, const ExportDatabaseNames& names, const TagLibrary& library);
+
+// A database of the earlier layout (photos keyed by file name alone) gets
+// the Folder column and its key becomes Folder and Filename. Its photo
+// records keep no folder until an export meets a photo of that name: the
+// record is then taken for that photo (see the database writer). Nothing
+// to do for a database of this layout.
+bool MoveToWholePathKeys(SqliteDatabase& db, const ExportDatabaseNames& names);
 
 // True when the database holds a table of each of the four names (in any
 // letter case, as SQL names match).
 bool HasExportTables(SqliteDatabase& db, const ExportDatabaseNames& names);
 
-// Replaces the MetadataViewPG view by one with a column for every tag title
-// that has data, in title order, after the Filename column.
+// Replaces the MetadataViewPG view by one with the Filename and Folder
+// columns and a column for every tag title that has data, in title order;
+// one row per photo.
 bool RecreateMetadataView(SqliteDatabase& db, const ExportDatabaseNames& names);
 
 }  // namespace kelvane

@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The table an export collects: one row per tag, one column per photo, and
-// what the writers need to turn it into files.
+// The table an export collects (one row per photo, one column per tag) as
+// its writers get it, the export panel's choices and what a writer reads
+// besides the table.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/settings_store.h"
 #include "engine/user_interface.h"
+#include "export/photo_spill.h"
 #include "export/tag_library.h"
 
 namespace kelvane {
 
-enum class ExportType : int { SheetCsv = 0, DbCsv = 1, Workbook = 2, Database = 3 };
+enum class ExportType : int { SheetCsv = 0, DbCsv = 1, Workbook = 2, Database = 3, Json = 4 };
 
 // The export panel's choices (the export option set of the main window).
 struct ExportOptions {
@@ -24,24 +29,43 @@ struct ExportOptions {
   bool workbookAvailable = true;    // always: the workbook writer is the program's own
   bool appendMode = false;          // add to an existing workbook or database
   bool perPhotoRunStarted = false;  // set on the first ExportPhoto call of a file-per-photo run
+  // The export goes to standard output (kelvane-cli --to -): spreadsheet CSV
+  // and JSON only, one table, no target file.
+  bool toStandardOutput = false;
 };
 
-// Collected values, sorted for output. photoNames and slotTags are in export
-// order; photoOrder[p] and slotOrder[k] give the matching column and row of
-// values, which keeps the order of collection.
-struct ExportTable {
-  std::vector<std::string> photoNames;
-  std::vector<int32_t> slotTags;
-  std::vector<int32_t> photoOrder;
-  std::vector<int32_t> slotOrder;
-  std::vector<std::vector<std::string>> values;  // [row][column]; empty = no value
+// The photos an export read, in export order (by name, as bytes compare),
+// and every tag they hold, in tag-number order. The photos are read back
+// one at a time.
+class CollectedPhotos {
+ public:
+  CollectedPhotos(std::vector<int32_t> tags, PhotoSpill& photos) : tags_(std::move(tags)), photos_(photos) {}
 
-  size_t PhotoCount() const { return photoNames.size(); }
-  size_t SlotCount() const { return slotTags.size(); }
-  // The value of the k-th tag for the p-th photo, both in export order.
-  const std::string& Value(size_t k, size_t p) const {
-    return values[static_cast<size_t>(slotOrder[k])][static_cast<size_t>(photoOrder[p])];
-  }
+  const std::vector<int32_t>& Tags() const { return tags_; }
+  size_t PhotoCount() const { return photos_.Count(); }
+  // Hands each photo to visit; false when reading failed or visit said stop.
+  bool ForEach(const std::function<bool(const PhotoValues&)>& visit) const { return photos_.Replay(visit); }
+
+ private:
+  std::vector<int32_t> tags_;
+  PhotoSpill& photos_;
+};
+
+// The file-name suffixes of the three database CSV files (tags, files,
+// data), each already ending with "." and the target's extension.
+using DbCsvSuffixes = std::array<std::string, 3>;
+
+// The files an export writes.
+struct ExportTarget {
+  // The output. Database CSV: folder + base name, no extension; the files
+  // are path + each suffix.
+  std::string path;
+  DbCsvSuffixes suffixes;
+  std::vector<std::string> files;     // every file the output consists of
+  std::vector<std::string> existing;  // those of files that exist
+  // Database CSV: the target text with the file suffix cut off, when one was.
+  std::optional<std::string> rewrittenText;
+  bool standardOutput = false;
 };
 
 // Everything a writer reads besides the table.

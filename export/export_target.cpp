@@ -1,6 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "export/export_target.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "engine/owned_fd.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -12,10 +22,9 @@ bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Deletes every file; false on the first one that can't be deleted.
-bool RemoveAll(const std::vector<std::string>& files) {
+bool AllReplaceable(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    if (RemoveFile(file) >= 2) return false;
+    if (!CanReplace(file)) return false;
   }
   return true;
 }
@@ -65,6 +74,21 @@ ExportTarget NameExportTarget(const std::string& target, ExportType type, Settin
   return named;
 }
 
+bool CanReplace(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return false;
+  struct stat st {};
+  if (::stat(resolved, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const std::string folder = FolderOf(resolved);
+  if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) return false;
+  // Flags that keep even the owner from replacing the file; a file system
+  // without them has none set.
+  const OwnedFd fd(::open(resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  int flags = 0;
+  return !fd.valid() || ::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) != 0 ||
+         (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) == 0;
+}
+
 Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller caller,
                                const std::vector<std::string>& existing) {
   const std::string name = existing.empty() ? std::string() : FileNameOf(existing.front());
@@ -99,6 +123,7 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
       break;
     }
     case ExportType::SheetCsv:
+    case ExportType::Json:
       if (perPhoto && caller == ExportCaller::kPhoto) {
         message.title = "Confirm spread-sheet amend";
         message.text = "One or more files already exist,\n\nOverwrite existing files ?";
@@ -111,14 +136,14 @@ Message ExistingTargetQuestion(ExportType type, bool perPhoto, ExportCaller call
   return message;
 }
 
-int16_t SettleExistingTarget(const ExportTarget& target, ExportCaller caller, ExportOptions& options,
+Settled SettleExistingTarget(const ExportTarget& target, ExportCaller caller, ExportOptions& options,
                              RunAnswer& runAnswer, RunUi& ui) {
   options.appendMode = false;
-  if (target.existing.empty()) return export_code::kExported;
+  if (target.existing.empty()) return Settled::kGoOn;
   const bool fromPhoto = caller == ExportCaller::kPhoto;
-  if (fromPhoto && runAnswer == RunAnswer::kCancelled) return export_code::kOverwriteCancelled;
+  if (fromPhoto && runAnswer == RunAnswer::kCancelled) return Settled::kCancelled;
   if (fromPhoto && runAnswer == RunAnswer::kDecided) {
-    return RemoveAll(target.existing) ? export_code::kExported : export_code::kDeleteFailed;
+    return AllReplaceable(target.existing) ? Settled::kGoOn : Settled::kNotReplaceable;
   }
 
   ui.Cue(SoundCue::Attention);
@@ -127,22 +152,22 @@ int16_t SettleExistingTarget(const ExportTarget& target, ExportCaller caller, Ex
   switch (answer) {
     case MessageAnswer::kCancel:
       if (fromPhoto) runAnswer = RunAnswer::kCancelled;
-      return export_code::kOverwriteCancelled;
+      return Settled::kCancelled;
     case MessageAnswer::kYes:
       options.appendMode = true;
       if (fromPhoto) runAnswer = RunAnswer::kDecided;
-      return export_code::kExported;
+      return Settled::kGoOn;
     case MessageAnswer::kOk:
     case MessageAnswer::kNo:
       break;
   }
-  if (!RemoveAll(target.existing)) {
+  if (!AllReplaceable(target.existing)) {
     ui.Cue(SoundCue::Error);
     ui.Show(OverwriteError());
-    return export_code::kDeleteFailed;
+    return Settled::kNotReplaceable;
   }
   if (fromPhoto && options.exportType == ExportType::SheetCsv && options.perPhoto) runAnswer = RunAnswer::kDecided;
-  return export_code::kExported;
+  return Settled::kGoOn;
 }
 
 }  // namespace kelvane

@@ -49,7 +49,7 @@ std::string Compose(std::string_view prefix, const std::optional<std::string>& n
   return text;
 }
 
-std::string UndefinedText(uint16_t tagNumber, int64_t num) {
+std::string UndefinedText(int32_t tagNumber, int64_t num) {
   std::array<char, 8> hex;
   std::snprintf(hex.data(), hex.size(), "%04X", static_cast<unsigned>(tagNumber));
   return "[Undefined: " + std::string(hex.data()) + ":" + std::to_string(num) + "]";
@@ -83,6 +83,121 @@ std::string ComponentLetters(int64_t num) {
     rest -= k * unit;
   }
   return letters;
+}
+
+// A number with at most `decimals` decimals, trailing zeros dropped ("2.8", "70").
+std::string ShortNumber(double x, int decimals) {
+  std::string text = Fixed(x, decimals).value_or(std::string());
+  if (text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  return text;
+}
+
+// Exif's character-coded text: an 8-byte code naming the character set,
+// then the text (UserComment, GPSProcessingMethod, GPSAreaInformation).
+std::string CharacterCodedText(const TagValue& value) {
+  constexpr size_t kCodeLength = 8;
+  const std::string_view all(value.text);
+  if (all.size() < kCodeLength) return TrimSpaces(value.text);
+  const std::string_view code = all.substr(0, kCodeLength);
+  const std::string_view body = all.substr(kCodeLength);
+  if (code.substr(0, 7) != "UNICODE") return TrimSpaces(std::string(body.substr(0, body.find('\0'))));
+  // UCS-2 in the structure's byte order; the text ends at U+0000.
+  std::string utf8;
+  for (size_t i = 0; i + 1 < body.size(); i += 2) {
+    const auto b0 = static_cast<uint8_t>(body[i]);
+    const auto b1 = static_cast<uint8_t>(body[i + 1]);
+    const unsigned unit = value.order == ByteOrder::kBigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+    if (unit == 0) break;
+    if (unit < 0x80) {
+      utf8 += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (unit >> 6));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+      utf8 += static_cast<char>(0xE0 | (unit >> 12));
+      utf8 += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return TrimSpaces(utf8);
+}
+
+// Three rationals of degrees, minutes and seconds as 47° 39' 36.00".
+std::string DegreesText(const TagValue& value) {
+  double total = 0;
+  double unit = 1;
+  for (size_t i = 0; i < 3; ++i, unit *= 60) {
+    const std::optional<double> part = value.Number(i);
+    if (!part) {
+      if (i == 0) return {};
+      break;
+    }
+    total += *part / unit;
+  }
+  if (!std::isfinite(total) || std::abs(total) > 1e9) return {};
+  const auto hundredths = static_cast<int64_t>(std::llround(std::abs(total) * 360000));
+  const int64_t degrees = hundredths / 360000;
+  const int64_t minutes = hundredths / 6000 % 60;
+  const double seconds = static_cast<double>(hundredths % 6000) / 100;
+  return std::to_string(degrees) + "\u00B0 " + std::to_string(minutes) + "' " + Fixed(seconds, 2).value_or("0.00") +
+         "\"";
+}
+
+// Three rationals of hours, minutes and seconds as 14:03:22 (or 14:03:22.50).
+std::string TimeOfDayText(const TagValue& value) {
+  std::string text;
+  for (size_t i = 0; i < 3; ++i) {
+    const std::optional<double> part = value.Number(i);
+    if (!part || *part < 0 || *part >= 100) return {};
+    if (i > 0) text += ':';
+    const bool whole = *part == std::floor(*part);
+    const std::string number = Fixed(*part, whole ? 0 : 2).value_or(std::string());
+    if (*part < 10) text += '0';
+    text += number;
+  }
+  return text;
+}
+
+// The elements joined by dots: a version such as 2.2.0.0.
+std::string DottedText(const TagValue& value) {
+  std::string text;
+  for (size_t i = 0; i < value.Elements(); ++i) {
+    const std::optional<int64_t> element = value.Integer(i);
+    if (!element) return {};
+    if (i > 0) text += '.';
+    text += std::to_string(*element);
+  }
+  return text;
+}
+
+// Four rationals: shortest and longest focal length, the smallest F number
+// at each, as 24-70 mm f/2.8-4; an unknown part (0/0) reads "?".
+std::string LensText(const TagValue& value) {
+  const auto part = [&](size_t i) -> std::optional<double> { return value.Number(i); };
+  const auto range = [&](size_t i) {
+    const std::optional<double> low = part(i);
+    const std::optional<double> high = part(i + 1);
+    const std::string lowText = low ? ShortNumber(*low, 2) : "?";
+    const std::string highText = high ? ShortNumber(*high, 2) : "?";
+    return lowText == highText ? lowText : lowText + "-" + highText;
+  };
+  if (value.Elements() < 4) return {};
+  return range(0) + " mm f/" + range(2);
+}
+
+// The text of an enumeration of letters: each value text starts with its
+// letter and a space ("N North"); the value's first character picks one.
+std::string LetterText(const TagLibrary& library, const TagRecord& record, const TagValue& value) {
+  const std::string trimmed = TrimSpaces(value.text);
+  if (trimmed.empty()) return {};
+  for (int64_t k = 0; k < record.valueCount; ++k) {
+    const std::string_view choice = library.Text(int64_t{record.valueTextBase} + k);
+    if (choice.size() > 2 && choice[0] == trimmed[0] && choice[1] == ' ') return std::string(choice.substr(2));
+  }
+  return trimmed;
 }
 
 // A rational without a formatting rule of its own, as a reciprocal ("1/125").
@@ -158,6 +273,9 @@ ValueText TextByFormat(const TagLibrary& library, const TagRecord& record, const
     case 10:
       t.text = WithoutNuls(value.text);
       break;
+    case 12:
+      t.text = CharacterCodedText(value);
+      break;
     case 16:
       t.text = Compose("", N0(ratio));
       break;
@@ -189,6 +307,21 @@ ValueText TextByFormat(const TagLibrary& library, const TagRecord& record, const
       break;
     case 36:
       t.text = ComponentLetters(num);
+      break;
+    case 40:
+      t.text = DegreesText(value);
+      break;
+    case 41:
+      t.text = TimeOfDayText(value);
+      break;
+    case 42:
+      t.text = DottedText(value);
+      break;
+    case 43:
+      t.text = LensText(value);
+      break;
+    case 44:
+      t.text = LetterText(library, record, value);
       break;
     case 64:
     case 66: {
@@ -237,7 +370,7 @@ std::string SuffixText(const TagLibrary& library, int32_t suffixNumber, int64_t 
 
 }  // namespace
 
-FormattedValue FormatTagValue(const TagLibrary& library, uint16_t tagNumber, const TagValue& value) {
+FormattedValue FormatTagValue(const TagLibrary& library, int32_t tagNumber, const TagValue& value) {
   const TagRecord record = library.Record(tagNumber).value_or(TagRecord{});
   ValueText t = TextByFormat(library, record, value);
   if (t.undefinedWhenEmpty && t.text.empty()) t.text = UndefinedText(tagNumber, value.num);
@@ -251,7 +384,7 @@ FormattedValue FormatTagValue(const TagLibrary& library, uint16_t tagNumber, con
   return result;
 }
 
-FormattedValue FormatTagValue(const TagLibrary& library, uint16_t tagNumber, const RawTagValue& raw,
+FormattedValue FormatTagValue(const TagLibrary& library, int32_t tagNumber, const RawTagValue& raw,
                               int64_t valueCharLimit) {
   const uint64_t total = TagValueByteCount(raw.type, raw.count);
   if (valueCharLimit < 0 || static_cast<uint64_t>(valueCharLimit) < total) {

@@ -30,12 +30,12 @@ struct FormattedValue {
 // its Exif type alone, with no unit. Never fails: a step that can't produce
 // its text leaves it empty, and an enumeration without a text for the value
 // reads "[Undefined: TTTT:value]".
-FormattedValue FormatTagValue(const TagLibrary& library, uint16_t tagNumber, const TagValue& value);
+FormattedValue FormatTagValue(const TagLibrary& library, int32_t tagNumber, const TagValue& value);
 
 // Formats a value as read from a directory entry. A value of more than
 // valueCharLimit bytes is not decoded: its text is
 // "<Not shown as is too long (N bytes) >" and raw.bytes may be empty then.
-FormattedValue FormatTagValue(const TagLibrary& library, uint16_t tagNumber, const RawTagValue& raw,
+FormattedValue FormatTagValue(const TagLibrary& library, int32_t tagNumber, const RawTagValue& raw,
                               int64_t valueCharLimit);
 
 }  // namespace kelvane

@@ -7,7 +7,7 @@ namespace kelvane {
 
 std::string Hex4(int32_t tag) {
   char buf[16];
-  std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(tag) & 0xFFFFu);
+  std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(tag));
   return buf;
 }
 
@@ -16,28 +16,23 @@ std::string CutToLimit(const std::string& text, int16_t limit) {
   return text.substr(0, static_cast<size_t>(limit - 3)) + " ++";
 }
 
-SheetLayout MakeSheetLayout(const ExportTable& table, const TagLibrary& library, int16_t valueCharLimit) {
+SheetLayout MakeSheetLayout(const std::vector<int32_t>& tags, const TagLibrary& library, int16_t valueCharLimit) {
   SheetLayout layout;
-  for (size_t k = 0; k < table.SlotCount(); ++k) {
-    const int32_t tag = table.slotTags[k];
+  for (const int32_t tag : tags) {
     bool unknown = tag < 33;
     std::string title;
     if (!unknown) {
-      const auto record = library.LoadLibraryString(static_cast<uint16_t>(tag));
-      if (record) {
-        const TagRecord parsed = ParseTagRecord(*record);
-        unknown = !parsed.HasFormatting();
-        // The title as stored: from column 25 on.
-        if (record->size() > 24) title = std::string(record->substr(24));
+      if (const auto record = library.Record(tag)) {
+        unknown = !record->HasFormatting();
+        title = std::string(record->title);
       }
     }
     if (unknown) {
       layout.unknownTags.push_back(tag);
       continue;
     }
-    layout.columns.push_back(k);
-    layout.titles.push_back(std::move(title));
     layout.columnTags.push_back(tag);
+    layout.titles.push_back(std::move(title));
   }
   if (!layout.unknownTags.empty()) {
     std::string cell = "[";
@@ -49,6 +44,17 @@ SheetLayout MakeSheetLayout(const ExportTable& table, const TagLibrary& library,
     layout.unknownCell = CutToLimit(cell, valueCharLimit);
   }
   return layout;
+}
+
+std::vector<std::string_view> RowCells(const SheetLayout& layout, const PhotoValues& photo) {
+  std::vector<std::string_view> cells(layout.columnTags.size());
+  // Both lists are in tag-number order.
+  size_t v = 0;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    while (v < photo.values.size() && photo.values[v].tag < layout.columnTags[c]) ++v;
+    if (v < photo.values.size() && photo.values[v].tag == layout.columnTags[c]) cells[c] = photo.values[v].text;
+  }
+  return cells;
 }
 
 }  // namespace kelvane

@@ -40,6 +40,18 @@ bool SqliteStatement::Bind(int index, int64_t value) {
   return statement_ != nullptr && sqlite3_bind_int64(statement_, index, value) == SQLITE_OK;
 }
 
+bool SqliteStatement::Bind(int index, double value) {
+  return statement_ != nullptr && sqlite3_bind_double(statement_, index, value) == SQLITE_OK;
+}
+
+bool SqliteStatement::BindNull(int index) {
+  return statement_ != nullptr && sqlite3_bind_null(statement_, index) == SQLITE_OK;
+}
+
+void SqliteStatement::ClearBindings() {
+  if (statement_ != nullptr) sqlite3_clear_bindings(statement_);
+}
+
 bool SqliteStatement::Bind(int index, std::string_view text) {
   return statement_ != nullptr &&
          sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8) == SQLITE_OK;

@@ -30,7 +30,11 @@ class SqliteStatement {
 
   // Parameters are numbered from 1. The text is copied.
   bool Bind(int index, int64_t value);
+  bool Bind(int index, double value);
   bool Bind(int index, std::string_view text);
+  bool BindNull(int index);
+  // Every parameter back to NULL.
+  void ClearBindings();
 
   Step Next();
   // Runs the statement to its end and makes it ready to run again with new

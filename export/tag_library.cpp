@@ -2,6 +2,8 @@
 #include "export/tag_library.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
 
 namespace kelvane {
 namespace {
@@ -25,6 +27,8 @@ std::string_view TrimSpaces(std::string_view text) {
 constexpr size_t kValueTextColumn = 7;
 constexpr size_t kTitleColumn = 25;
 constexpr int32_t kLowestSuffixBase = 31;
+// Ids below this one belong to the header and are never read as a record.
+constexpr int64_t kFirstListedTag = 32;
 
 }  // namespace
 
@@ -61,6 +65,25 @@ TagLibrary::TagLibrary(std::span<const LibraryString> strings) : strings_(string
     const int64_t base = ReadLibraryNumber(*firstUnit) - 1;
     if (base >= kLowestSuffixBase) suffixBase_ = static_cast<int32_t>(base);
   }
+  const int64_t firstGps = HeaderNumber(library_id::kFirstGpsRecord, std::string_view::npos);
+  if (firstGps >= library_id::kFirstTagRecord && firstGps + kGpsTagCount - 1 <= UINT16_MAX) firstGpsRecord_ = firstGps;
+
+  const int64_t highest = std::min<int64_t>(HighestTag(), UINT16_MAX);
+  std::vector<int32_t> candidates;
+  for (const LibraryString& entry : strings_) {
+    if (entry.id >= kFirstListedTag && entry.id <= highest) candidates.push_back(entry.id);
+  }
+  for (int32_t n = 0; n < kGpsTagCount; ++n) candidates.push_back(kGpsTagBase + n);
+  std::map<std::string_view, int32_t> highestWithTitle;
+  for (const int32_t tag : candidates) {
+    const std::optional<TagRecord> record = Record(tag);
+    if (!record || !record->HasFormatting()) continue;
+    recordedTags_.push_back(tag);
+    highestWithTitle[record->title] = tag;
+  }
+  for (const int32_t tag : recordedTags_) {
+    if (highestWithTitle[Record(tag)->title] != tag) renamed_.push_back(tag);
+  }
 }
 
 const TagLibrary& TagLibrary::BuiltIn() {
@@ -82,14 +105,34 @@ std::string_view TagLibrary::Text(int64_t id) const {
   return stored->substr(kValueTextColumn - 1);
 }
 
+std::optional<std::string_view> TagLibrary::RecordString(int64_t tagNumber) const {
+  if (IsGpsTag(tagNumber)) {
+    if (firstGpsRecord_ == 0) return std::nullopt;
+    return LoadLibraryString(static_cast<uint16_t>(firstGpsRecord_ + tagNumber - kGpsTagBase));
+  }
+  if (tagNumber < kFirstListedTag || tagNumber > UINT16_MAX) return std::nullopt;
+  if (firstGpsRecord_ != 0 && tagNumber >= firstGpsRecord_ && tagNumber < firstGpsRecord_ + kGpsTagCount) {
+    return std::nullopt;
+  }
+  return LoadLibraryString(static_cast<uint16_t>(tagNumber));
+}
+
 std::optional<TagRecord> TagLibrary::Record(int64_t tagNumber) const {
-  if (tagNumber < library_id::kFirstTagRecord || tagNumber > UINT16_MAX) return std::nullopt;
-  const std::optional<std::string_view> stored = LoadLibraryString(static_cast<uint16_t>(tagNumber));
+  const std::optional<std::string_view> stored = RecordString(tagNumber);
   if (!stored) return std::nullopt;
   const TagRecord record = ParseTagRecord(*stored);
   // Class 000 marks a value text, not a tag record.
   if (record.classFlags == 0) return std::nullopt;
   return record;
+}
+
+std::string TagLibrary::Name(int64_t tagNumber) const {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(tagNumber) & 0xFFFFu);
+  const std::optional<TagRecord> record = Record(tagNumber);
+  if (!record || record->title.empty()) return std::string("Tag_") + hex;
+  const bool renamed = std::binary_search(renamed_.begin(), renamed_.end(), static_cast<int32_t>(tagNumber));
+  return renamed ? std::string(record->title) + "_" + hex : std::string(record->title);
 }
 
 int64_t TagLibrary::HeaderNumber(uint16_t id, size_t maxChars) const {

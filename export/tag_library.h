@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,10 +28,21 @@ inline constexpr uint16_t kFirstUnitText = 20;  // id of the first unit text
 inline constexpr uint16_t kProgramVersion = 21;
 inline constexpr uint16_t kPlatform = 22;
 inline constexpr uint16_t kNotice = 23;  // one-line notice for the About display
-// Tag records are stored under their tag number; ids below this one belong
-// to the header and are never read as a record.
+// Id of the record of GPS tag 0; the records of GPS tags 1..31 follow it.
+// A library without it knows no GPS tags.
+inline constexpr uint16_t kFirstGpsRecord = 24;
+// The built-in library's tag records start here (stored under their tag
+// numbers); ids below 32 are the header's.
 inline constexpr uint16_t kFirstTagRecord = 254;
 }  // namespace library_id
+
+// Tag numbers as exports give them: the tags of IFD0 and the Exif IFD keep
+// their own 16-bit numbers; the GPS directory's tag n (0..31), whose numbers
+// would meet those of other tags, is numbered kGpsTagBase + n.
+inline constexpr int32_t kGpsTagBase = 0x10000;
+inline constexpr int32_t kGpsTagCount = 32;
+inline constexpr int32_t kExportTagLimit = kGpsTagBase + kGpsTagCount;
+inline bool IsGpsTag(int64_t tag) { return tag >= kGpsTagBase && tag < kExportTagLimit; }
 
 // The fields of a tag record: columns 1-3 class, 4-6 format code, 7-12 first
 // value text id, 13-15 value text count, 16-18 unit number, 25- title.
@@ -74,9 +86,18 @@ class TagLibrary {
   // A value or unit text: the string from column 7 on; empty when the id is
   // outside 0..65535, has no string or a shorter one.
   std::string_view Text(int64_t id) const;
-  // The record of a tag, or nothing when the tag number holds no record
-  // (no string, an id of the header block, or a value text).
+  // The record of a tag (an export tag number), or nothing when the tag
+  // number holds no record (no string, an id of the header block, a value
+  // text, or an id of the GPS records, which only GPS tags reach).
   std::optional<TagRecord> Record(int64_t tagNumber) const;
+  // The tags whose records have formatting fields, in tag-number order:
+  // 32 .. the highest tag (header 19), then the GPS tags.
+  const std::vector<int32_t>& RecordedTags() const { return recordedTags_; }
+  // The name a tag goes by where a format names each value (a JSON key, a
+  // column of the typed table): its title; a title shared with a tag of a
+  // higher number gets "_" and the tag as four hexadecimal digits
+  // ("FlashEnergy_920B"); a tag without a record is "Tag_" and its digits.
+  std::string Name(int64_t tagNumber) const;
 
   // The id just before the first unit text (header 20 less 1), or -1 when
   // the header is missing or reads below 31: then values get no units.
@@ -93,8 +114,13 @@ class TagLibrary {
  private:
   int64_t HeaderNumber(uint16_t id, size_t maxChars) const;
 
+  std::optional<std::string_view> RecordString(int64_t tagNumber) const;
+
   std::vector<LibraryString> strings_;  // sorted by id
   int32_t suffixBase_ = -1;
+  int64_t firstGpsRecord_ = 0;  // 0: no GPS records
+  std::vector<int32_t> recordedTags_;
+  std::vector<int32_t> renamed_;  // recorded tags whose title a higher tag also has
 };
 
 // LoadLibraryString of the built-in library.

@@ -2,6 +2,7 @@
 #include "export/tag_value.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace kelvane {
 namespace {
@@ -23,17 +24,60 @@ int64_t SignExtend(uint32_t value, size_t width) {
 }
 
 bool IsSigned(uint16_t type) {
-  return type == TypeCode(ExifType::kSByte) || type == TypeCode(ExifType::kSShort) || type == TypeCode(ExifType::kSLong) ||
-         type == TypeCode(ExifType::kSRational);
+  return type == TypeCode(ExifType::kSByte) || type == TypeCode(ExifType::kSShort) ||
+         type == TypeCode(ExifType::kSLong) || type == TypeCode(ExifType::kSRational);
 }
 
-bool IsRational(uint16_t type) { return type == TypeCode(ExifType::kRational) || type == TypeCode(ExifType::kSRational); }
+bool IsRational(uint16_t type) {
+  return type == TypeCode(ExifType::kRational) || type == TypeCode(ExifType::kSRational);
+}
 
 std::string AsText(std::span<const uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace
 
 uint64_t TagValueByteCount(uint16_t type, uint32_t count) { return uint64_t{ExifTypeSize(type)} * count; }
+
+size_t TagValue::Elements() const {
+  const uint32_t size = ExifTypeSize(type);
+  return size == 0 ? 0 : std::min<size_t>(count, bytes.size() / size);
+}
+
+std::optional<int64_t> TagValue::Integer(size_t i) const {
+  const uint32_t size = ExifTypeSize(type);
+  const bool integer = type == TypeCode(ExifType::kByte) || type == TypeCode(ExifType::kShort) ||
+                       type == TypeCode(ExifType::kLong) || IsSigned(type);
+  if (!integer || IsRational(type) || i >= Elements()) return std::nullopt;
+  const uint32_t unsignedValue = ReadUnsigned(bytes.subspan(i * size), size, order);
+  return IsSigned(type) ? SignExtend(unsignedValue, size) : int64_t{unsignedValue};
+}
+
+std::optional<std::pair<int64_t, int64_t>> TagValue::Rational(size_t i) const {
+  if (!IsRational(type) || i >= Elements()) return std::nullopt;
+  const uint32_t num = ReadUnsigned(bytes.subspan(i * 8), 4, order);
+  const uint32_t den = ReadUnsigned(bytes.subspan(i * 8 + 4), 4, order);
+  if (IsSigned(type)) return std::pair{SignExtend(num, 4), SignExtend(den, 4)};
+  return std::pair<int64_t, int64_t>{num, den};
+}
+
+std::optional<double> TagValue::Number(size_t i) const {
+  if (const auto integer = Integer(i)) return static_cast<double>(*integer);
+  if (const auto rational = Rational(i)) {
+    if (rational->second == 0) return std::nullopt;
+    return static_cast<double>(rational->first) / static_cast<double>(rational->second);
+  }
+  if (i >= Elements()) return std::nullopt;
+  if (type == TypeCode(ExifType::kFloat)) {
+    const uint32_t bits = ReadUnsigned(bytes.subspan(i * 4), 4, order);
+    return static_cast<double>(std::bit_cast<float>(bits));
+  }
+  if (type == TypeCode(ExifType::kDouble)) {
+    const auto high = uint64_t{ReadUnsigned(bytes.subspan(i * 8), 4, order)};
+    const auto low = uint64_t{ReadUnsigned(bytes.subspan(i * 8 + 4), 4, order)};
+    return std::bit_cast<double>(order == ByteOrder::kBigEndian ? high << 32 | low : low << 32 | high);
+  }
+  return std::nullopt;
+}
 
 TagValue DecodeTagValue(const RawTagValue& raw) {
   TagValue value;
@@ -42,6 +86,9 @@ TagValue DecodeTagValue(const RawTagValue& raw) {
   const std::span<const uint8_t> bytes =
       raw.bytes.first(static_cast<size_t>(std::min<uint64_t>(total, raw.bytes.size())));
   const bool complete = bytes.size() == total;
+  value.bytes = bytes;
+  value.count = raw.count;
+  value.order = raw.order;
 
   if (!complete && (raw.type == TypeCode(ExifType::kAscii) || raw.type == TypeCode(ExifType::kUndefined))) return value;
   if (raw.type == TypeCode(ExifType::kAscii)) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "engine/exif_types.h"
 
@@ -34,6 +36,21 @@ struct TagValue {
   int64_t num = 0;
   int64_t den = 0;   // a rational's denominator, 0 for other types
   std::string text;  // ASCII: the bytes less trailing zero bytes; UNDEFINED: all bytes
+  // Every element, for the formats that show more than the first: the
+  // value's bytes (viewed, not copied: the raw value's), count and order.
+  std::span<const uint8_t> bytes;
+  uint32_t count = 0;
+  ByteOrder order = ByteOrder::kLittleEndian;
+
+  // Element i of an integer type (BYTE .. SLONG), or a rational's numerator
+  // and denominator; nothing when its bytes are not there.
+  std::optional<int64_t> Integer(size_t i) const;
+  std::optional<std::pair<int64_t, int64_t>> Rational(size_t i) const;
+  // Element i as a number: an integer, a rational's quotient (nothing for a
+  // zero denominator), a FLOAT or a DOUBLE.
+  std::optional<double> Number(size_t i) const;
+  // The elements that are there.
+  size_t Elements() const;
 };
 
 // Size of a value in bytes (element size x count, 0 for a type that is not

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/utility_functions.h"
+#include "export/export_output.h"
 #include "export/library_release.h"
 #include "export/sheet_layout.h"
 #include "export/xlsx_package.h"
@@ -23,8 +24,12 @@ std::string NumberedSheetName(size_t count) {
 
 uint32_t TagColumn(size_t i) { return static_cast<uint32_t>(i + 2); }
 
-// Row 1: the identifiers; row 2: "Filename", the titles and, when the export
-// has unknown tags, "[Unknown Tags]" after the last title.
+// The columns after the tags: the unknown tags (when the export has some), then the folder.
+uint32_t UnknownColumn(const SheetLayout& layout) { return TagColumn(layout.columnTags.size()); }
+uint32_t FolderColumn(const SheetLayout& layout) { return UnknownColumn(layout) + (layout.HasUnknownColumn() ? 1 : 0); }
+
+// Row 1: the identifiers; row 2: "Filename", the titles, "[Unknown Tags]"
+// when the export has unknown tags, and "Folder".
 bool AddHeaderRows(WorksheetXml& sheet, const SheetLayout& layout, bool hexTagIds) {
   for (size_t i = 0; i < layout.columnTags.size(); ++i) {
     const int32_t tag = layout.columnTags[i];
@@ -35,60 +40,66 @@ bool AddHeaderRows(WorksheetXml& sheet, const SheetLayout& layout, bool hexTagId
   for (size_t i = 0; i < layout.titles.size(); ++i) {
     if (!layout.titles[i].empty() && !sheet.AddText(2, TagColumn(i), layout.titles[i])) return false;
   }
-  return layout.unknownTags.empty() || sheet.AddText(2, TagColumn(layout.columns.size()), "[Unknown Tags]");
+  if (layout.HasUnknownColumn() && !sheet.AddText(2, UnknownColumn(layout), kUnknownTagsTitle)) return false;
+  return sheet.AddText(2, FolderColumn(layout), kFolderTitle);
 }
 
-// The photo's name and its values; empty values leave their cells empty.
-bool AddPhotoRow(WorksheetXml& sheet, uint32_t row, const ExportTable& table, const SheetLayout& layout, size_t p) {
-  if (!sheet.AddText(row, 1, table.photoNames[p])) return false;
-  for (size_t i = 0; i < layout.columns.size(); ++i) {
-    const std::string& value = table.Value(layout.columns[i], p);
-    if (!value.empty() && !sheet.AddText(row, TagColumn(i), value)) return false;
+// The photo's name, its values, the unknown-tags cell and its folder; empty
+// values leave their cells empty.
+bool AddPhotoRow(WorksheetXml& sheet, uint32_t row, const SheetLayout& layout, const PhotoValues& photo) {
+  if (!sheet.AddText(row, 1, photo.name)) return false;
+  const std::vector<std::string_view> cells = RowCells(layout, photo);
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (!cells[i].empty() && !sheet.AddText(row, TagColumn(i), cells[i])) return false;
   }
-  return layout.unknownCell.empty() || sheet.AddText(row, TagColumn(layout.columns.size()), layout.unknownCell);
-}
-
-void ShowPhotoProgress(RunUi& ui, size_t p, size_t photos) {
-  ui.SetProgress(static_cast<int>(10 + 80 * p / (photos + 1)));
+  if (!layout.unknownCell.empty() && !sheet.AddText(row, UnknownColumn(layout), layout.unknownCell)) return false;
+  return sheet.AddText(row, FolderColumn(layout), photo.folder);
 }
 
 }  // namespace
 
-bool WriteWorkbook(const ExportTable& table, const std::string& target, ExportWriterContext& ctx) {
-  const size_t photos = table.PhotoCount();
-  if (photos == 0 || table.SlotCount() == 0) return false;
+bool WriteWorkbook(const CollectedPhotos& photos, const ExportTarget& target, ExportWriterContext& ctx) {
+  const size_t count = photos.PhotoCount();
+  if (count == 0 || photos.Tags().empty() || target.standardOutput) return false;
   CheckLibraryRelease(ctx.library, ctx.settings, ctx.ui, ReleaseAdvice::Worksheets);
 
   XlsxPackage package;
-  if (ctx.options.appendMode && XlsxPackage::Open(target, package) != XlsxResult::kOk) return false;
-  const SheetLayout layout = MakeSheetLayout(table, ctx.library, ctx.valueCharLimit);
+  if (ctx.options.appendMode && XlsxPackage::Open(target.path, package) != XlsxResult::kOk) return false;
+  const SheetLayout layout = MakeSheetLayout(photos.Tags(), ctx.library, ctx.valueCharLimit);
   ctx.ui.SetProgress(5);
   ctx.ui.SetProgress(10);
 
-  if (!ctx.options.perPhoto) {
-    WorksheetXml sheet;
-    if (!AddHeaderRows(sheet, layout, ctx.hexTagIds)) return false;
-    for (size_t p = 0; p < photos; ++p) {
-      ShowPhotoProgress(ctx.ui, p, photos);
-      if (p >= WorksheetXml::kMaxRows - kFirstPhotoRow + 1) return false;
-      if (!AddPhotoRow(sheet, kFirstPhotoRow + static_cast<uint32_t>(p), table, layout, p)) return false;
-    }
-    const std::string name = NumberedSheetName(package.WorksheetCount() + 1);
-    if (package.AddWorksheet(name, sheet.Finish()) != XlsxResult::kOk) return false;
-  } else {
-    for (size_t p = 0; p < photos; ++p) {
-      ShowPhotoProgress(ctx.ui, p, photos);
-      WorksheetXml sheet;
-      if (!AddHeaderRows(sheet, layout, ctx.hexTagIds) || !AddPhotoRow(sheet, kFirstPhotoRow, table, layout, p)) {
+  ScratchFile parts;
+  size_t p = 0;
+  const auto progress = [&] { ctx.ui.SetProgress(static_cast<int>(10 + 80 * p++ / (count + 1))); };
+  bool ok = parts.ok();
+  if (ok && !ctx.options.perPhoto) {
+    WorksheetXml sheet(parts);
+    ok = AddHeaderRows(sheet, layout, ctx.hexTagIds) && photos.ForEach([&](const PhotoValues& photo) {
+      progress();
+      return p <= WorksheetXml::kMaxRows - kFirstPhotoRow + 1 &&
+             AddPhotoRow(sheet, kFirstPhotoRow + static_cast<uint32_t>(p - 1), layout, photo);
+    });
+    const std::optional<PartRange> range = ok ? sheet.Finish() : std::nullopt;
+    ok = range &&
+         package.AddWorksheet(NumberedSheetName(package.WorksheetCount() + 1), parts, *range) == XlsxResult::kOk;
+  } else if (ok) {
+    ok = photos.ForEach([&](const PhotoValues& photo) {
+      progress();
+      WorksheetXml sheet(parts);
+      if (!AddHeaderRows(sheet, layout, ctx.hexTagIds) || !AddPhotoRow(sheet, kFirstPhotoRow, layout, photo)) {
         return false;
       }
+      const std::optional<PartRange> range = sheet.Finish();
       // The photo's name when a spreadsheet accepts it as a sheet name.
-      std::string name = FileNameWithoutExtension(table.photoNames[p]);
+      std::string name = FileNameWithoutExtension(photo.name);
       if (!package.SheetNameAllowed(name)) name = NumberedSheetName(package.WorksheetCount() + 1);
-      if (package.AddWorksheet(name, sheet.Finish()) != XlsxResult::kOk) return false;
-    }
+      return range && package.AddWorksheet(name, parts, *range) == XlsxResult::kOk;
+    });
   }
-  return package.Save(target) == XlsxResult::kOk;
+  if (!ok || !parts.Flush()) return false;
+  ExportOutput file = ExportOutput::File(target.path);
+  return file.Open() && package.Save(file.fd()) == XlsxResult::kOk && file.Finish() && file.Commit();
 }
 
 }  // namespace kelvane

@@ -1,20 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "export/xlsx_package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <pugixml.hpp>
 #include <set>
 
-#include "engine/utility_functions.h"
+#include "export/clean_text.h"
 #include "export/xlsx_text.h"
 
 namespace kelvane {
@@ -78,10 +76,10 @@ struct ZipDiscard {
 };
 using ZipArchive = std::unique_ptr<zip_t, ZipDiscard>;
 
-struct SourceFree {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
+struct FileClose {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
-using ZipSource = std::unique_ptr<zip_source_t, SourceFree>;
+using ZipFile = std::unique_ptr<zip_file_t, FileClose>;
 
 std::string LowerAscii(std::string_view text) {
   std::string lower(text);
@@ -184,60 +182,128 @@ std::optional<std::string> ReadPart(zip_t* archive, const std::string& name, std
     return std::nullopt;
   }
   storedName = st.name;
-  zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0);
-  if (file == nullptr) return std::nullopt;
+  const ZipFile file(zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
+  if (!file) return std::nullopt;
   std::string data(static_cast<size_t>(st.size), '\0');
   zip_uint64_t done = 0;
   while (done < st.size) {
-    const zip_int64_t n = zip_fread(file, data.data() + done, st.size - done);
-    if (n <= 0) break;
+    const zip_int64_t n = zip_fread(file.get(), data.data() + done, st.size - done);
+    if (n <= 0) return std::nullopt;
     done += static_cast<zip_uint64_t>(n);
   }
-  const bool complete = done == st.size && zip_fclose(file) == 0;
-  if (!complete) return std::nullopt;
   return data;
 }
 
-// Writes bytes beside path, flushes them and renames the new file over path.
-// The temporary file is made with the usual permissions for a new file (the
-// user's umask applies); an existing file's permissions are carried over.
-bool ReplaceFileWith(const std::string& path, std::string_view bytes) {
-  struct stat old {};
-  const bool existed = ::stat(path.c_str(), &old) == 0;
-  if (existed && !S_ISREG(old.st_mode)) return false;
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  const std::string folder = parent.empty() ? std::string(".") : parent.string();
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = path + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+// A part read from a range of a scratch file while the package is written.
+struct RangeSource {
+  const ScratchFile* file;
+  PartRange range;
+  uint64_t read = 0;
+  zip_error_t error;
+};
+
+zip_int64_t ReadRange(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+  auto* source = static_cast<RangeSource*>(userdata);
+  switch (command) {
+    case ZIP_SOURCE_OPEN:
+      source->read = 0;
+      return 0;
+    case ZIP_SOURCE_READ: {
+      const uint64_t n = std::min<uint64_t>(length, source->range.length - source->read);
+      if (n > 0 && !source->file->ReadAt(source->range.offset + source->read, data, static_cast<size_t>(n))) {
+        zip_error_set(&source->error, ZIP_ER_READ, EIO);
+        return -1;
+      }
+      source->read += n;
+      return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+      return 0;
+    case ZIP_SOURCE_STAT: {
+      auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &source->error);
+      if (st == nullptr) return -1;
+      zip_stat_init(st);
+      st->size = source->range.length;
+      st->valid |= ZIP_STAT_SIZE;
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&source->error, data, length);
+    case ZIP_SOURCE_FREE:
+      zip_error_fini(&source->error);
+      delete source;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+      zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
   }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  SyncFolder(folder);
-  return true;
 }
 
-// The bytes of an in-memory archive source after the archive was closed.
-std::optional<std::string> SourceBytes(zip_source_t* source) {
-  if (zip_source_open(source) != 0) return std::nullopt;
-  std::string bytes;
-  char buf[65536];
-  zip_int64_t n = 0;
-  while ((n = zip_source_read(source, buf, sizeof buf)) > 0) bytes.append(buf, static_cast<size_t>(n));
-  zip_source_close(source);
-  if (n < 0) return std::nullopt;
-  return bytes;
+// The package being written: an archive that starts empty and is written
+// straight into a descriptor, which the caller then flushes and commits.
+struct FdTarget {
+  int fd;
+  zip_error_t error;
+};
+
+zip_int64_t Fail(FdTarget& target, int zipError) {
+  zip_error_set(&target.error, zipError, errno);
+  return -1;
+}
+
+zip_int64_t WriteFd(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+  auto& target = *static_cast<FdTarget*>(userdata);
+  switch (command) {
+    case ZIP_SOURCE_STAT:
+      // There is no earlier archive here.
+      zip_error_set(&target.error, ZIP_ER_READ, ENOENT);
+      return -1;
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_FREE:
+      return 0;
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_TELL:
+      return 0;
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_REMOVE:
+      if (::ftruncate(target.fd, 0) != 0 || ::lseek(target.fd, 0, SEEK_SET) != 0) return Fail(target, ZIP_ER_WRITE);
+      return 0;
+    case ZIP_SOURCE_WRITE: {
+      const ssize_t n = ::write(target.fd, data, static_cast<size_t>(length));
+      if (n < 0) return Fail(target, ZIP_ER_WRITE);
+      return n;
+    }
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_SEEK_WRITE: {
+      auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &target.error);
+      if (args == nullptr) return -1;
+      if (command == ZIP_SOURCE_SEEK) return 0;
+      if (::lseek(target.fd, static_cast<off_t>(args->offset), args->whence) < 0) return Fail(target, ZIP_ER_SEEK);
+      return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: {
+      const off_t at = ::lseek(target.fd, 0, SEEK_CUR);
+      if (at < 0) return Fail(target, ZIP_ER_TELL);
+      return at;
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&target.error, data, length);
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                            ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                            ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                            ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    default:
+      zip_error_set(&target.error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
+  }
 }
 
 }  // namespace
@@ -247,7 +313,9 @@ struct XlsxPackage::State {
   std::vector<std::string> sourceEntries;    // its entries, in stored order
   std::map<std::string, std::string> parts;  // new content by part name
   std::vector<std::string> newParts;         // parts not in the source, in order
-  std::set<std::string> lowerNames;          // every part name, lower case
+  // New worksheets: their parts in a scratch file.
+  std::map<std::string, std::pair<const ScratchFile*, PartRange>> sheetParts;
+  std::set<std::string> lowerNames;  // every part name, lower case
   std::string contentTypesPart = kContentTypesPart;
   std::string workbookPart = "xl/workbook.xml";
   std::string workbookRelsPart = "xl/_rels/workbook.xml.rels";
@@ -369,7 +437,7 @@ bool XlsxPackage::SheetNameAllowed(std::string_view name) const {
   return state_->lowerSheetNames.count(LowerAscii(text)) == 0;
 }
 
-XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml) {
+XlsxResult XlsxPackage::AddWorksheet(std::string_view name, const ScratchFile& file, PartRange range) {
   if (!SheetNameAllowed(name)) return XlsxResult::kNameRefused;
   State& s = *state_;
   const std::string sheetName = ToUtf8(name);
@@ -419,7 +487,9 @@ XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml
   }
   sheet.append_attribute((relPrefix + ":id").c_str()) = relId.c_str();
 
-  s.AddNewPart(part, std::move(sheetXml));
+  s.newParts.push_back(part);
+  s.lowerNames.insert(LowerAscii(part));
+  s.sheetParts[part] = {&file, range};
   s.relIds.insert(relId);
   s.lowerSheetNames.insert(LowerAscii(sheetName));
   s.highestSheetId = sheetId;
@@ -429,7 +499,7 @@ XlsxResult XlsxPackage::AddWorksheet(std::string_view name, std::string sheetXml
   return XlsxResult::kOk;
 }
 
-XlsxResult XlsxPackage::Save(const std::string& path) {
+XlsxResult XlsxPackage::Save(int fd) {
   State& s = *state_;
   if (s.changed) {
     s.parts[s.contentTypesPart] = Serialise(s.contentTypes);
@@ -437,18 +507,16 @@ XlsxResult XlsxPackage::Save(const std::string& path) {
     s.parts[s.workbookRelsPart] = Serialise(s.workbookRels);
   }
 
+  FdTarget target{fd, {}};
+  zip_error_init(&target.error);
   zip_error_t error;
   zip_error_init(&error);
-  ZipSource buffer(zip_source_buffer_create(nullptr, 0, 0, &error));
-  zip_error_fini(&error);
-  if (!buffer) return XlsxResult::kCannotWrite;
-  // The archive takes a reference of its own; the buffer outlives it.
-  zip_source_keep(buffer.get());
-  zip_error_init(&error);
-  ZipArchive out(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error));
+  zip_source_t* sink = zip_source_function_create(WriteFd, &target, &error);
+  ZipArchive out(sink != nullptr ? zip_open_from_source(sink, ZIP_CREATE, &error) : nullptr);
   zip_error_fini(&error);
   if (!out) {
-    zip_source_free(buffer.get());
+    if (sink != nullptr) zip_source_free(sink);
+    zip_error_fini(&target.error);
     return XlsxResult::kCannotWrite;
   }
 
@@ -463,10 +531,22 @@ XlsxResult XlsxPackage::Save(const std::string& path) {
   const auto fromMemory = [&](const std::string& data) {
     return zip_source_buffer(out.get(), data.data(), data.size(), 0);
   };
-  for (size_t i = 0; i < s.sourceEntries.size(); ++i) {
+  const auto newPart = [&](const std::string& name) {
+    const auto sheet = s.sheetParts.find(name);
+    if (sheet == s.sheetParts.end()) return add(name, fromMemory(s.parts[name]));
+    auto* range = new RangeSource{sheet->second.first, sheet->second.second, 0, {}};
+    zip_error_init(&range->error);
+    zip_source_t* source = zip_source_function(out.get(), ReadRange, range);
+    if (source == nullptr) {
+      zip_error_fini(&range->error);
+      delete range;
+    }
+    return add(name, source);
+  };
+  bool ok = true;
+  for (size_t i = 0; ok && i < s.sourceEntries.size(); ++i) {
     const std::string& name = s.sourceEntries[i];
     const auto changed = s.parts.find(name);
-    bool ok = false;
     if (changed != s.parts.end()) {
       ok = add(name, fromMemory(changed->second));
     } else if (EndsWith(name, "/")) {
@@ -475,17 +555,14 @@ XlsxResult XlsxPackage::Save(const std::string& path) {
       // Start 0 and length -1: the stored (compressed) bytes are copied as they are.
       ok = add(name, zip_source_zip(out.get(), s.source.get(), i, 0, 0, -1));
     }
-    if (!ok) return XlsxResult::kCannotWrite;
   }
-  for (const std::string& name : s.newParts) {
-    if (!add(name, fromMemory(s.parts[name]))) return XlsxResult::kCannotWrite;
-  }
-  if (zip_close(out.get()) != 0) return XlsxResult::kCannotWrite;
-  (void)out.release();  // zip_close freed it
-
-  const std::optional<std::string> bytes = SourceBytes(buffer.get());
-  if (!bytes || !ReplaceFileWith(path, *bytes)) return XlsxResult::kCannotWrite;
-  return XlsxResult::kOk;
+  for (size_t i = 0; ok && i < s.newParts.size(); ++i) ok = newPart(s.newParts[i]);
+  // zip_close writes the archive and frees it (and the sink) when it succeeds.
+  ok = ok && zip_close(out.get()) == 0;
+  if (ok) (void)out.release();
+  out.reset();
+  zip_error_fini(&target.error);
+  return ok ? XlsxResult::kOk : XlsxResult::kCannotWrite;
 }
 
 }  // namespace kelvane

@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "export/scratch_file.h"
+#include "export/xlsx_worksheet.h"
+
 namespace kelvane {
 
 enum class XlsxResult {
@@ -30,7 +33,7 @@ class XlsxPackage {
   XlsxPackage& operator=(XlsxPackage&&) noexcept;
 
   // Reads the workbook at path for appending. The file stays open for
-  // reading while the package lives and is only replaced by Save.
+  // reading while the package lives; Save writes the new package elsewhere.
   static XlsxResult Open(const std::string& path, XlsxPackage& package);
 
   // The worksheets of the workbook (chart sheets not counted).
@@ -41,14 +44,14 @@ class XlsxPackage {
   // apostrophe first or last, and no sheet of that name in any letter case.
   bool SheetNameAllowed(std::string_view name) const;
 
-  // Appends a worksheet named name whose part is sheetXml (see WorksheetXml).
-  XlsxResult AddWorksheet(std::string_view name, std::string sheetXml);
+  // Appends a worksheet named name whose part lies in file at range (see
+  // WorksheetXml); file must outlive the package's Save.
+  XlsxResult AddWorksheet(std::string_view name, const ScratchFile& file, PartRange range);
 
-  // Writes the package to path. The new file is written and flushed beside
-  // path and then renamed over it, so path holds either its old content or
-  // the whole new package; an existing file keeps its permissions. Parts
-  // that were not changed are copied over as they are stored.
-  XlsxResult Save(const std::string& path);
+  // Writes the package into fd (an empty file open for reading and
+  // writing), part by part. Parts that were not changed are copied over as
+  // they are stored.
+  XlsxResult Save(int fd);
 
  private:
   struct State;

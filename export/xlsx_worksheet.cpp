@@ -28,11 +28,12 @@ std::string ColumnName(uint32_t column) {
   return name;
 }
 
-WorksheetXml::WorksheetXml() : xml_(kSheetStart) {}
+WorksheetXml::WorksheetXml(ScratchFile& file) : file_(file), start_(file.Size()), ok_(file.Append(kSheetStart)) {}
 
 bool WorksheetXml::StartCell(uint32_t row, uint32_t column) {
-  if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) return false;
+  if (!ok_ || row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) return false;
   if (row < row_ || (row == row_ && column <= column_)) return false;
+  xml_.clear();
   if (row != row_) {
     if (row_ != 0) xml_ += "</row>";
     xml_ += "<row r=\"" + std::to_string(row) + "\">";
@@ -50,23 +51,19 @@ bool WorksheetXml::AddText(uint32_t row, uint32_t column, std::string_view text)
   xml_ += keepSpace ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
   xml_ += CellTextXml(text);
   xml_ += "</t></is></c>";
-  return true;
+  return ok_ = file_.Append(xml_);
 }
 
 bool WorksheetXml::AddNumber(uint32_t row, uint32_t column, int64_t value) {
   if (!StartCell(row, column)) return false;
   xml_ += "><v>" + std::to_string(value) + "</v></c>";
-  return true;
+  return ok_ = file_.Append(xml_);
 }
 
-std::string WorksheetXml::Finish() {
-  if (row_ != 0) xml_ += "</row>";
-  xml_ += kSheetEnd;
-  std::string done = std::move(xml_);
-  xml_ = kSheetStart;
-  row_ = 0;
-  column_ = 0;
-  return done;
+std::optional<PartRange> WorksheetXml::Finish() {
+  if (!ok_ || (row_ != 0 && !file_.Append("</row>")) || !file_.Append(kSheetEnd)) return std::nullopt;
+  ok_ = false;
+  return PartRange{start_, file_.Size() - start_};
 }
 
 }  // namespace kelvane

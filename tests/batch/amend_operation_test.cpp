@@ -391,22 +391,20 @@ TEST_F(AmendRunTest, ExportFolderResults) {
   state.ExportTargetSet = true;
   inputs_.secondPath = settingsFolder.File("out.xlsx");
   const struct {
-    int code;
+    ExportFolderCode code;
     std::string text;
   } cases[] = {
-      {1, "No files with Metadata found"},
-      {2, "Unidentified Export processing error"},
-      {3, "No Metadata in files"},
-      {4, "Write to export file failed"},
-      {5, "Export file exists and Overwrite Cancelled"},
-      {6, "Previous Export file delete failed"},
-      {7, "Export file cannot be in same Folder as source files"},
-      {8, "Unidentified Export processing error"},
-      {15, "Unidentified Export processing error"},
+      {ExportFolderCode::kNoMetadataFound, "No files with Metadata found"},
+      {ExportFolderCode::kNoTagsCollected, "No Metadata in files"},
+      {ExportFolderCode::kWriteFailed, "Write to export file failed"},
+      {ExportFolderCode::kOverwriteCancelled, "Export file exists and Overwrite Cancelled"},
+      {ExportFolderCode::kDeleteFailed, "Previous Export file delete failed"},
+      {ExportFolderCode::kTargetInPhotoFolder, "Export file cannot be in same Folder as source files"},
+      {ExportFolderCode::kProcessingError, "Unidentified Export processing error"},
   };
   for (const auto& c : cases) {
     ui = test::ScriptedUi{};
-    operations_.exportFolderCode = c.code;
+    operations_.exportFolder.code = c.code;
     Run();
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(LastBox().title, "Error");
@@ -415,13 +413,13 @@ TEST_F(AmendRunTest, ExportFolderResults) {
     EXPECT_EQ(ui.cues, (std::vector<SoundCue>{SoundCue::Error}));
   }
   ui = test::ScriptedUi{};
-  operations_.exportFolderCode = 0;
+  operations_.exportFolder.code = ExportFolderCode::kExported;
   Run();
   ExpectCompletion("All files processed successfully", SoundCue::Success);
 
   ui = test::ScriptedUi{};
   operations_.calls.clear();
-  operations_.exportFolderCode = 16;
+  operations_.exportFolder.code = ExportFolderCode::kExportedSomeWithout;
   Run();
   ExpectCompletion("All files processed successfully\r - but excluding those files without Metadata included.",
                    SoundCue::Attention);
@@ -439,28 +437,32 @@ TEST_F(AmendRunTest, ExportPerPhoto) {
   state.ExportTargetSet = true;
   const std::string out = settingsFolder.path().string();
   inputs_.secondPath = out;
-  operations_.exportCodes = {{"a.jpg", 8}, {"c.jpeg", 1}};
+  operations_.exportCodes = {{"a.jpg", ExportPhotoCode::kExifUnreadable}, {"c.jpeg", ExportPhotoCode::kPhotoMissing}};
   Run();
   ExpectCompletion(kHeading + "a.jpg as no Metadata in file\r" + "c.jpeg as No files with Metadata found\r",
                    SoundCue::Error);
   ASSERT_EQ(operations_.calls.size(), 3u);
   EXPECT_EQ(operations_.calls[1].second, out + "/b.csv");
 
-  // Single photo: the workbook target itself, or a CSV named after the photo.
+  // Single photo: a target that is no folder is the output itself; into a
+  // folder goes a CSV named after the photo.
   const struct {
     ExportType type;
+    std::string target;
     std::string output;
   } cases[] = {
-      {ExportType::Workbook, out + "/book.xlsx"},
-      {ExportType::Database, out + "/book.xlsx"},
-      {ExportType::SheetCsv, out + "/book.xlsx/b.csv"},
-      {ExportType::DbCsv, out + "/book.xlsx/b.csv"},
+      {ExportType::Workbook, out + "/book.xlsx", out + "/book.xlsx"},
+      {ExportType::Database, out + "/book.xlsx", out + "/book.xlsx"},
+      {ExportType::Json, out + "/one.json", out + "/one.json"},
+      {ExportType::SheetCsv, out + "/one.csv", out + "/one.csv"},
+      {ExportType::SheetCsv, out, out + "/b.csv"},
+      {ExportType::DbCsv, out, out + "/b.csv"},
   };
   for (const auto& c : cases) {
     operations_.calls.clear();
     Select(ProgramFunction::ExportMetadata, true);
     inputs_.sourcePath = photos_ + "b.JPG";
-    inputs_.secondPath = out + "/book.xlsx";
+    inputs_.secondPath = c.target;
     exportOptions.exportType = c.type;
     Run();
     ASSERT_EQ(operations_.calls.size(), 1u);

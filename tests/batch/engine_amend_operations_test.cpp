@@ -134,7 +134,10 @@ TEST(EngineAmendOperations, FolderExportWritesTheSpreadsheetCsv) {
   photos.CopySample("gps/DSCN0010.jpg");
   photos.CopySample("gps/DSCN0021.jpg");
   std::string target = out.File("all.csv");
-  EXPECT_EQ(operations.ExportFolder(photos.path().string() + "/", target), 0);
+  const ExportFolderResult result =
+      operations.ExportFolder(photos.path().string() + "/", {"DSCN0010.jpg", "DSCN0021.jpg"}, target);
+  EXPECT_EQ(result.code, ExportFolderCode::kExported);
+  EXPECT_EQ(result.photosExported, 2u);
   EXPECT_EQ(test::NamesIn(out), std::vector<std::string>{"all.csv"});
 }
 

@@ -23,16 +23,17 @@ class FakeAmendOperations : public AmendOperations {
     std::string second;  // the restore source or the export output
   };
 
-  std::map<std::string, FileStep> steps;       // by file name
-  std::set<std::string> late;                  // names whose step comes at the end of the run
-  std::map<std::string, int16_t> exportCodes;  // ExportPhoto's answers by file name
-  int exportFolderCode = 0;
+  std::map<std::string, FileStep> steps;               // by file name
+  std::set<std::string> late;                          // names whose step comes at the end of the run
+  std::map<std::string, ExportPhotoCode> exportCodes;  // ExportPhoto's answers by file name
+  ExportFolderResult exportFolder;                     // ExportFolder's answer
   PhotoRun::Start begin = PhotoRun::Start::kStarted;
   int beginError = 0;
 
   std::vector<Call> calls;
   std::vector<TextTagRequest> requests;
-  std::vector<std::string> begun;  // the folders Begin was given
+  std::vector<std::string> begun;          // the folders Begin was given
+  std::vector<std::string> exportedNames;  // the names ExportFolder was given last
   int ends = 0;
 
   PhotoRun::Start Begin(const std::string& folder) override {
@@ -50,14 +51,16 @@ class FakeAmendOperations : public AmendOperations {
     requests.push_back(request);
     return StepOf(order, path);
   }
-  int16_t ExportFolder(const std::string& folder, std::string& target) override {
+  ExportFolderResult ExportFolder(const std::string& folder, const std::vector<std::string>& names,
+                                  std::string& target) override {
     calls.push_back({"ExportFolder", folder, target});
-    return static_cast<int16_t>(exportFolderCode);
+    exportedNames = names;
+    return exportFolder;
   }
-  int16_t ExportPhoto(const std::string& photo, const std::string& output) override {
+  ExportPhotoResult ExportPhoto(const std::string& photo, const std::string& output) override {
     calls.push_back({"ExportPhoto", photo, output});
     const auto found = exportCodes.find(FileNameOf(photo));
-    return found == exportCodes.end() ? 0 : found->second;
+    return {found == exportCodes.end() ? ExportPhotoCode::kExported : found->second, 0, {}};
   }
   FileStep WipeFile(const std::string& path) override {
     calls.push_back({"Wipe", path, {}});

@@ -279,7 +279,7 @@ TEST(RunRequest, AmendRefusals) {
       {{"describe", "--text", " ", "--append"}, "--append needs a text"},
       {{"describe", "--text", "", "--skip-existing"},
        "an empty --text deletes the description, which --skip-existing doesn't allow"},
-      {{"export", "--format", "xls", "--to", "/o"}, "unknown export format 'xls' (csv, dbcsv, xlsx or sqlite)"},
+      {{"export", "--format", "xls", "--to", "/o"}, "unknown export format 'xls' (csv, dbcsv, xlsx, sqlite or json)"},
       {{"export"}, "export needs --to PATH"},
       {{"export", "--format", "sqlite", "--per-photo", "--to", "/o"}, "--per-photo goes with the csv and xlsx formats"},
       {{"export", "--initial-number", "3", "--to", "/o"}, "--initial-number goes with --format dbcsv"},

@@ -59,7 +59,7 @@ TEST(GeneratedDocs, BashCompletionOffersTheTable) {
   } cases[] = {
       {"kelvane-cli sh", "shift-time"},
       {"kelvane-cli --yes export --form", "--format"},
-      {"kelvane-cli --settings x.ini export --format ''", "csv dbcsv xlsx sqlite"},
+      {"kelvane-cli --settings x.ini export --format ''", "csv dbcsv xlsx sqlite json"},
       {"kelvane-cli prefix --remove ''", ""},
       {"kelvane-cli dump --vers", "--version"},
   };

@@ -35,11 +35,16 @@ TiffEntry SRational(uint16_t tag, int32_t num, int32_t den, bool be) {
   return {tag, 10, 1, data, std::nullopt};
 }
 
-// A driver harness whose writers keep the table they are given.
+// A driver harness whose writers keep what they are given.
 struct DriverHarness : ExportHarness {
   DriverHarness() {
-    const auto keep = [this](const ExportTable& table, const std::string& target, ExportWriterContext&) {
-      written = table;
+    const auto keep = [this](const CollectedPhotos& photos, const ExportTarget& target, ExportWriterContext&) {
+      tags = photos.Tags();
+      written.clear();
+      photos.ForEach([this](const PhotoValues& photo) {
+        written.push_back(photo);
+        return true;
+      });
       writtenTarget = target;
       ++writes;
       return writerSucceeds;
@@ -47,36 +52,46 @@ struct DriverHarness : ExportHarness {
     writers.sheetCsv = keep;
     writers.workbook = keep;
     writers.database = keep;
-    writers.dbCsv = [this](const ExportTable& table, const std::string& target, const DbCsvSuffixes& suffixes,
-                           ExportWriterContext&) {
-      written = table;
-      writtenTarget = target;
-      writtenSuffixes = suffixes;
-      ++writes;
-      return writerSucceeds;
-    };
+    writers.dbCsv = keep;
+    writers.json = keep;
   }
 
   void AddPhoto(const std::string& name, const TiffLayout& layout) {
     test::WriteBytes(Photo(name), BuildJpeg(BuildTiff(layout)));
   }
 
-  int16_t Folder(const std::string& target = "export.csv") { return ExportFolder(photos, out + target, context).code; }
+  // Every file of the photos folder, as the batch runner hands them over.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(photos)) {
+      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
 
-  // The written value of tag for the named photo; nothing when the tag has no row.
-  std::optional<std::string> Cell(uint16_t tag, const std::string& photo = "a.jpg") const {
-    for (size_t k = 0; k < written.SlotCount(); ++k) {
-      if (written.slotTags[k] != tag) continue;
-      for (size_t p = 0; p < written.PhotoCount(); ++p) {
-        if (written.photoNames[p] == photo) return written.Value(k, p);
-      }
+  ExportFolderCode Folder(const std::string& target = "export.csv") {
+    return ExportFolder(photos, Names(), out + target, context).code;
+  }
+
+  std::vector<std::string> Written() const {
+    std::vector<std::string> names;
+    for (const PhotoValues& photo : written) names.push_back(photo.name);
+    return names;
+  }
+
+  // The written value of tag for the named photo; nothing when the photo
+  // has no value of the tag.
+  std::optional<std::string> Cell(int32_t tag, const std::string& photo = "a.jpg") const {
+    for (const PhotoValues& values : written) {
+      if (values.name != photo) continue;
+      if (const CollectedValue* value = values.Find(tag)) return value->text;
     }
     return std::nullopt;
   }
 
-  ExportTable written;
-  std::string writtenTarget;
-  DbCsvSuffixes writtenSuffixes;
+  std::vector<int32_t> tags;
+  std::vector<PhotoValues> written;
+  ExportTarget writtenTarget;
   int writes = 0;
   bool writerSucceeds = true;
 };
@@ -95,7 +110,7 @@ TEST(ExportFolder, TargetInThePhotosFolderIsRefusedWithoutAQuestion) {
   test::WriteBytes(h.Photo("export.csv"), {'x'});
   for (const std::string& target : {h.Photo("export.csv"), " " + h.scratch.File("photos/./export.csv") + " "}) {
     SCOPED_TRACE(target);
-    EXPECT_EQ(ExportFolder(h.photos, target, h.context).code, export_code::kTargetInPhotoFolder);
+    EXPECT_EQ(ExportFolder(h.photos, h.Names(), target, h.context).code, ExportFolderCode::kTargetInPhotoFolder);
   }
   EXPECT_TRUE(h.ui.shown.empty());
   EXPECT_TRUE(h.ui.cues.empty());
@@ -107,13 +122,15 @@ TEST(ExportFolder, DatabaseCsvTargetLosesItsSuffixAndTheBoxIsRewritten) {
   DriverHarness h;
   h.options.exportType = ExportType::DbCsv;
   h.AddPhoto("a.jpg", Camera());
-  const ExportFolderResult result = ExportFolder(h.photos, h.Out("Trip_D.csv"), h.context);
-  EXPECT_EQ(result.code, export_code::kExported);
+  const ExportFolderResult result = ExportFolder(h.photos, h.Names(), h.Out("Trip_D.csv"), h.context);
+  EXPECT_EQ(result.code, ExportFolderCode::kExported);
   EXPECT_EQ(result.targetText, h.Out("Trip.csv"));
-  EXPECT_EQ(h.writtenTarget, h.Out("Trip"));
-  EXPECT_EQ(h.writtenSuffixes, (DbCsvSuffixes{"_T.csv", "_F.csv", "_D.csv"}));
+  EXPECT_EQ(h.writtenTarget.path, h.Out("Trip"));
+  EXPECT_EQ(h.writtenTarget.suffixes, (DbCsvSuffixes{"_T.csv", "_F.csv", "_D.csv"}));
+  EXPECT_EQ(result.written, (std::vector<std::string>{h.Out("Trip_T.csv"), h.Out("Trip_F.csv"), h.Out("Trip_D.csv")}));
+  EXPECT_EQ(result.photosExported, 1u);
 
-  EXPECT_FALSE(ExportFolder(h.photos, h.Out("Trip.csv"), h.context).targetText);
+  EXPECT_FALSE(ExportFolder(h.photos, h.Names(), h.Out("Trip.csv"), h.context).targetText);
 }
 
 TEST(ExportFolder, CollectsBothDirectoriesSortedByNameAndTag) {
@@ -123,15 +140,17 @@ TEST(ExportFolder, CollectsBothDirectoriesSortedByNameAndTag) {
   h.AddPhoto("b.jpg", b);
   h.AddPhoto("a.jpg", Camera());
   h.AddPhoto("B.jpg", Camera(true));
-  ASSERT_EQ(h.Folder(), export_code::kExported);
+  ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
   // Byte order of names: upper case first.
-  EXPECT_EQ(h.written.photoNames, (std::vector<std::string>{"B.jpg", "a.jpg", "b.jpg"}));
-  EXPECT_EQ(h.written.slotTags, (std::vector<int32_t>{kMake, kArtist, kExifOffset, 0x9003}));
+  EXPECT_EQ(h.Written(), (std::vector<std::string>{"B.jpg", "a.jpg", "b.jpg"}));
+  EXPECT_EQ(h.tags, (std::vector<int32_t>{kMake, kArtist, kExifOffset, 0x9003}));
   EXPECT_EQ(h.Cell(kMake, "b.jpg"), "Nikon");
-  EXPECT_EQ(h.Cell(kArtist, "b.jpg"), "");
+  EXPECT_EQ(h.Cell(kArtist, "b.jpg"), std::nullopt);
   EXPECT_EQ(h.Cell(kArtist, "B.jpg"), "Jane");
   EXPECT_EQ(h.Cell(0x9003, "a.jpg"), "2007:06:02 14:11:05");
-  EXPECT_EQ(h.writtenTarget, h.Out("export.csv"));
+  EXPECT_EQ(h.writtenTarget.path, h.Out("export.csv"));
+  // Whole paths: the folder as the system names it.
+  EXPECT_EQ(h.written[0].folder, std::filesystem::canonical(h.photos).string() + "/");
 }
 
 TEST(ExportFolder, ValuesAsTheLibraryFormatsThem) {
@@ -156,7 +175,7 @@ TEST(ExportFolder, ValuesAsTheLibraryFormatsThem) {
     t.ifd0 = {Ascii(kMake, "Canon")};
     t.exif = std::vector<TiffEntry>{c.entry};
     h.AddPhoto("a.jpg", t);
-    ASSERT_EQ(h.Folder(), export_code::kExported);
+    ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
     EXPECT_EQ(h.Cell(c.entry.tag), c.cell);
   }
 }
@@ -174,7 +193,7 @@ TEST(ExportFolder, ATagMetTwiceKeepsItsFirstValue) {
     t.ifd0 = {Ascii(kMake, "Canon")};
     t.exif = std::vector<TiffEntry>{Ascii(kMake, "Nikon")};
     h.AddPhoto("a.jpg", t);
-    ASSERT_EQ(h.Folder(), export_code::kExported);
+    ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
     EXPECT_EQ(h.Cell(kMake), c.cell);
   }
 }
@@ -187,7 +206,7 @@ TEST(ExportFolder, ValuesLongerThanTheLimitAreNotShown) {
   t.exif =
       std::vector<TiffEntry>{Undefined(kMakerNote, std::string(3000, 'm')), Ascii(kCopyright, std::string(255, 'c'))};
   h.AddPhoto("a.jpg", t);
-  ASSERT_EQ(h.Folder(), export_code::kExported);
+  ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
   EXPECT_EQ(h.Cell(kMakerNote), "<Not shown as is too long (3000 bytes) >");
   EXPECT_EQ(h.Cell(kArtist), std::string(254, 'a'));
   EXPECT_EQ(h.Cell(kCopyright), "<Not shown as is too long (256 bytes) >");
@@ -200,14 +219,14 @@ TEST(ExportFolder, ExcludingTechnicalTags) {
   TiffLayout t;
   t.ifd0 = {Ascii(kMake, "Canon"), Short(0x9999, 1, false)};  // 0x9999 has no record
   h.AddPhoto("b.jpg", t);
-  ASSERT_EQ(h.Folder(), export_code::kExported);
-  EXPECT_EQ(h.written.slotTags, (std::vector<int32_t>{kArtist, 0x9003}));
+  ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
+  EXPECT_EQ(h.tags, (std::vector<int32_t>{kArtist, 0x9003}));
 
   // Photos with technical tags only.
   DriverHarness only;
   only.options.excludeTechnical = true;
   only.AddPhoto("b.jpg", t);
-  EXPECT_EQ(only.Folder(), export_code::kNoTagsCollected);
+  EXPECT_EQ(only.Folder(), ExportFolderCode::kNoTagsCollected);
   EXPECT_EQ(only.writes, 0);
 }
 
@@ -215,20 +234,20 @@ TEST(ExportFolder, FilesWithoutMetadata) {
   const struct {
     const char* what;
     std::vector<std::pair<std::string, Bytes>> files;
-    int16_t code;
+    ExportFolderCode code;
     size_t photos;
   } cases[] = {
-      {"empty folder", {}, export_code::kNoMetadataFound, 0},
-      {"no photo has Exif", {{"a.jpg", BuildJpeg({}, {.exif = false})}}, export_code::kNoMetadataFound, 0},
+      {"empty folder", {}, ExportFolderCode::kNoMetadataFound, 0},
+      {"no photo has Exif", {{"a.jpg", BuildJpeg({}, {.exif = false})}}, ExportFolderCode::kNoMetadataFound, 0},
       {"some photos lack Exif",
        {{"a.jpg", BuildJpeg(BuildTiff(Camera()))}, {"b.jpg", BuildJpeg({}, {.app0 = true, .exif = false})}},
-       export_code::kExportedSomeWithout,
+       ExportFolderCode::kExportedSomeWithout,
        1},
       {"a text file among photos",
        {{"a.jpg", BuildJpeg(BuildTiff(Camera()))}, {"notes.txt", {'h', 'i'}}},
-       export_code::kExportedSomeWithout,
+       ExportFolderCode::kExportedSomeWithout,
        1},
-      {"a hidden photo counts", {{".a.jpg", BuildJpeg(BuildTiff(Camera()))}}, export_code::kExported, 1},
+      {"a hidden photo counts", {{".a.jpg", BuildJpeg(BuildTiff(Camera()))}}, ExportFolderCode::kExported, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -237,7 +256,7 @@ TEST(ExportFolder, FilesWithoutMetadata) {
     // A sub-folder is not a file of the folder.
     std::filesystem::create_directory(h.Photo("sub.jpg"));
     EXPECT_EQ(h.Folder(), c.code);
-    EXPECT_EQ(h.written.PhotoCount(), c.photos);
+    EXPECT_EQ(h.written.size(), c.photos);
   }
 }
 
@@ -254,7 +273,7 @@ TEST(ExportFolder, DamagedEntriesLeaveEmptyOrPartialCells) {
   const size_t tiffStart = 12;  // SOI, the APP1 marker and length, "Exif\0\0"
   t.ifd0[2].valueField = static_cast<uint32_t>(fileSize - 4 - tiffStart);
   h.AddPhoto("a.jpg", t);
-  ASSERT_EQ(h.Folder(), export_code::kExported);
+  ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
   EXPECT_EQ(h.Cell(kArtist), "");
   EXPECT_EQ(h.Cell(kMake), "Canon");
   // The file ends 34 56 FF D9: read little-endian.
@@ -267,8 +286,8 @@ TEST(ExportFolder, MoreTagsThanTheLibraryHasSlotsAndTagsAboveIt) {
   for (uint16_t tag = 1000; tag < 1150; ++tag) t.ifd0.push_back(Short(tag, tag, false));
   t.ifd0.push_back(Short(0xEA1C, 7, false));
   h.AddPhoto("a.jpg", t);
-  ASSERT_EQ(h.Folder(), export_code::kExported);
-  EXPECT_EQ(h.written.SlotCount(), 151u);
+  ASSERT_EQ(h.Folder(), ExportFolderCode::kExported);
+  EXPECT_EQ(h.tags.size(), 151u);
   EXPECT_EQ(h.Cell(1149), "1149");
   EXPECT_EQ(h.Cell(0xEA1C), "7");
 }
@@ -278,13 +297,14 @@ TEST(ExportFolder, WriterOutcomes) {
     ExportType type;
     bool provided;
     bool succeeds;
-    int16_t code;
+    ExportFolderCode code;
   } cases[] = {
-      {ExportType::SheetCsv, true, false, export_code::kWriteFailed},
-      {ExportType::Workbook, true, true, export_code::kExported},
-      {ExportType::Workbook, false, true, export_code::kProcessingError},
-      {ExportType::Database, true, false, export_code::kWriteFailed},
-      {ExportType::Database, false, true, export_code::kProcessingError},
+      {ExportType::SheetCsv, true, false, ExportFolderCode::kWriteFailed},
+      {ExportType::Workbook, true, true, ExportFolderCode::kExported},
+      {ExportType::Workbook, false, true, ExportFolderCode::kProcessingError},
+      {ExportType::Database, true, false, ExportFolderCode::kWriteFailed},
+      {ExportType::Database, false, true, ExportFolderCode::kProcessingError},
+      {ExportType::Json, true, true, ExportFolderCode::kExported},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.type));
@@ -300,18 +320,17 @@ TEST(ExportFolder, WriterOutcomes) {
 TEST(ExportFolder, WorkbookAnswersReachTheWriter) {
   const struct {
     MessageAnswer answer;
-    int16_t code;
+    ExportFolderCode code;
     bool appended;
-    bool kept;
-  } cases[] = {{MessageAnswer::kYes, 0, true, true},
-               {MessageAnswer::kNo, 0, false, false},
-               {MessageAnswer::kCancel, 5, false, true}};
+  } cases[] = {{MessageAnswer::kYes, ExportFolderCode::kExported, true},
+               {MessageAnswer::kNo, ExportFolderCode::kExported, false},
+               {MessageAnswer::kCancel, ExportFolderCode::kOverwriteCancelled, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
     DriverHarness h;
     h.options.exportType = ExportType::Workbook;
     bool appendSeen = false;
-    h.writers.workbook = [&](const ExportTable&, const std::string&, ExportWriterContext& w) {
+    h.writers.workbook = [&](const CollectedPhotos&, const ExportTarget&, ExportWriterContext& w) {
       appendSeen = w.options.appendMode;
       return true;
     };
@@ -320,7 +339,8 @@ TEST(ExportFolder, WorkbookAnswersReachTheWriter) {
     h.ui.answers.push_back(c.answer);
     EXPECT_EQ(h.Folder("book.xlsx"), c.code);
     EXPECT_EQ(appendSeen, c.appended);
-    EXPECT_EQ(std::filesystem::exists(h.Out("book.xlsx")), c.kept);
+    // The workbook is replaced by the writer, never deleted before.
+    EXPECT_TRUE(std::filesystem::exists(h.Out("book.xlsx")));
     ASSERT_EQ(h.ui.shown.size(), 1u);
     EXPECT_EQ(h.ui.shown[0].title, "Confirm spread-sheet amend");
   }
@@ -335,8 +355,8 @@ TEST(ExportDrivers, ADamagedLibraryStopsBeforeAnythingIsAsked) {
   ExportDriverContext context{writer, h.writers, h.runAnswer, true};
   h.AddPhoto("a.jpg", Camera());
   test::WriteBytes(h.Out("export.csv"), {'x'});
-  EXPECT_EQ(ExportFolder(h.photos, h.Out("export.csv"), context).code, export_code::kProcessingError);
-  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("export.csv"), context), export_code::kProcessingError);
+  EXPECT_EQ(ExportFolder(h.photos, h.Names(), h.Out("export.csv"), context).code, ExportFolderCode::kProcessingError);
+  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("export.csv"), context).code, ExportPhotoCode::kProcessingError);
   EXPECT_TRUE(h.ui.shown.empty());
   EXPECT_TRUE(std::filesystem::exists(h.Out("export.csv")));
 }
@@ -345,16 +365,47 @@ TEST(ExportPhoto, ModesAndUnreadablePhotos) {
   DriverHarness h;
   h.AddPhoto("a.jpg", Camera());
   test::WriteBytes(h.Photo("notes.txt"), {'h', 'i'});
+  std::filesystem::create_symlink(h.Photo("a.jpg"), h.Photo("link.jpg"));
+  const auto code = [&](const std::string& name) { return ExportPhoto(h.Photo(name), h.Out("a.csv"), h.context).code; };
   // Neither single-photo mode nor a file per photo.
-  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), export_code::kProcessingError);
+  EXPECT_EQ(code("a.jpg"), ExportPhotoCode::kProcessingError);
   h.context.singlePhotoMode = true;
-  EXPECT_EQ(ExportPhoto(h.Photo("gone.jpg"), h.Out("a.csv"), h.context), export_code::kNoMetadataFound);
-  EXPECT_EQ(ExportPhoto(h.Photo("notes.txt"), h.Out("a.csv"), h.context), export_code::kExifUnreadable);
+  EXPECT_EQ(code("gone.jpg"), ExportPhotoCode::kPhotoMissing);
+  EXPECT_EQ(code("notes.txt"), ExportPhotoCode::kExifUnreadable);
+  EXPECT_EQ(code("link.jpg"), ExportPhotoCode::kSymbolicLink);
   EXPECT_EQ(h.writes, 0);
-  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), export_code::kExported);
-  EXPECT_EQ(h.written.photoNames, (std::vector<std::string>{"a.jpg"}));
+  const ExportPhotoResult done = ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context);
+  EXPECT_EQ(done.code, ExportPhotoCode::kExported);
+  EXPECT_EQ(done.written, (std::vector<std::string>{h.Out("a.csv")}));
+  EXPECT_EQ(h.Written(), (std::vector<std::string>{"a.jpg"}));
   EXPECT_EQ(h.Cell(kArtist), "Jane");
   EXPECT_FALSE(h.options.perPhotoRunStarted);
+}
+
+TEST(ExportFolder, UnreadablePhotosAreListedAndStandardOutputHasNoTarget) {
+  DriverHarness h;
+  h.AddPhoto("a.jpg", Camera());
+  h.AddPhoto("b.jpg", Camera());
+  // A file the system refuses to read: a name that is a folder.
+  std::filesystem::create_directory(h.Photo("c.jpg"));
+  std::vector<std::string> names = h.Names();
+  names.push_back("c.jpg");
+  names.push_back("vanished.jpg");
+  ExportFolderResult result = ExportFolder(h.photos, names, h.Out("x.csv"), h.context);
+  EXPECT_EQ(result.code, ExportFolderCode::kExported);
+  ASSERT_EQ(result.unread.size(), 1u);
+  EXPECT_EQ(result.unread[0].name, "c.jpg");
+  EXPECT_NE(result.unread[0].osError, 0);
+  EXPECT_EQ(result.photosExported, 2u);
+
+  h.options.toStandardOutput = true;
+  result = ExportFolder(h.photos, h.Names(), "-", h.context);
+  EXPECT_EQ(result.code, ExportFolderCode::kExported);
+  EXPECT_TRUE(h.writtenTarget.standardOutput);
+  EXPECT_EQ(result.written, (std::vector<std::string>{"-"}));
+  // Formats that can't stream are refused.
+  h.options.exportType = ExportType::Workbook;
+  EXPECT_EQ(ExportFolder(h.photos, h.Names(), "-", h.context).code, ExportFolderCode::kProcessingError);
 }
 
 TEST(ExportPhoto, FilePerPhotoRunAsksOnce) {
@@ -368,21 +419,20 @@ TEST(ExportPhoto, FilePerPhotoRunAsksOnce) {
     test::WriteBytes(h.Out("b.csv"), {'x'});
     h.ui.answers.push_back(answer);
     const bool overwrite = answer == MessageAnswer::kOk;
-    const int16_t existingCode = overwrite ? export_code::kExported : export_code::kOverwriteCancelled;
-    EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), existingCode);
+    const ExportPhotoCode existingCode = overwrite ? ExportPhotoCode::kExported : ExportPhotoCode::kOverwriteCancelled;
+    EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context).code, existingCode);
     EXPECT_TRUE(h.options.perPhotoRunStarted);
-    EXPECT_EQ(ExportPhoto(h.Photo("b.jpg"), h.Out("b.csv"), h.context), existingCode);
-    EXPECT_EQ(ExportPhoto(h.Photo("c.jpg"), h.Out("c.csv"), h.context), export_code::kExported);
+    EXPECT_EQ(ExportPhoto(h.Photo("b.jpg"), h.Out("b.csv"), h.context).code, existingCode);
+    EXPECT_EQ(ExportPhoto(h.Photo("c.jpg"), h.Out("c.csv"), h.context).code, ExportPhotoCode::kExported);
     ASSERT_EQ(h.ui.shown.size(), 1u);
     EXPECT_EQ(h.ui.shown[0].text, "One or more files already exist,\n\nOverwrite existing files ?");
     EXPECT_EQ(h.writes, overwrite ? 3 : 1);
-    EXPECT_EQ(std::filesystem::exists(h.Out("b.csv")), !overwrite);
 
     // The batch runner ends the run: the next run asks again.
     h.options.perPhotoRunStarted = false;
     test::WriteBytes(h.Out("a.csv"), {'x'});
     h.ui.answers.push_back(MessageAnswer::kCancel);
-    EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), export_code::kOverwriteCancelled);
+    EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context).code, ExportPhotoCode::kOverwriteCancelled);
     EXPECT_EQ(h.ui.shown.size(), 2u);
   }
 }
@@ -394,11 +444,11 @@ TEST(ExportPhoto, SinglePhotoModeAsksEveryTime) {
   h.AddPhoto("a.jpg", Camera());
   test::WriteBytes(h.Out("a_D.csv"), {'x'});
   h.ui.answers = {MessageAnswer::kCancel, MessageAnswer::kOk};
-  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), export_code::kOverwriteCancelled);
-  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context), export_code::kExported);
+  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context).code, ExportPhotoCode::kOverwriteCancelled);
+  EXPECT_EQ(ExportPhoto(h.Photo("a.jpg"), h.Out("a.csv"), h.context).code, ExportPhotoCode::kExported);
   ASSERT_EQ(h.ui.shown.size(), 2u);
   EXPECT_EQ(h.ui.shown[1].text, "a_D.csv\n - already exist,\n\nOverwrite existing files ?");
-  EXPECT_EQ(h.writtenTarget, h.Out("a"));
+  EXPECT_EQ(h.writtenTarget.path, h.Out("a"));
   EXPECT_FALSE(h.options.perPhotoRunStarted);
 }
 

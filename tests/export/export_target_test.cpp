@@ -95,6 +95,8 @@ TEST(ExportTarget, QuestionTexts) {
        "Trip.xlsx\n - already exists,\n\nOverwrite existing file ?", MessageButtons::kOkCancel, MessageIcon::kNone},
       {ExportType::SheetCsv, true, ExportCaller::kFolder, one, "Confirm file overwrite",
        "Trip.xlsx\n - already exists,\n\nOverwrite existing file ?", MessageButtons::kOkCancel, MessageIcon::kNone},
+      {ExportType::Json, false, ExportCaller::kFolder, one, "Confirm file overwrite",
+       "Trip.xlsx\n - already exists,\n\nOverwrite existing file ?", MessageButtons::kOkCancel, MessageIcon::kNone},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -109,30 +111,32 @@ TEST(ExportTarget, QuestionTexts) {
 TEST(ExportTarget, AnswersAndTheirEffects) {
   using A = MessageAnswer;
   using R = RunAnswer;
+  using S = Settled;
   const struct {
     ExportType type;
     bool perPhoto;
     ExportCaller caller;
     R before;
     std::optional<A> answer;  // nothing: no question expected
-    int16_t code;
-    bool deleted;
+    Settled settled;
     bool append;
     R after;
   } cases[] = {
-      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kYes, 0, false, true, R::kNotAsked},
-      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kNo, 0, true, false, R::kNotAsked},
-      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kCancel, 5, false, false, R::kNotAsked},
-      {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kYes, 0, false, true, R::kDecided},
-      {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kNo, 0, true, false, R::kNotAsked},
-      {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kNotAsked, A::kOk, 0, true, false, R::kNotAsked},
-      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kNotAsked, A::kOk, 0, true, false, R::kDecided},
-      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kNotAsked, A::kCancel, 5, false, false, R::kCancelled},
+      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kYes, S::kGoOn, true, R::kNotAsked},
+      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kNo, S::kGoOn, false, R::kNotAsked},
+      {ExportType::Workbook, false, ExportCaller::kFolder, R::kNotAsked, A::kCancel, S::kCancelled, false,
+       R::kNotAsked},
+      {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kYes, S::kGoOn, true, R::kDecided},
+      {ExportType::Database, false, ExportCaller::kPhoto, R::kNotAsked, A::kNo, S::kGoOn, false, R::kNotAsked},
+      {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kNotAsked, A::kOk, S::kGoOn, false, R::kNotAsked},
+      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kNotAsked, A::kOk, S::kGoOn, false, R::kDecided},
+      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kNotAsked, A::kCancel, S::kCancelled, false, R::kCancelled},
       // A run's earlier answer is applied without asking again.
-      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kDecided, std::nullopt, 0, true, false, R::kDecided},
-      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kCancelled, std::nullopt, 5, false, false, R::kCancelled},
+      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kDecided, std::nullopt, S::kGoOn, false, R::kDecided},
+      {ExportType::SheetCsv, true, ExportCaller::kPhoto, R::kCancelled, std::nullopt, S::kCancelled, false,
+       R::kCancelled},
       // The folder driver asks whatever the run answered before.
-      {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kCancelled, A::kOk, 0, true, false, R::kCancelled},
+      {ExportType::SheetCsv, false, ExportCaller::kFolder, R::kCancelled, A::kOk, S::kGoOn, false, R::kCancelled},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << static_cast<int>(c.type) << " caller " << static_cast<int>(c.caller)
@@ -145,30 +149,28 @@ TEST(ExportTarget, AnswersAndTheirEffects) {
     if (c.answer) h.ui.answers.push_back(*c.answer);
     RunAnswer run = c.before;
     const ExportTarget target = NameExportTarget(h.Out("t.out"), c.type, h.settings);
-    EXPECT_EQ(SettleExistingTarget(target, c.caller, h.options, run, h.ui.Ports()), c.code);
+    EXPECT_EQ(SettleExistingTarget(target, c.caller, h.options, run, h.ui.Ports()), c.settled);
     EXPECT_EQ(h.ui.shown.size(), c.answer ? 1u : 0u);
     EXPECT_EQ(h.ui.cues, c.answer ? std::vector<SoundCue>{SoundCue::Attention} : std::vector<SoundCue>{});
-    EXPECT_EQ(std::filesystem::exists(h.Out("t.out")), !c.deleted);
+    // Nothing is deleted: an export replaces the file when it is complete.
+    EXPECT_TRUE(std::filesystem::exists(h.Out("t.out")));
     EXPECT_EQ(h.options.appendMode, c.append);
     EXPECT_EQ(run, c.after);
   }
 }
 
-TEST(ExportTarget, DatabaseCsvOverwriteDeletesEveryExistingFile) {
+TEST(ExportTarget, DatabaseCsvOverwriteAsksOnceForEveryExistingFile) {
   ExportHarness h;
   h.options.exportType = ExportType::DbCsv;
   for (const char* name : {"Trip_T.csv", "Trip_D.csv", "Other.csv"}) test::WriteBytes(h.Out(name), {'x'});
   const ExportTarget target = NameExportTarget(h.Out("Trip.csv"), ExportType::DbCsv, h.settings);
   RunAnswer run = RunAnswer::kNotAsked;
-  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui.Ports()), export_code::kExported);
+  EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui.Ports()), Settled::kGoOn);
   ASSERT_EQ(h.ui.shown.size(), 1u);
   EXPECT_EQ(h.ui.shown[0].text, "Trip_T.csv, Trip_D.csv\n - already exist,\n\nOverwrite all existing files ?");
-  EXPECT_FALSE(std::filesystem::exists(h.Out("Trip_T.csv")));
-  EXPECT_FALSE(std::filesystem::exists(h.Out("Trip_D.csv")));
-  EXPECT_TRUE(std::filesystem::exists(h.Out("Other.csv")));
 }
 
-TEST(ExportTarget, AFileThatCannotBeDeletedGivesTheOverwriteError) {
+TEST(ExportTarget, AFileThatCannotBeReplacedGivesTheOverwriteError) {
   ExportHarness h;
   test::WriteBytes(h.Out("t.csv"), {'x'});
   test::UndeletableFile guard(h.Out("t.csv"));
@@ -176,7 +178,7 @@ TEST(ExportTarget, AFileThatCannotBeDeletedGivesTheOverwriteError) {
   const ExportTarget target = NameExportTarget(h.Out("t.csv"), ExportType::SheetCsv, h.settings);
   RunAnswer run = RunAnswer::kNotAsked;
   EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kFolder, h.options, run, h.ui.Ports()),
-            export_code::kDeleteFailed);
+            Settled::kNotReplaceable);
   ASSERT_EQ(h.ui.shown.size(), 2u);
   EXPECT_EQ(h.ui.shown[1].title, "Overwrite error");
   EXPECT_EQ(h.ui.shown[1].text, "Cannot overwrite file\n\nClose file if opened and retry");
@@ -187,7 +189,10 @@ TEST(ExportTarget, AFileThatCannotBeDeletedGivesTheOverwriteError) {
   test::ScriptedUi quiet;
   run = RunAnswer::kDecided;
   EXPECT_EQ(SettleExistingTarget(target, ExportCaller::kPhoto, h.options, run, quiet.Ports()),
-            export_code::kDeleteFailed);
+            Settled::kNotReplaceable);
+  EXPECT_FALSE(CanReplace(h.Out("t.csv")));
+  EXPECT_FALSE(CanReplace(h.out));  // a folder
+  EXPECT_FALSE(CanReplace(h.Out("missing.csv")));
   EXPECT_TRUE(quiet.shown.empty());
 }
 

@@ -4,6 +4,7 @@
 // written files (openpyxl for workbooks, the sqlite3 shell for databases).
 #pragma once
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -16,25 +17,50 @@
 
 namespace kelvane::test {
 
-// A table in export order: rows[p][k] is photo p's value of tags[k]. The
-// values are stored through reversed photo and slot orders, so a writer that
-// ignores photoOrder or slotOrder puts them in the wrong cells.
-inline ExportTable MakeExportTable(std::vector<std::string> photos, std::vector<int32_t> tags,
-                                   const std::vector<std::vector<std::string>>& rows) {
-  ExportTable table;
-  table.photoNames = std::move(photos);
-  table.slotTags = std::move(tags);
-  const size_t photoCount = table.photoNames.size();
-  const size_t slotCount = table.slotTags.size();
-  table.values.assign(slotCount, std::vector<std::string>(photoCount));
-  for (size_t p = 0; p < photoCount; ++p) table.photoOrder.push_back(static_cast<int32_t>(photoCount - 1 - p));
-  for (size_t k = 0; k < slotCount; ++k) table.slotOrder.push_back(static_cast<int32_t>(slotCount - 1 - k));
-  for (size_t p = 0; p < rows.size() && p < photoCount; ++p) {
-    for (size_t k = 0; k < rows[p].size() && k < slotCount; ++k) {
-      table.values[slotCount - 1 - k][photoCount - 1 - p] = rows[p][k];
+// Photos collected by hand, in export order: rows[k][p] is photo p's value
+// of tags[k] (an empty value: the photo has none). Every photo lies in folder.
+class TestPhotos {
+ public:
+  TestPhotos(const std::vector<std::string>& names, std::vector<int32_t> tags,
+             const std::vector<std::vector<std::string>>& rows, const std::string& folder = "/photos/")
+      : tags_(std::move(tags)) {
+    for (size_t p = 0; p < names.size(); ++p) {
+      PhotoValues photo;
+      photo.folder = folder;
+      photo.name = names[p];
+      for (size_t k = 0; k < tags_.size() && k < rows.size(); ++k) {
+        if (p < rows[k].size() && !rows[k][p].empty()) photo.values.push_back({tags_[k], rows[k][p], {}});
+      }
+      std::sort(photo.values.begin(), photo.values.end(),
+                [](const CollectedValue& a, const CollectedValue& b) { return a.tag < b.tag; });
+      Add(photo);
     }
+    std::sort(tags_.begin(), tags_.end());
   }
-  return table;
+  explicit TestPhotos(std::vector<int32_t> tags) : tags_(std::move(tags)) {}
+
+  void Add(const PhotoValues& photo) { spill_.Add(photo); }
+  CollectedPhotos Collected() { return CollectedPhotos(tags_, spill_); }
+
+ private:
+  std::vector<int32_t> tags_;
+  PhotoSpill spill_;
+};
+
+// A file target.
+inline ExportTarget FileTarget(const std::string& path) {
+  ExportTarget target;
+  target.path = path;
+  target.files = {path};
+  return target;
+}
+
+// The database CSV target path + "_T.csv", "_F.csv", "_D.csv".
+inline ExportTarget DbCsvTarget(const std::string& path) {
+  ExportTarget target;
+  target.path = path;
+  target.suffixes = {"_T.csv", "_F.csv", "_D.csv"};
+  return target;
 }
 
 // A writer context over a scratch folder; the settings say the library's
@@ -47,7 +73,7 @@ struct WriterSetup {
   ExportOptions options;
   ExportWriterContext ctx{TagLibrary::BuiltIn(), settings, ui.Ports(), options};
 
-  WriterSetup() { settings.WriteSetting("GENERAL", "RESVer", "4"); }
+  WriterSetup() { settings.WriteSetting("GENERAL", "RESVer", "5"); }
   std::string File(const std::string& name) const { return scratch.File(name); }
 };
 

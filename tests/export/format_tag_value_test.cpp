@@ -27,7 +27,9 @@ TagValue Long(int64_t num) { return {TypeCode(ExifType::kLong), num, 0, {}}; }
 TagValue Rational(int64_t num, int64_t den) { return {TypeCode(ExifType::kRational), num, den, {}}; }
 TagValue SRational(int64_t num, int64_t den) { return {TypeCode(ExifType::kSRational), num, den, {}}; }
 TagValue Ascii(std::string text) { return {TypeCode(ExifType::kAscii), 0, 0, std::move(text)}; }
-TagValue Undefined(int64_t num, std::string text = {}) { return {TypeCode(ExifType::kUndefined), num, 0, std::move(text)}; }
+TagValue Undefined(int64_t num, std::string text = {}) {
+  return {TypeCode(ExifType::kUndefined), num, 0, std::move(text)};
+}
 
 struct FormatCase {
   const char* what;
@@ -202,7 +204,14 @@ TEST(DecodeTagValue, ReadsNumbersInTheFilesByteOrder) {
        0x00030201,
        0,
        "\x01\x02\x03\x00"s},
-      {"UNDEFINED longer than 4 bytes", TypeCode(ExifType::kUndefined), 6, kII, {'A', 'S', 'C', 'I', 'I', 0}, 0, 0, "ASCII\0"s},
+      {"UNDEFINED longer than 4 bytes",
+       TypeCode(ExifType::kUndefined),
+       6,
+       kII,
+       {'A', 'S', 'C', 'I', 'I', 0},
+       0,
+       0,
+       "ASCII\0"s},
       {"ASCII", TypeCode(ExifType::kAscii), 5, kII, {'J', 'a', 'n', 'e', 0}, 0, 0, "Jane"},
       {"ASCII without terminator", TypeCode(ExifType::kAscii), 4, kII, {'J', 'a', 'n', 'e'}, 0, 0, "Jane"},
       {"ASCII with padding", TypeCode(ExifType::kAscii), 8, kII, {'J', 'a', 'n', 'e', 0, 0, 0, 0}, 0, 0, "Jane"},
@@ -271,13 +280,62 @@ TEST(FormatTagValue, RawValuesInBothByteOrders) {
   EXPECT_EQ(FormatTagValue(library, 0x9204, {TypeCode(ExifType::kSRational), 1, kII, biasII}, 255).text, "-0.67 EV");
   const Bytes orientationMM = {0, 6, 0, 0};
   const Bytes orientationII = {6, 0, 0, 0};
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kMM, orientationMM}, 255).text, "Top right");
-  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kII, orientationII}, 255).text, "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kMM, orientationMM}, 255).text,
+            "Top right");
+  EXPECT_EQ(FormatTagValue(library, 0x0112, {TypeCode(ExifType::kShort), 1, kII, orientationII}, 255).text,
+            "Top right");
   // ComponentConfiguration reads its bytes first-lowest in either order.
   const Bytes components = {1, 2, 3, 0};
   EXPECT_EQ(FormatTagValue(library, 0x9101, {TypeCode(ExifType::kUndefined), 4, kMM, components}, 255).text, "YCbCr");
   const FormattedValue title = FormatTagValue(library, 0x9C9B, {TypeCode(ExifType::kByte), 6, kII, Bytes(6, 65)}, 255);
   EXPECT_EQ(title.status, format_status::kFixedText);
+}
+
+// The formats of release 5, from raw values.
+TEST(FormatTagValue, ExifTwoThreeAndGpsFormats) {
+  const auto rationals = [](std::vector<std::pair<uint32_t, uint32_t>> parts) {
+    Bytes bytes;
+    for (const auto& [num, den] : parts) {
+      for (const uint32_t n : {num, den}) {
+        for (int i = 3; i >= 0; --i) bytes.push_back(static_cast<uint8_t>(n >> (8 * i)));
+      }
+    }
+    return bytes;
+  };
+  const auto text = [](const std::string& bytes) { return Bytes(bytes.begin(), bytes.end()); };
+  const struct {
+    const char* what;
+    int32_t tag;
+    uint16_t type;
+    Bytes bytes;
+    const char* text;
+  } cases[] = {
+      {"UserComment in ASCII", 0x9286, 7, text("ASCII\0\0\0Hello\0\0"s), "Hello"},
+      {"UserComment in UCS-2", 0x9286, 7, text("UNICODE\0\0H\0\xE9\0\0"s), "H\u00E9"},
+      {"UserComment of undefined code", 0x9286, 7, text("\0\0\0\0\0\0\0\0  x  "s), "x"},
+      {"UserComment shorter than its code", 0x9286, 7, text("abc"), "abc"},
+      {"GPSLatitude", kGpsTagBase + 2, 5, rationals({{47, 1}, {39, 1}, {3600, 100}}), "47\u00B0 39' 36.00\""},
+      {"GPSLongitude in decimal minutes", kGpsTagBase + 4, 5, rationals({{11, 1}, {531076, 10000}, {0, 1}}),
+       "11\u00B0 53' 6.46\""},
+      {"GPSLatitudeRef", kGpsTagBase + 1, 2, text("S\0"s), "South"},
+      {"GPSLatitudeRef unknown", kGpsTagBase + 1, 2, text("X\0"s), "X"},
+      {"GPSSpeedRef", kGpsTagBase + 12, 2, text("N\0"s), "knots"},
+      {"GPSTimeStamp", kGpsTagBase + 7, 5, rationals({{14, 1}, {3, 1}, {2250, 100}}), "14:03:22.50"},
+      {"GPSVersionID", kGpsTagBase + 0, 1, {2, 2, 0, 0}, "2.2.0.0"},
+      {"GPSAltitude", kGpsTagBase + 6, 5, rationals({{1234, 10}}), "123.40 meters"},
+      {"GPSAltitudeRef", kGpsTagBase + 5, 1, {1}, "Below Sea Level"},
+      {"LensSpecification zoom", 0xA432, 5, rationals({{24, 1}, {70, 1}, {28, 10}, {4, 1}}), "24-70 mm f/2.8-4"},
+      {"LensSpecification prime, F unknown", 0xA432, 5, rationals({{50, 1}, {50, 1}, {0, 0}, {0, 0}}), "50 mm f/?"},
+      {"Temperature", 0x9400, 10, rationals({{0xFFFFFFC9, 10}}), "-5.50 \u00B0C"},
+      {"SensitivityType", 0x8830, 3, {0, 3}, "ISO Speed"},
+      {"CompositeImage", 0xA460, 3, {0, 2}, "General Composite Image"},
+      {"LensModel", 0xA434, 2, text("EF24-70mm f/2.8L USM\0"s), "EF24-70mm f/2.8L USM"},
+  };
+  for (const auto& c : cases) {
+    const uint32_t size = ExifTypeSize(c.type);
+    const RawTagValue raw{c.type, static_cast<uint32_t>(c.bytes.size() / size), kMM, c.bytes};
+    EXPECT_EQ(FormatTagValue(TagLibrary::BuiltIn(), c.tag, raw, 255).text, c.text) << c.what;
+  }
 }
 
 // --- Real photos -----------------------------------------------------------

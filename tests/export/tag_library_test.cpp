@@ -16,13 +16,14 @@ struct IdRange {
   int strings;
 };
 
-// The built-in library answers in four id ranges and nowhere else.
-TEST(TagLibrary, BuiltInHoldsExactlyTheHeaderRecordsUnitsAndValueTexts) {
+// The built-in library (release 5) answers in five id ranges and nowhere else.
+TEST(TagLibrary, BuiltInHoldsExactlyTheHeaderRecordsUnitsValueTextsAndGpsRecords) {
   const std::vector<IdRange> ranges = {
-      {"header", 16, 23, 8},
-      {"tag records", 254, 50341, 120},
-      {"unit texts", 63488, 63508, 12},
-      {"value texts", 63744, 64031, 124},
+      {"header", 16, 24, 9},
+      {"tag records", 254, 50341, 144},
+      {"unit texts", 63488, 63508, 17},
+      {"value texts", 63744, 64063, 156},
+      {"GPS records", 65024, 65055, 32},
   };
   std::vector<int> found(ranges.size(), 0);
   int answered = 0;
@@ -38,20 +39,21 @@ TEST(TagLibrary, BuiltInHoldsExactlyTheHeaderRecordsUnitsAndValueTexts) {
     }
     EXPECT_TRUE(inRange) << "stray id " << id;
   }
-  EXPECT_EQ(answered, 264);
-  EXPECT_EQ(BuiltInLibraryStrings().size(), 264u);
+  EXPECT_EQ(answered, 358);
+  EXPECT_EQ(BuiltInLibraryStrings().size(), 358u);
   for (size_t r = 0; r < ranges.size(); ++r) EXPECT_EQ(found[r], ranges[r].strings) << ranges[r].name;
 }
 
 TEST(TagLibrary, StoresTheStringsExactly) {
   const std::vector<std::pair<uint16_t, std::string>> expected = {
       {16, "QMR0118.RES - JPG Exif Tag titles, values text, suffixes"},
-      {17, "0004 2007:01:13"},
-      {18, "121"},
+      {17, "0005 2026:12:08"},
+      {18, "177"},
       {19, "50341"},
       {20, "63488"},
       {21, "02.00.001"},
       {22, "XP"},
+      {24, "65024"},
       {254, "001000000000000000      NewSubfileType"},
       {259, "001128063860007000      Compression"},
       {279, "001000000000000000      StripByteConunts"},
@@ -65,6 +67,16 @@ TEST(TagLibrary, StoresTheStringsExactly) {
       {63744, "000   < content interpretation unknown >"},
       {63924, "000   Recangular location"},
       {64031, "000   Fired, auto mode, return light detected, red-eye reduction mode"},
+      // Release 5: the Exif 2.3x tags, their units and value texts, and the GPS tags.
+      {34864, "001128064032008000      SensitivityType"},
+      {36881, "003000000000000000      OffsetTimeOriginal"},
+      {37510, "003012000000000000      UserComment"},
+      {42034, "001043000000000000      LensSpecification"},
+      {42036, "001000000000000000      LensModel"},
+      {63495, "000    \u00B0C"},
+      {64047, "000   S South"},
+      {65026, "003040000000000000      GPSLatitude"},
+      {65030, "003017000000000001      GPSAltitude"},
   };
   for (const auto& [id, text] : expected) {
     const std::optional<std::string_view> stored = LoadLibraryString(id);
@@ -76,7 +88,8 @@ TEST(TagLibrary, StoresTheStringsExactly) {
 }
 
 TEST(TagLibrary, IdsWithoutAStringFail) {
-  for (const uint16_t id : {0, 15, 24, 253, 260, 0x9999, 50342, 63495, 63503, 63509, 63743, 63818, 64032, 65535}) {
+  for (const uint16_t id :
+       {0, 15, 25, 253, 260, 0x9999, 50342, 63500, 63503, 63509, 63743, 63818, 64064, 65056, 65535}) {
     EXPECT_FALSE(LoadLibraryString(id)) << id;
   }
 }
@@ -92,7 +105,8 @@ TEST(TagLibrary, EveryRecordCarriesFormattingFieldsAndATitle) {
     EXPECT_FALSE(record->title.empty()) << entry.id;
     EXPECT_EQ(entry.text.substr(18, 6), "      ") << entry.id;
   }
-  EXPECT_EQ(records, 120);
+  EXPECT_EQ(records, 144);
+  EXPECT_EQ(TagLibrary::BuiltIn().RecordedTags().size(), 144u + kGpsTagCount);
 }
 
 struct RecordCase {
@@ -137,11 +151,33 @@ TEST(TagLibrary, ClassTellsTechnicalFromNonTechnicalTags) {
   EXPECT_EQ(library.Record(279)->title, "StripByteConunts");
 }
 
-TEST(TagLibrary, HeaderIdsAndValueTextsAreNotTagRecords) {
+TEST(TagLibrary, HeaderIdsValueTextsAndGpsRecordIdsAreNotTagRecords) {
   const TagLibrary& library = TagLibrary::BuiltIn();
-  for (const int64_t tag : {16, 18, 20, 21, 23, 0x9999, 63488, 63744, -1, 70000}) {
+  // 65026 holds GPS tag 2's record, which only GPS tag 2 (65536 + 2) reaches.
+  for (const int64_t tag : {16, 18, 20, 21, 23, 24, 0x9999, 63488, 63744, 65026, -1, 70000}) {
     EXPECT_FALSE(library.Record(tag)) << tag;
   }
+  EXPECT_EQ(library.Record(kGpsTagBase + 2)->title, "GPSLatitude");
+  EXPECT_EQ(library.Record(kGpsTagBase + 31)->title, "GPSHPositioningError");
+  EXPECT_FALSE(library.Record(kGpsTagBase + 32));
+  // A library without the GPS header knows no GPS tags.
+  const std::vector<LibraryString> old = {{18, "121"}, {19, "50341"}, {65026, "003040000000000000      GPSLatitude"}};
+  EXPECT_FALSE(TagLibrary(old).Record(kGpsTagBase + 2));
+}
+
+TEST(TagLibrary, NamesForFormatsThatNameEachValue) {
+  const TagLibrary& library = TagLibrary::BuiltIn();
+  const std::vector<std::pair<int32_t, std::string>> names = {
+      {271, "Make"},
+      {0x9003, "DateTimeOriginal"},
+      {kGpsTagBase + 2, "GPSLatitude"},
+      // Titles that two records share: the higher tag keeps the title.
+      {0xA20B, "FlashEnergy"},
+      {0x920B, "FlashEnergy_920B"},
+      {0x9214, "SubjectLocation_9214"},
+      {0xA500, "Tag_A500"},
+  };
+  for (const auto& [tag, name] : names) EXPECT_EQ(library.Name(tag), name) << tag;
 }
 
 TEST(TagLibrary, ValueTextsStartAtColumnSeven) {
@@ -155,8 +191,8 @@ TEST(TagLibrary, ValueTextsStartAtColumnSeven) {
 
 TEST(TagLibrary, ReadsItsHeaderNumbers) {
   const TagLibrary& library = TagLibrary::BuiltIn();
-  EXPECT_EQ(library.ReleaseNumber(), 4);
-  EXPECT_EQ(library.SlotCount(), 121);
+  EXPECT_EQ(library.ReleaseNumber(), 5);
+  EXPECT_EQ(library.SlotCount(), 177);
   EXPECT_EQ(library.HighestTag(), 50341);
   EXPECT_EQ(library.SuffixBase(), 63487);
 }

@@ -9,7 +9,8 @@ namespace kelvane {
 namespace {
 
 using nlohmann::json;
-using test::MakeExportTable;
+using test::FileTarget;
+using test::TestPhotos;
 using test::WriterSetup;
 
 constexpr int32_t kMake = 271;
@@ -27,17 +28,22 @@ class WorkbookWriter : public ::testing::Test {
     return book ? *book : json();
   }
 
+  bool Write(TestPhotos& photos, const std::string& target) {
+    return WriteWorkbook(photos.Collected(), FileTarget(target), w.ctx);
+  }
+  bool Write(TestPhotos&& photos, const std::string& target) { return Write(photos, target); }
+
   WriterSetup w;
 };
 
-ExportTable TwoCameras() {
-  return MakeExportTable({"IMG_0001.JPG", "IMG_0002.JPG"}, {kMake, kModel},
-                         {{"Canon", "Canon EOS 350D DIGITAL"}, {"NIKON", ""}});
+TestPhotos TwoCameras() {
+  return TestPhotos({"IMG_0001.JPG", "IMG_0002.JPG"}, {kMake, kModel},
+                    {{"Canon", "NIKON"}, {"Canon EOS 350D DIGITAL", ""}});
 }
 
 TEST_F(WorkbookWriter, NewWorkbookHoldsIdentifiersTitlesAndOneRowPerPhoto) {
   const std::string target = w.File("out.xlsx");
-  ASSERT_TRUE(WriteWorkbook(TwoCameras(), target, w.ctx));
+  ASSERT_TRUE(Write(TwoCameras(), target));
   const json book = Read(target);
   EXPECT_EQ(book["sheets"], json({"Metadata 001"}));
   const json expected = {
@@ -46,11 +52,14 @@ TEST_F(WorkbookWriter, NewWorkbookHoldsIdentifiersTitlesAndOneRowPerPhoto) {
       {"A2", {{"type", "s"}, {"value", "Filename"}, {"bold", false}}},
       {"B2", {{"type", "s"}, {"value", "Make"}, {"bold", false}}},
       {"C2", {{"type", "s"}, {"value", "Model"}, {"bold", false}}},
+      {"D2", {{"type", "s"}, {"value", "Folder"}, {"bold", false}}},
       {"A3", {{"type", "s"}, {"value", "IMG_0001.JPG"}, {"bold", false}}},
       {"B3", {{"type", "s"}, {"value", "Canon"}, {"bold", false}}},
       {"C3", {{"type", "s"}, {"value", "Canon EOS 350D DIGITAL"}, {"bold", false}}},
+      {"D3", {{"type", "s"}, {"value", "/photos/"}, {"bold", false}}},
       {"A4", {{"type", "s"}, {"value", "IMG_0002.JPG"}, {"bold", false}}},
       {"B4", {{"type", "s"}, {"value", "NIKON"}, {"bold", false}}},
+      {"D4", {{"type", "s"}, {"value", "/photos/"}, {"bold", false}}},
   };  // C4 stays empty: the photo has no Model
   EXPECT_EQ(book["cells"]["Metadata 001"], expected);
   EXPECT_EQ(w.ui.progress, (std::vector<int>{5, 10, 10, 36}));
@@ -63,8 +72,7 @@ TEST_F(WorkbookWriter, IdentifiersTitlesAndUnknownTagsFollowTheSheetLayout) {
   // characters XML can't carry come back in the spreadsheet's escaped form.
   w.ctx.hexTagIds = true;
   const std::string target = w.File("hex.xlsx");
-  const ExportTable table = MakeExportTable({"caf\xe9.jpg"}, {1, kMake, 0xA500}, {{"x", " 72 ", "a<b&c>\x01\r"}});
-  ASSERT_TRUE(WriteWorkbook(table, target, w.ctx));
+  ASSERT_TRUE(Write(TestPhotos({"caf\xe9.jpg"}, {1, kMake, 0xA500}, {{"x"}, {" 72 "}, {"a<b&c>\x01\r"}}), target));
   const json cells = Read(target)["cells"]["Metadata 001"];
   EXPECT_EQ(cells["B1"]["value"], "010F");
   EXPECT_EQ(cells["B1"]["type"], "s");
@@ -76,20 +84,28 @@ TEST_F(WorkbookWriter, IdentifiersTitlesAndUnknownTagsFollowTheSheetLayout) {
   EXPECT_EQ(cells["B3"]["type"], "s");
   EXPECT_EQ(cells["C3"]["value"], "a<b&c>_x0001__x000D_");
   EXPECT_EQ(cells["D3"]["value"], "[0001]");
+  EXPECT_EQ(cells["E2"]["value"], "Folder");
+  EXPECT_EQ(cells["E3"]["value"], "/photos/");
+  EXPECT_FALSE(cells.contains("D1") || cells.contains("E1"));
 }
 
 TEST_F(WorkbookWriter, AppendingAddsNumberedSheetsAndKeepsTheEarlierOnes) {
   const std::string target = w.File("book.xlsx");
-  ASSERT_TRUE(WriteWorkbook(TwoCameras(), target, w.ctx));
+  ASSERT_TRUE(Write(TwoCameras(), target));
   const json first = Read(target)["cells"]["Metadata 001"];
   w.options.appendMode = true;
-  ASSERT_TRUE(WriteWorkbook(MakeExportTable({"B.JPG"}, {kModel}, {{"E-M5"}}), target, w.ctx));
-  ASSERT_TRUE(WriteWorkbook(TwoCameras(), target, w.ctx));
+  ASSERT_TRUE(Write(TestPhotos({"B.JPG"}, {kModel}, {{"E-M5"}}), target));
+  // Same-named photos of another folder: both kept, each with its folder.
+  ASSERT_TRUE(Write(TestPhotos({"IMG_0001.JPG", "IMG_0002.JPG"}, {kMake, kModel},
+                               {{"Canon", "NIKON"}, {"Canon EOS 350D DIGITAL", ""}}, "/other/"),
+                    target));
   const json book = Read(target);
   EXPECT_EQ(book["sheets"], json({"Metadata 001", "Metadata 002", "Metadata 003"}));
   EXPECT_EQ(book["cells"]["Metadata 001"], first);
   EXPECT_EQ(book["cells"]["Metadata 002"]["B3"]["value"], "E-M5");
-  EXPECT_EQ(book["cells"]["Metadata 003"], first);
+  EXPECT_EQ(book["cells"]["Metadata 003"]["A3"], first["A3"]);
+  EXPECT_EQ(book["cells"]["Metadata 003"]["D3"]["value"], "/other/");
+  EXPECT_EQ(book["cells"]["Metadata 001"]["D3"]["value"], "/photos/");
 }
 
 // A workbook made by another program, with three sheets, a formula and a
@@ -117,7 +133,7 @@ shutil.copy(sys.argv[1], sys.argv[2])
                                     {target, copy});
   ASSERT_TRUE(made);
   w.options.appendMode = true;
-  ASSERT_TRUE(WriteWorkbook(TwoCameras(), target, w.ctx));
+  ASSERT_TRUE(Write(TwoCameras(), target));
 
   const json book = Read(target);
   EXPECT_EQ(book["sheets"], json({"Totals", "Notes", "Third", "Metadata 004"}));
@@ -155,9 +171,9 @@ TEST_F(WorkbookWriter, SheetPerPhotoIsNamedAfterThePhotoWhereASpreadsheetAccepts
   for (const auto& c : cases) {
     SCOPED_TRACE(c.photos[0]);
     const std::string target = w.File("per" + std::to_string(++n) + ".xlsx");
-    std::vector<std::vector<std::string>> rows;
-    for (size_t p = 0; p < c.photos.size(); ++p) rows.push_back({"Make " + std::to_string(p)});
-    ASSERT_TRUE(WriteWorkbook(MakeExportTable(c.photos, {kMake}, rows), target, w.ctx));
+    std::vector<std::string> makes;
+    for (size_t p = 0; p < c.photos.size(); ++p) makes.push_back("Make " + std::to_string(p));
+    ASSERT_TRUE(Write(TestPhotos(c.photos, {kMake}, {makes}), target));
     const json book = Read(target);
     EXPECT_EQ(book["sheets"], json(c.sheets));
     for (size_t p = 0; p < c.sheets.size(); ++p) {
@@ -166,7 +182,8 @@ TEST_F(WorkbookWriter, SheetPerPhotoIsNamedAfterThePhotoWhereASpreadsheetAccepts
       EXPECT_EQ(cells["A2"]["value"], "Filename");
       EXPECT_EQ(cells["A3"]["value"], c.photos[p]);
       EXPECT_EQ(cells["B3"]["value"], "Make " + std::to_string(p));
-      EXPECT_EQ(cells.size(), 5u);
+      EXPECT_EQ(cells["C3"]["value"], "/photos/");
+      EXPECT_EQ(cells.size(), 7u);
     }
   }
 }
@@ -174,26 +191,26 @@ TEST_F(WorkbookWriter, SheetPerPhotoIsNamedAfterThePhotoWhereASpreadsheetAccepts
 TEST_F(WorkbookWriter, SheetPerPhotoAppendedFallsBackToTheNewSheetCount) {
   const std::string target = w.File("per.xlsx");
   w.options.perPhoto = true;
-  const ExportTable table = MakeExportTable({"IMG_0001.JPG"}, {kMake}, {{"Canon"}});
-  ASSERT_TRUE(WriteWorkbook(table, target, w.ctx));
+  TestPhotos photos({"IMG_0001.JPG"}, {kMake}, {{"Canon"}});
+  ASSERT_TRUE(Write(photos, target));
   w.options.appendMode = true;
-  ASSERT_TRUE(WriteWorkbook(table, target, w.ctx));
+  ASSERT_TRUE(Write(photos, target));
   EXPECT_EQ(Read(target)["sheets"], json({"IMG_0001", "Metadata 002"}));
 }
 
 TEST_F(WorkbookWriter, FailuresWriteNothingAndLeaveAnExistingWorkbookAsItWas) {
-  const ExportTable table = TwoCameras();
-  EXPECT_FALSE(WriteWorkbook(MakeExportTable({}, {kMake}, {}), w.File("none.xlsx"), w.ctx));
-  EXPECT_FALSE(WriteWorkbook(MakeExportTable({"A.JPG"}, {}, {}), w.File("none.xlsx"), w.ctx));
+  TestPhotos table = TwoCameras();
+  EXPECT_FALSE(Write(TestPhotos({}, {kMake}, {}), w.File("none.xlsx")));
+  EXPECT_FALSE(Write(TestPhotos({"A.JPG"}, {}, {}), w.File("none.xlsx")));
   EXPECT_FALSE(std::filesystem::exists(w.File("none.xlsx")));
-  EXPECT_FALSE(WriteWorkbook(table, w.File("no/such/folder.xlsx"), w.ctx));
+  EXPECT_FALSE(Write(table, w.File("no/such/folder.xlsx")));
 
   w.options.appendMode = true;
-  EXPECT_FALSE(WriteWorkbook(table, w.File("missing.xlsx"), w.ctx));
+  EXPECT_FALSE(Write(table, w.File("missing.xlsx")));
   EXPECT_FALSE(std::filesystem::exists(w.File("missing.xlsx")));
   const std::string text = w.File("text.xlsx");
   test::WriteBytes(text, {'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'});
-  EXPECT_FALSE(WriteWorkbook(table, text, w.ctx));
+  EXPECT_FALSE(Write(table, text));
   EXPECT_EQ(test::ReadBytes(text).size(), 9u);
 
   // Three sheets, one of them already named as the new fourth sheet would be.
@@ -209,20 +226,20 @@ wb.save(sys.argv[1])
                                     {taken});
   ASSERT_TRUE(made);
   const test::Bytes before = test::ReadBytes(taken);
-  EXPECT_FALSE(WriteWorkbook(table, taken, w.ctx));
+  EXPECT_FALSE(Write(table, taken));
   EXPECT_EQ(test::ReadBytes(taken), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.scratch.path()), {}), 3)
       << "no temporary file is left behind";
 }
 
 TEST_F(WorkbookWriter, TellsOfANewerTagLibraryFirst) {
-  w.settings.WriteSetting("GENERAL", "RESVer", "3");
-  ASSERT_TRUE(WriteWorkbook(TwoCameras(), w.File("out.xlsx"), w.ctx));
+  w.settings.WriteSetting("GENERAL", "RESVer", "4");
+  ASSERT_TRUE(Write(TwoCameras(), w.File("out.xlsx")));
   ASSERT_EQ(w.ui.shown.size(), 1u);
   EXPECT_EQ(w.ui.shown[0].text,
-            "Tag Library update detected to Release 4\n\nYou may wish to re-create earlier Worksheets\n"
+            "Tag Library update detected to Release 5\n\nYou may wish to re-create earlier Worksheets\n"
             "if missing values were present.");
-  EXPECT_EQ(w.settings.ReadSetting("GENERAL", "RESVer"), "4");
+  EXPECT_EQ(w.settings.ReadSetting("GENERAL", "RESVer"), "5");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export/clean_text.h"
+#include "export/export_output.h"
 #include "export/xlsx_text.h"
 #include "export/xlsx_worksheet.h"
 #include "support/test_support.h"
@@ -35,12 +37,22 @@ TEST(XlsxText, CellTextIsValidXmlThatSpreadsheetsDecodeBack) {
   EXPECT_EQ(CountCharacters(ToUtf8("\xe9t\xc3\xa9")), 3u);
 }
 
+TEST(CleanText, StopsAtTheFirstZeroByteAndIsAlwaysUtf8) {
+  EXPECT_EQ(CleanText(std::string("Nikon\0\2\0MM", 10)), "Nikon");
+  EXPECT_EQ(CleanText("caf\xe9"), "caf\xc3\xa9");
+  EXPECT_EQ(CleanText("caf\xc3\xa9"), "caf\xc3\xa9");
+  EXPECT_EQ(CleanText(std::string("\0x", 2)), "");
+  EXPECT_EQ(HexText(std::string("\0\x01\xAB", 3)), "0001ab");
+}
+
 TEST(XlsxWorksheet, ColumnNamesAndCellOrder) {
   const std::pair<uint32_t, const char*> names[] = {{1, "A"},   {26, "Z"},   {27, "AA"},   {52, "AZ"},
                                                     {53, "BA"}, {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
   for (const auto& [column, name] : names) EXPECT_EQ(ColumnName(column), name);
 
-  WorksheetXml sheet;
+  ScratchFile file;
+  ASSERT_TRUE(file.Append("before"));
+  WorksheetXml sheet(file);
   EXPECT_TRUE(sheet.AddNumber(1, 2, 271));
   EXPECT_FALSE(sheet.AddText(1, 2, "again"));
   EXPECT_FALSE(sheet.AddText(1, 1, "before"));
@@ -48,7 +60,12 @@ TEST(XlsxWorksheet, ColumnNamesAndCellOrder) {
   EXPECT_FALSE(sheet.AddText(2, WorksheetXml::kMaxColumns + 1, "too far"));
   EXPECT_FALSE(sheet.AddText(WorksheetXml::kMaxRows + 1, 1, "too low"));
   EXPECT_TRUE(sheet.AddText(2, 1, " padded"));
-  EXPECT_EQ(sheet.Finish(),
+  const std::optional<PartRange> range = sheet.Finish();
+  ASSERT_TRUE(range && file.Flush());
+  EXPECT_EQ(range->offset, 6u);
+  std::string part(range->length, '\0');
+  ASSERT_TRUE(file.ReadAt(range->offset, part.data(), part.size()));
+  EXPECT_EQ(part,
             "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
             "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
             "<row r=\"1\"><c r=\"B1\"><v>271</v></c></row>"
@@ -56,9 +73,13 @@ TEST(XlsxWorksheet, ColumnNamesAndCellOrder) {
             "</sheetData></worksheet>");
 }
 
+// An empty worksheet part in a scratch file.
+PartRange EmptySheet(ScratchFile& file) { return *WorksheetXml(file).Finish(); }
+
 TEST(XlsxPackage, SheetNamesAreCheckedAsASpreadsheetChecksThem) {
   XlsxPackage package;
-  ASSERT_EQ(package.AddWorksheet("Metadata 001", WorksheetXml().Finish()), XlsxResult::kOk);
+  ScratchFile parts;
+  ASSERT_EQ(package.AddWorksheet("Metadata 001", parts, EmptySheet(parts)), XlsxResult::kOk);
   const struct {
     std::string name;
     bool allowed;
@@ -86,7 +107,7 @@ TEST(XlsxPackage, SheetNamesAreCheckedAsASpreadsheetChecksThem) {
   for (const auto& c : cases) {
     EXPECT_EQ(package.SheetNameAllowed(c.name), c.allowed) << c.name;
   }
-  EXPECT_EQ(package.AddWorksheet("metadata 001", WorksheetXml().Finish()), XlsxResult::kNameRefused);
+  EXPECT_EQ(package.AddWorksheet("metadata 001", parts, EmptySheet(parts)), XlsxResult::kNameRefused);
   EXPECT_EQ(package.WorksheetCount(), 1u);
 }
 
@@ -126,22 +147,24 @@ TEST(XlsxPackage, OpenRefusesWhatIsNotAWorkbook) {
   }
 }
 
-TEST(XlsxPackage, SavingKeepsThePermissionsOfTheFileItReplaces) {
+// Saves the package as path through an export output (beside it, then renamed over it).
+bool SaveAs(XlsxPackage& package, const std::string& path) {
+  ExportOutput file = ExportOutput::File(path);
+  return file.Open() && package.Save(file.fd()) == XlsxResult::kOk && file.Finish() && file.Commit();
+}
+
+TEST(XlsxPackage, SavedPackagesOpenAgainWithTheirSheets) {
   test::ScratchFolder scratch;
   const std::string path = scratch.File("book.xlsx");
+  ScratchFile parts;
   XlsxPackage created;
-  ASSERT_EQ(created.AddWorksheet("One", WorksheetXml().Finish()), XlsxResult::kOk);
-  ASSERT_EQ(created.Save(path), XlsxResult::kOk);
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                                         std::filesystem::perms::group_read);
+  ASSERT_EQ(created.AddWorksheet("One", parts, EmptySheet(parts)), XlsxResult::kOk);
+  ASSERT_TRUE(parts.Flush() && SaveAs(created, path));
   XlsxPackage opened;
   ASSERT_EQ(XlsxPackage::Open(path, opened), XlsxResult::kOk);
   EXPECT_FALSE(opened.SheetNameAllowed("one"));
-  ASSERT_EQ(opened.AddWorksheet("Two", WorksheetXml().Finish()), XlsxResult::kOk);
-  ASSERT_EQ(opened.Save(path), XlsxResult::kOk);
-  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read |
-                                                             std::filesystem::perms::owner_write |
-                                                             std::filesystem::perms::group_read);
+  ASSERT_EQ(opened.AddWorksheet("Two", parts, EmptySheet(parts)), XlsxResult::kOk);
+  ASSERT_TRUE(parts.Flush() && SaveAs(opened, path));
   XlsxPackage reopened;
   ASSERT_EQ(XlsxPackage::Open(path, reopened), XlsxResult::kOk);
   EXPECT_FALSE(reopened.SheetNameAllowed("TWO"));

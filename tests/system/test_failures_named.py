@@ -167,7 +167,12 @@ class FailuresNamed(unittest.TestCase):
         folder = self.folder(owner=owner)
         unreadable = sorted(os.listdir(folder))[0]
         os.chmod(os.path.join(folder, unreadable), 0o000)
-        target = self.scratch.sub("unreadable.csv")
+        # The export itself goes where the user running it may write.
+        out = self.scratch.sub("out-unreadable")
+        os.makedirs(out)
+        if owner is not None:
+            os.chown(out, owner, owner)
+        target = os.path.join(out, "unreadable.csv")
         run = h.run_cli(["--json", "export", "--to", target, folder], self.home, prefix=prefix)
         problems += self.failure_problems("export of an unreadable photo", run, folder,
                                           "Could not read: Permission denied", "EACCES", [unreadable])
