@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "export/json_writer.h"
 
+#include <charconv>
 #include <cmath>
-#include <nlohmann/json.hpp>
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "export/export_output.h"
 #include "export/library_release.h"
@@ -10,47 +15,127 @@
 namespace kelvane {
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-Json NumberJson(double number, bool integer) {
-  if (!std::isfinite(number)) return nullptr;
-  if (integer) return static_cast<int64_t>(number);
-  return number;
+// Texts reaching here are clean UTF-8 (the export's one text rule): only
+// quotes, backslashes and control characters need escaping.
+void AppendString(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
 }
 
-Json TypedJson(const TypedValue& typed, const std::string& text) {
+void AppendNumber(std::string& out, double number, bool integer) {
+  if (!std::isfinite(number)) {
+    out += "null";
+    return;
+  }
+  if (integer) {
+    out += std::to_string(static_cast<int64_t>(number));
+    return;
+  }
+  // The shortest text that reads back as the same double; a whole number
+  // keeps a ".0" so that readers take it for a real.
+  char buffer[32];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number);
+  const std::string_view text(buffer, static_cast<size_t>(end - buffer));
+  out += text;
+  if (text.find_first_of(".e") == std::string_view::npos) out += ".0";
+}
+
+std::string TypedJson(const TypedValue& typed, const std::string& text) {
+  std::string out;
   switch (typed.kind) {
     case TypedValue::Kind::kInteger:
-      return typed.integer;
+      return std::to_string(typed.integer);
     case TypedValue::Kind::kReal:
-      return NumberJson(typed.real, false);
+      AppendNumber(out, typed.real, false);
+      return out;
     case TypedValue::Kind::kText:
     case TypedValue::Kind::kDate:
-      return typed.text;
-    case TypedValue::Kind::kList: {
-      Json list = Json::array();
-      for (const double number : typed.numbers) list.push_back(NumberJson(number, typed.listIntegers));
-      return list;
-    }
+      AppendString(out, typed.text);
+      return out;
+    case TypedValue::Kind::kList:
+      out += '[';
+      for (size_t i = 0; i < typed.numbers.size(); ++i) {
+        if (i > 0) out += ',';
+        AppendNumber(out, typed.numbers[i], typed.listIntegers);
+      }
+      out += ']';
+      return out;
     case TypedValue::Kind::kNone:
       break;
   }
-  return text.empty() ? Json(nullptr) : Json(text);
+  if (text.empty()) return "null";
+  AppendString(out, text);
+  return out;
 }
 
 }  // namespace
 
 std::string PhotoJson(const PhotoValues& photo, const TagLibrary& library) {
-  Json object = Json::object();
-  object["SourceFile"] = photo.folder + photo.name;
+  // Members in the order first met; a name met again takes the later value
+  // in the first one's place, so that no object has a name twice.
+  std::vector<std::pair<std::string, std::string>> members;
+  members.reserve(photo.values.size() + 2);
+  std::unordered_map<std::string, size_t> index;
+  const auto put = [&](std::string name, std::string json) {
+    const auto [found, added] = index.emplace(name, members.size());
+    if (added) {
+      members.emplace_back(std::move(name), std::move(json));
+    } else {
+      members[found->second].second = std::move(json);
+    }
+  };
+  std::string source;
+  AppendString(source, photo.folder + photo.name);
+  put("SourceFile", std::move(source));
   for (const CollectedValue& value : photo.values) {
     const std::string name = library.Name(value.tag);
-    object[name] = TypedJson(value.typed, value.text);
-    if (!value.typed.fraction.empty()) object[name + "Fraction"] = value.typed.fraction;
+    put(name, TypedJson(value.typed, value.text));
+    if (!value.typed.fraction.empty()) {
+      std::string fraction;
+      AppendString(fraction, value.typed.fraction);
+      put(name + "Fraction", std::move(fraction));
+    }
   }
-  if (!photo.gpsDateTime.empty()) object["GPSDateTime"] = photo.gpsDateTime;
-  // Texts are clean UTF-8 already; a file name that is not is mended the same way.
-  return object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  if (!photo.gpsDateTime.empty()) {
+    std::string gps;
+    AppendString(gps, photo.gpsDateTime);
+    put("GPSDateTime", std::move(gps));
+  }
+  std::string out = "{";
+  for (const auto& [name, json] : members) {
+    if (out.size() > 1) out += ',';
+    AppendString(out, name);
+    out += ':';
+    out += json;
+  }
+  return out + "}";
 }
 
 bool WriteJson(const CollectedPhotos& photos, const ExportTarget& target, ExportWriterContext& context) {

@@ -54,10 +54,10 @@ std::optional<int64_t> TagValue::Integer(size_t i) const {
 
 std::optional<std::pair<int64_t, int64_t>> TagValue::Rational(size_t i) const {
   if (!IsRational(type) || i >= Elements()) return std::nullopt;
-  const uint32_t num = ReadUnsigned(bytes.subspan(i * 8), 4, order);
-  const uint32_t den = ReadUnsigned(bytes.subspan(i * 8 + 4), 4, order);
-  if (IsSigned(type)) return std::pair{SignExtend(num, 4), SignExtend(den, 4)};
-  return std::pair<int64_t, int64_t>{num, den};
+  const uint32_t numerator = ReadUnsigned(bytes.subspan(i * 8), 4, order);
+  const uint32_t denominator = ReadUnsigned(bytes.subspan(i * 8 + 4), 4, order);
+  if (IsSigned(type)) return std::pair{SignExtend(numerator, 4), SignExtend(denominator, 4)};
+  return std::pair<int64_t, int64_t>{numerator, denominator};
 }
 
 std::optional<double> TagValue::Number(size_t i) const {

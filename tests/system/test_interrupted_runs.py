@@ -112,8 +112,9 @@ class LeftoverTemporaryFiles(unittest.TestCase):
         h.fill_folder(folder, self.PHOTOS)
         counted = self.scratch.sub("counted")
         h.fill_folder(counted, self.PHOTOS)
-        _, calls = h.traced_calls(["--json"] + COPYRIGHT + [counted], self.home, ["fsync", "fdatasync"])
-        flush = next(((n, h.call_number(calls, n, lambda text: counted in text)) for n in ("fsync", "fdatasync")
+        flushes = ("syncfs", "fsync", "fdatasync")
+        _, calls = h.traced_calls(["--json"] + COPYRIGHT + [counted], self.home, list(flushes))
+        flush = next(((n, h.call_number(calls, n, lambda text: counted in text)) for n in flushes
                       if h.call_number(calls, n, lambda text: counted in text)), None)
         self.assertIsNotNone(flush, "the rewrite flushed nothing in the folder")
         killed = h.run_cli(["--json"] + COPYRIGHT + [folder], self.home, prefix=h.injected(*flush))
