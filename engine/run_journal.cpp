@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "engine/json_string.h"
 #include "engine/utility_functions.h"
 
 namespace kelvane {
@@ -53,36 +54,13 @@ bool ValidUtf8(std::string_view text) {
   return true;
 }
 
-void AppendString(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
 // A file name is any bytes on this platform: one that is not UTF-8 goes as hex.
 void AppendName(std::string& out, const char* key, const std::string& name) {
   out += ",\"";
   out += key;
   if (ValidUtf8(name)) {
     out += "\":";
-    AppendString(out, name);
+    AppendJsonString(out, name);
   } else {
     out += "Hex\":\"" + HexOf(std::span(reinterpret_cast<const uint8_t*>(name.data()), name.size())) + "\"";
   }
@@ -521,7 +499,7 @@ bool MarkUndone(const std::string& journalPath, const std::string& undoId) {
   gzFile gz = ::gzopen(journalPath.c_str(), "ab1");
   if (gz == nullptr) return false;
   std::string line = "{\"undoneBy\":";
-  AppendString(line, undoId);
+  AppendJsonString(line, undoId);
   line += "}\n";
   const bool written = ::gzwrite(gz, line.data(), static_cast<unsigned>(line.size())) == static_cast<int>(line.size());
   return ::gzclose(gz) == Z_OK && written;

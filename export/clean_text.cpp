@@ -77,4 +77,25 @@ std::string HexText(std::string_view bytes) {
   return out;
 }
 
+std::string Ucs2ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string utf8;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto b0 = static_cast<uint8_t>(bytes[i]);
+    const auto b1 = static_cast<uint8_t>(bytes[i + 1]);
+    const unsigned unit = bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+    if (unit == 0) break;
+    if (unit < 0x80) {
+      utf8 += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (unit >> 6));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+      utf8 += static_cast<char>(0xE0 | (unit >> 12));
+      utf8 += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 }  // namespace kelvane

@@ -22,6 +22,10 @@ std::string CleanText(std::string_view bytes);
 // The number of characters of valid UTF-8 text.
 size_t CountCharacters(std::string_view utf8);
 
+// UCS-2 text (two bytes a character, most significant first when
+// bigEndian) as UTF-8, up to its first U+0000; surrogates are left out.
+std::string Ucs2ToUtf8(std::string_view bytes, bool bigEndian);
+
 // Bytes as lower-case hexadecimal digits, two per byte.
 std::string HexText(std::string_view bytes);
 

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "export/clean_text.h"
+
 namespace kelvane {
 namespace {
 
@@ -105,24 +107,7 @@ std::string CharacterCodedText(const TagValue& value) {
   const std::string_view body = all.substr(kCodeLength);
   if (code.substr(0, 7) != "UNICODE") return TrimSpaces(std::string(body.substr(0, body.find('\0'))));
   // UCS-2 in the structure's byte order; the text ends at U+0000.
-  std::string utf8;
-  for (size_t i = 0; i + 1 < body.size(); i += 2) {
-    const auto b0 = static_cast<uint8_t>(body[i]);
-    const auto b1 = static_cast<uint8_t>(body[i + 1]);
-    const unsigned unit = value.order == ByteOrder::kBigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
-    if (unit == 0) break;
-    if (unit < 0x80) {
-      utf8 += static_cast<char>(unit);
-    } else if (unit < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (unit >> 6));
-      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-      utf8 += static_cast<char>(0xE0 | (unit >> 12));
-      utf8 += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-    }
-  }
-  return TrimSpaces(utf8);
+  return TrimSpaces(Ucs2ToUtf8(body, value.order == ByteOrder::kBigEndian));
 }
 
 // Three rationals of degrees, minutes and seconds as 47° 39' 36.00".

@@ -3,51 +3,17 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "engine/json_string.h"
 #include "export/export_output.h"
 #include "export/library_release.h"
 
 namespace kelvane {
 namespace {
-
-// Texts reaching here are clean UTF-8 (the export's one text rule): only
-// quotes, backslashes and control characters need escaping.
-void AppendString(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
 
 void AppendNumber(std::string& out, double number, bool integer) {
   if (!std::isfinite(number)) {
@@ -77,7 +43,7 @@ std::string TypedJson(const TypedValue& typed, const std::string& text) {
       return out;
     case TypedValue::Kind::kText:
     case TypedValue::Kind::kDate:
-      AppendString(out, typed.text);
+      AppendJsonString(out, typed.text);
       return out;
     case TypedValue::Kind::kList:
       out += '[';
@@ -91,12 +57,13 @@ std::string TypedJson(const TypedValue& typed, const std::string& text) {
       break;
   }
   if (text.empty()) return "null";
-  AppendString(out, text);
+  AppendJsonString(out, text);
   return out;
 }
 
 }  // namespace
 
+// Every text here is clean UTF-8 already (the export's one text rule).
 std::string PhotoJson(const PhotoValues& photo, const TagLibrary& library) {
   // Members in the order first met; a name met again takes the later value
   // in the first one's place, so that no object has a name twice.
@@ -112,26 +79,26 @@ std::string PhotoJson(const PhotoValues& photo, const TagLibrary& library) {
     }
   };
   std::string source;
-  AppendString(source, photo.folder + photo.name);
+  AppendJsonString(source, photo.folder + photo.name);
   put("SourceFile", std::move(source));
   for (const CollectedValue& value : photo.values) {
     const std::string name = library.Name(value.tag);
     put(name, TypedJson(value.typed, value.text));
     if (!value.typed.fraction.empty()) {
       std::string fraction;
-      AppendString(fraction, value.typed.fraction);
+      AppendJsonString(fraction, value.typed.fraction);
       put(name + "Fraction", std::move(fraction));
     }
   }
   if (!photo.gpsDateTime.empty()) {
     std::string gps;
-    AppendString(gps, photo.gpsDateTime);
+    AppendJsonString(gps, photo.gpsDateTime);
     put("GPSDateTime", std::move(gps));
   }
   std::string out = "{";
   for (const auto& [name, json] : members) {
     if (out.size() > 1) out += ',';
-    AppendString(out, name);
+    AppendJsonString(out, name);
     out += ':';
     out += json;
   }

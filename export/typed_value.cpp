@@ -79,22 +79,7 @@ std::string Fraction(int64_t num, int64_t den) {
 
 // Windows' own tags: UCS-2 text, least significant byte first, ending at U+0000.
 std::string WindowsText(std::span<const uint8_t> bytes) {
-  std::string utf8;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const unsigned unit = bytes[i] | bytes[i + 1] << 8;
-    if (unit == 0) break;
-    if (unit < 0x80) {
-      utf8 += static_cast<char>(unit);
-    } else if (unit < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (unit >> 6));
-      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-      utf8 += static_cast<char>(0xE0 | (unit >> 12));
-      utf8 += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-    }
-  }
-  return utf8;
+  return Ucs2ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), false);
 }
 
 TypedValue Text(std::string text) {
