@@ -32,6 +32,7 @@ std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
     return std::nullopt;
   }
   FolderListing listing;
+  bool searched = false;
   for (;;) {
     // Only readdir's own errno counts: an entry that vanished since it was
     // read (another run's temporary file) is passed over.
@@ -40,20 +41,27 @@ std::optional<FolderListing> ListFolder(const std::string& folder, int* error) {
     if (item == nullptr) break;
     const std::string name = item->d_name;
     if (name == "." || name == "..") continue;
-    struct stat st {};
-    if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      // A folder that can be listed but not searched (no execute
-      // permission) holds files no run can open: it can't be read.
-      if (errno == EACCES) {
-        ::closedir(dir);
-        if (error != nullptr) *error = EACCES;
-        return std::nullopt;
+    // The entry's type as the folder gives it saves a look at every file;
+    // one look is still taken, so that a folder that can be listed but not
+    // searched (no execute permission) is found: it holds files no run can
+    // open, so it can't be read.
+    unsigned char type = item->d_type;
+    if (type == DT_UNKNOWN || !searched) {
+      struct stat st {};
+      if (::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == EACCES) {
+          ::closedir(dir);
+          if (error != nullptr) *error = EACCES;
+          return std::nullopt;
+        }
+        continue;
       }
-      continue;
+      searched = true;
+      type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_DIR;
     }
-    if (S_ISLNK(st.st_mode)) {
+    if (type == DT_LNK) {
       listing.entries.push_back({name, true});
-    } else if (S_ISREG(st.st_mode)) {
+    } else if (type == DT_REG) {
       if (IsTemporaryName(name)) {
         listing.temporaries.push_back(name);
       } else {

@@ -43,6 +43,8 @@ bool PhotoFile::Open(const std::string& path, Mode mode, int folder) {
   const int access = mode == Mode::kRead ? O_RDONLY : O_RDWR;
   int fd;
   do {
+    // O_NONBLOCK keeps a FIFO opened by mistake from blocking; it is left
+    // on, as it changes nothing for the regular files that are kept.
     fd = ::openat(folder >= 0 ? folder : AT_FDCWD, path.c_str(), access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
@@ -58,8 +60,6 @@ bool PhotoFile::Open(const std::string& path, Mode mode, int folder) {
     error_ = EINVAL;
     return false;
   }
-  // Only needed so that opening a FIFO by mistake can't block.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   fd_ = std::move(owned);
   size_ = status_.st_size;
   return true;
