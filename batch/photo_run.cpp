@@ -181,15 +181,16 @@ FileStep PhotoRun::Submit(size_t order, const std::string& path, PhotoFile photo
 
 void PhotoRun::Flush() {
   if (group_.Empty()) return;
-  std::vector<JournalPhoto> entries;
   std::vector<std::pair<size_t, std::string>> photos;
   for (const CommitGroup::Pending& p : group_.Items()) photos.emplace_back(p.index, p.path);
   if (journal_) {
     // The items stay in the group until Commit; their heads are still there.
+    std::vector<JournalPhoto> entries;
     for (CommitGroup::Pending& p : group_.Items()) entries.push_back(EntryOf(p));
+    // Written while the group's new photos are.
+    journal_->Begin(std::move(entries));
   }
-  const std::vector<CommitGroup::Outcome> outcomes =
-      group_.Commit([&] { return !journal_ || journal_->Append(entries); });
+  const std::vector<CommitGroup::Outcome> outcomes = group_.Commit([&] { return !journal_ || journal_->Finish(); });
   std::vector<std::string> done;
   for (size_t i = 0; i < outcomes.size(); ++i) {
     const CommitOutcome& outcome = outcomes[i].outcome;

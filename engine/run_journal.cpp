@@ -363,6 +363,7 @@ std::unique_ptr<JournalWriter> JournalWriter::Create(const std::string& journalF
 }
 
 JournalWriter::~JournalWriter() {
+  Finish();
   if (gz_ != nullptr) ::gzclose(static_cast<gzFile>(gz_));
 }
 
@@ -380,13 +381,35 @@ bool JournalWriter::Flush() {
   return ::fdatasync(fd_.get()) == 0;
 }
 
-bool JournalWriter::Append(const std::vector<JournalPhoto>& photos) {
+bool JournalWriter::WriteAndFlush(const std::vector<JournalPhoto>& photos) {
   std::string text;
   for (const JournalPhoto& photo : photos) text += PhotoLine(photo);
   return Write(text) && Flush();
 }
 
+bool JournalWriter::Append(const std::vector<JournalPhoto>& photos) {
+  Finish();
+  return WriteAndFlush(photos);
+}
+
+void JournalWriter::Begin(std::vector<JournalPhoto> photos) {
+  Finish();
+  pending_ = std::async(std::launch::async, [this, group = std::move(photos)] {
+    errno = 0;
+    const bool written = WriteAndFlush(group);
+    return std::pair{written, errno};
+  });
+}
+
+bool JournalWriter::Finish() {
+  if (!pending_.valid()) return true;
+  const auto [written, error] = pending_.get();
+  if (!written) errno = error;
+  return written;
+}
+
 void JournalWriter::Done(const std::vector<std::string>& names) {
+  Finish();
   if (names.empty()) return;
   std::string line = "{\"done\":[";
   bool first = true;
@@ -402,6 +425,7 @@ void JournalWriter::Done(const std::vector<std::string>& names) {
 }
 
 bool JournalWriter::Complete() {
+  Finish();
   const bool written =
       Write("{\"complete\":true,\"ended\":\"" + UtcNow() + "\",\"changed\":" + std::to_string(changed_) + "}\n") &&
       Flush();

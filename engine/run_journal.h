@@ -18,9 +18,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/owned_fd.h"
@@ -72,6 +74,12 @@ class JournalWriter {
   // Records the photos of a group and makes everything written so far
   // durable; false (errno set) when it could not be written.
   bool Append(const std::vector<JournalPhoto>& photos);
+  // Append in two halves: Begin encodes, compresses and flushes the lines
+  // on a thread of their own while the caller prepares the group's new
+  // photos; Finish waits for it and answers as Append does. Every other
+  // call waits for a group begun first.
+  void Begin(std::vector<JournalPhoto> photos);
+  bool Finish();
   // Records the photos whose change is on disk; made durable with the next
   // Append or Complete.
   void Done(const std::vector<std::string>& names);
@@ -84,11 +92,13 @@ class JournalWriter {
   JournalWriter() = default;
   bool Write(const std::string& text);
   bool Flush();
+  bool WriteAndFlush(const std::vector<JournalPhoto>& photos);
 
   std::string path_;
   OwnedFd fd_;
   void* gz_ = nullptr;
   size_t changed_ = 0;
+  std::future<std::pair<bool, int>> pending_;  // a group begun: written, errno
 };
 
 struct Journal {
