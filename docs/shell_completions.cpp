@@ -77,7 +77,7 @@ std::string ZshQuoted(std::string_view text) {
   return out;
 }
 
-// A description inside an _arguments spec's brackets.
+// A description inside an _arguments entry's brackets.
 std::string ZshDescription(std::string_view text) {
   std::string out;
   for (const char c : text) {
@@ -96,31 +96,31 @@ std::string ZshMessage(std::string_view text) {
   return ZshQuoted(out);
 }
 
-std::string ZshSpec(const OptionEntry& option, std::string_view name) {
-  std::string spec = "'" + std::string(name) + "[" + ZshDescription(option.help) + "]";
+std::string ZshOptionArgument(const OptionEntry& option, std::string_view name) {
+  std::string argument = "'" + std::string(name) + "[" + ZshDescription(option.help) + "]";
   switch (KindOf(option)) {
     case ValueKind::kNone:
       break;
     case ValueKind::kFile:
-      spec += ":" + ZshMessage(option.valueName) + ":_files";
+      argument += ":" + ZshMessage(option.valueName) + ":_files";
       break;
     case ValueKind::kChoice:
-      spec += ":" + ZshMessage(option.valueName) + ":(" + Choices(option.valueName) + ")";
+      argument += ":" + ZshMessage(option.valueName) + ":(" + Choices(option.valueName) + ")";
       break;
     case ValueKind::kFree:
-      spec += ":" + ZshMessage(option.valueName) + ": ";
+      argument += ":" + ZshMessage(option.valueName) + ": ";
       break;
   }
-  return spec + "'";
+  return argument + "'";
 }
 
-std::string ZshSpecs(std::span<const OptionEntry> options, std::string_view indent) {
-  std::string specs;
+std::string ZshOptionLines(std::span<const OptionEntry> options, std::string_view indent) {
+  std::string lines;
   for (const OptionEntry& option : options) {
-    specs += std::string(indent) + ZshSpec(option, option.name) + "\n";
-    if (!option.shortName.empty()) specs += std::string(indent) + ZshSpec(option, option.shortName) + "\n";
+    lines += std::string(indent) + ZshOptionArgument(option, option.name) + "\n";
+    if (!option.shortName.empty()) lines += std::string(indent) + ZshOptionArgument(option, option.shortName) + "\n";
   }
-  return specs;
+  return lines;
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ std::string ZshCompletion(std::span<const CommandEntry> commands, std::span<cons
       "  local curcontext=$curcontext state line ret=1\n"
       "  local -a globals commands\n"
       "  globals=(\n" +
-      ZshSpecs(globals, "    ") +
+      ZshOptionLines(globals, "    ") +
       "  )\n"
       "  commands=(\n";
   for (const CommandEntry& command : commands) {
@@ -208,7 +208,7 @@ std::string ZshCompletion(std::span<const CommandEntry> commands, std::span<cons
   for (const CommandEntry& command : commands) {
     script += "        " + std::string(command.word) + ")\n          _arguments $globals \\\n";
     for (const OptionEntry& option : command.options) {
-      script += "            " + ZshSpec(option, option.name) + " \\\n";
+      script += "            " + ZshOptionArgument(option, option.name) + " \\\n";
     }
     script += "            '*:path:_files' && ret=0\n          ;;\n";
   }
