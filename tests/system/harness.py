@@ -180,6 +180,45 @@ class Scratch:
         shutil.rmtree(self.path, ignore_errors=True)
 
 
+# Every command that changes files, with options that make it change a photo
+# it may work on; SOURCE and EXPORT stand for a restore source and an export
+# target the test chooses.
+FUNCTIONS = [
+    ("file-time", []),
+    ("shift-time", ["--time", "+02:00:00"]),
+    ("prefix", ["--add", "Trip_"]),
+    ("restore", ["--source", "SOURCE"]),
+    ("create", []),
+    ("copyright", ["--photographer", "Jane Doe", "--photographer-year", "2008"]),
+    ("describe", ["--text", "Lake Constance"]),
+    ("export", ["--to", "EXPORT"]),
+    ("wipe", []),
+]
+
+
+class FolderCase(unittest.TestCase):
+    """A test case with a scratch folder and home of its own for each test,
+    and fresh folders of PHOTOS camera photos (all of them when None)."""
+
+    LABEL = "case"
+    PHOTOS = None
+
+    def setUp(self):
+        self.scratch = Scratch(self.LABEL)
+        self.home = self.scratch.sub("home")
+        os.makedirs(self.home)
+        self.count = 0
+
+    def tearDown(self):
+        self.scratch.remove()
+
+    def folder(self):
+        self.count += 1
+        path = self.scratch.sub(f"photos-{self.count:03d}")
+        fill_folder(path, self.PHOTOS or len(camera_photos()))
+        return path
+
+
 # --- running kelvane-cli -------------------------------------------------------------
 
 

@@ -5,7 +5,6 @@ a kill can never leave them out of step."""
 
 import os
 import shutil
-import unittest
 
 import harness as h
 
@@ -14,24 +13,12 @@ DATES = ["IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate"]
 WRITES = ["write", "pwrite64", "pwritev", "pwritev2", "writev"]
 
 
-class DateShift(unittest.TestCase):
+class DateShift(h.FolderCase):
+    LABEL = "shift"
 
     def setUp(self):
         h.require("strace", "exiftool")
-        self.scratch = h.Scratch("shift")
-        self.home = self.scratch.sub("home")
-        os.makedirs(self.home)
-        self.photos = len(h.camera_photos())
-        self.count = 0
-
-    def tearDown(self):
-        self.scratch.remove()
-
-    def folder(self):
-        self.count += 1
-        path = self.scratch.sub(f"photos-{self.count:03d}")
-        h.fill_folder(path, self.photos)
-        return path
+        super().setUp()
 
     def test_one_write_per_photo(self):
         folder = self.folder()
@@ -44,7 +31,7 @@ class DateShift(unittest.TestCase):
                 per_photo.setdefault(os.path.basename(path), []).append(name)
         wrong = {n: c for n, c in per_photo.items() if c != ["pwrite64"]}
         print(f"writes per photo: {sorted(len(c) for c in per_photo.values())}", flush=True)
-        self.assertEqual(self.photos, len(per_photo), "photos written")
+        self.assertEqual(len(h.camera_photos()), len(per_photo), "photos written")
         self.assertEqual({}, wrong, "photos not written with one pwrite64")
 
     def test_kill_between_writes_leaves_dates_in_step(self):

@@ -27,27 +27,16 @@ WRITING = [
 ]
 
 
-class Signals(unittest.TestCase):
+class Signals(h.FolderCase):
     """A signal in the middle of a folder run: the photo in hand is finished
     or put back, the cancellation report is printed, exit 3."""
 
+    LABEL = "signals"
     PHOTOS = 20
 
     def setUp(self):
         h.require("strace")
-        self.scratch = h.Scratch("signals")
-        self.home = self.scratch.sub("home")
-        os.makedirs(self.home)
-        self.count = 0
-
-    def tearDown(self):
-        self.scratch.remove()
-
-    def folder(self):
-        self.count += 1
-        path = self.scratch.sub(f"photos-{self.count:03d}")
-        h.fill_folder(path, self.PHOTOS)
-        return path
+        super().setUp()
 
     def test_sigterm_sighup_and_sigint_in_the_middle_of_a_run(self):
         reference = self.folder()

@@ -12,18 +12,7 @@ import harness as h
 
 MESSAGE = "Symbolic link - not followed"
 
-# Every function, with options that make it change a photo it may work on.
-FUNCTIONS = [
-    ("file-time", []),
-    ("shift-time", ["--time", "+02:00:00"]),
-    ("prefix", ["--add", "Trip_"]),
-    ("restore", ["--source", "SOURCE"]),
-    ("create", []),
-    ("copyright", ["--photographer", "Jane Doe", "--photographer-year", "2008"]),
-    ("describe", ["--text", "Lake Constance"]),
-    ("export", ["--to", "EXPORT"]),
-    ("wipe", []),
-]
+FUNCTIONS = h.FUNCTIONS
 
 
 class Links(unittest.TestCase):

@@ -12,18 +12,7 @@ import harness as h
 
 INI = b"[Options]\r\nCSVDelimiter=;\r\n"
 ONE_MIB = 1 << 20
-COMMANDS = [
-    ("file-time", []),
-    ("shift-time", ["--time", "+01:00:00"]),
-    ("prefix", ["--add", "Trip_"]),
-    ("restore", ["--source", "SOURCE"]),
-    ("create", []),
-    ("copyright", ["--photographer", "Jane Doe", "--photographer-year", "2008"]),
-    ("describe", ["--text", "Lake Constance"]),
-    ("export", ["--to", "EXPORT"]),
-    ("wipe", []),
-    ("dump", []),
-]
+COMMANDS = h.FUNCTIONS + [("dump", [])]
 
 
 class SettingsFile(unittest.TestCase):
