@@ -15,6 +15,7 @@
 #include <ctime>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <system_error>
 
 #include "engine/json_string.h"
 #include "engine/utility_functions.h"
@@ -394,11 +395,20 @@ bool JournalWriter::Append(const std::vector<JournalPhoto>& photos) {
 
 void JournalWriter::Begin(std::vector<JournalPhoto> photos) {
   Finish();
-  pending_ = std::async(std::launch::async, [this, group = std::move(photos)] {
+  const auto group = std::make_shared<const std::vector<JournalPhoto>>(std::move(photos));
+  const auto write = [this, group] {
     errno = 0;
-    const bool written = WriteAndFlush(group);
+    const bool written = WriteAndFlush(*group);
     return std::pair{written, errno};
-  });
+  };
+  try {
+    pending_ = std::async(std::launch::async, write);
+  } catch (const std::system_error&) {
+    // No thread to be had (a process limit): the group is written here.
+    std::promise<std::pair<bool, int>> done;
+    done.set_value(write());
+    pending_ = done.get_future();
+  }
 }
 
 bool JournalWriter::Finish() {
